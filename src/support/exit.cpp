@@ -1,0 +1,5 @@
+#include "exit.h"
+
+#include <cstdlib>
+
+void end_process(int status) { std::exit(status); }

@@ -1,0 +1,67 @@
+// The command-line tool: option state, printing, and the functions of its modes.
+#ifndef KAVTEST_MAIN_H
+#define KAVTEST_MAIN_H
+
+#include <cstdio>
+
+/// Option slots of `args`, in the order of the option table.
+enum OptionSlot {
+  OPT_ALL_DEFECTS,
+  OPT_SAF_DEFECTS,
+  OPT_SINGLE_DEFECT,
+  OPT_CIRCUIT,
+  OPT_VERIFY,
+  OPT_SCREEN,
+  OPT_LIST,
+  OPT_QUIET,
+  OPT_AGM,
+  OPT_TST,
+  OPT_DEVICE,
+  OPT_TABLE,
+  OPT_DEVLIST,
+  OPT_BICM,
+  OPTION_COUNT
+};
+
+/// Exit status of every failure of the tool.
+constexpr int TOOL_FAILURE = -1;
+
+/// One heap copy per given option (the parameter, or `sel` for a flag); null when absent.
+extern char* args[OPTION_COUNT];
+/// The value stored for every flag option.
+extern char sel[3];
+/// Defect class mask: -1 no class option, 7 -all_defects, 1 -saf_defects.
+extern int def_sel;
+/// Selected circuit (index into `elements`) and cell (-single_defect); -1 when not given.
+extern int circuit;
+extern int cell;
+
+inline bool option_given(OptionSlot slot) { return args[slot] != nullptr; }
+
+/// Prints when `verbosity_level` >= verbose_mode: level 0 is informative text (removed by
+/// -quiet), level 1 is data.
+int vf_print(FILE* stream, int verbosity_level, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+/// Version line and usage text on standard output, unless -quiet was given.
+void USAGE(const char* pname);
+/// Reports two class options given together and ends the process.
+[[noreturn]] void def_sel_error();
+/// Scans and checks the options, performs the listings and the model export; returns the
+/// index of the test file in argv, argc when there is none, -1 when the scanner refused.
+int test_input(int argc, char** argv);
+
+/// The test run on the file `test_file`: read, run the chosen mode, write back. Returns the
+/// exit status.
+int runTestFile(const char* test_file);
+
+// Listings.
+void list_circuits();
+void list_defects(unsigned int circuit, unsigned int def_type);
+
+// AG model export.
+void writeAGM();
+void generateAGMFile(FILE* f, unsigned int circuit, unsigned int def_type);
+void fakeAGMStats(FILE* f, int nodes, int in, int out);
+
+#endif

@@ -1,0 +1,128 @@
+// Command-line cases run against the real binaries. Each case is a directory of data:
+//   args      one argument per line
+//   tool      optional: the binary to run (default kavtest)
+//   status    optional: expected exit status (default 0)
+//   stdout, stderr   optional: expected bytes (default empty)
+//   files/    optional: copied into a fresh working directory before the run
+//   after/    optional: the working directory's exact contents after the run; without it the
+//             working directory must be left exactly as files/ made it
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string read_optional(const fs::path& p, const std::string& fallback = "") {
+  return fs::exists(p) ? read_file(p) : fallback;
+}
+
+std::vector<std::string> read_lines(const fs::path& p) {
+  std::vector<std::string> lines;
+  std::istringstream in(read_file(p));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+/// Every regular file below `dir`, by relative path, with its bytes.
+std::map<std::string, std::string> snapshot(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(dir)) return files;
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    if (!e.is_directory()) files[fs::relative(e.path(), dir).string()] = read_file(e.path());
+  return files;
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+/// Runs `binary` with argv[0] = its name, in `cwd`, and collects its streams and status.
+Outcome run(const fs::path& binary, const std::vector<std::string>& arguments, const fs::path& cwd) {
+  fs::path out_file = cwd.parent_path() / "stdout", err_file = cwd.parent_path() / "stderr";
+  std::vector<std::string> argv_strings{binary.filename().string()};
+  argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (auto& a : argv_strings) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  pid_t pid = fork();
+  if (pid == 0) {
+    int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
+    dup2(out, 1);
+    dup2(err, 2);
+    execv(binary.c_str(), argv.data());
+    _exit(127);
+  }
+  Outcome o;
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  o.out = read_file(out_file);
+  o.err = read_file(err_file);
+  return o;
+}
+
+std::vector<std::string> case_names() {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(KAVTEST_E2E_CASES))
+    if (e.is_directory()) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class CommandLine : public testing::TestWithParam<std::string> {};
+
+TEST_P(CommandLine, MatchesExpectedBytes) {
+  fs::path dir = fs::path(KAVTEST_E2E_CASES) / GetParam();
+  fs::path scratch = fs::temp_directory_path() / ("kavtest-e2e-" + std::to_string(getpid()) + "-" + GetParam());
+  fs::remove_all(scratch);
+  fs::path work = scratch / "work";
+  fs::create_directories(work);
+  if (fs::exists(dir / "files")) fs::copy(dir / "files", work, fs::copy_options::recursive);
+
+  std::string tool = "kavtest";
+  if (fs::exists(dir / "tool")) tool = read_lines(dir / "tool").at(0);
+  std::vector<std::string> arguments;
+  if (fs::exists(dir / "args")) arguments = read_lines(dir / "args");
+
+  Outcome o = run(fs::path(KAVTEST_BIN_DIR) / tool, arguments, work);
+  int expected_status = std::atoi(read_optional(dir / "status", "0").c_str());
+  EXPECT_EQ(o.status, expected_status);
+  EXPECT_EQ(o.out, read_optional(dir / "stdout"));
+  EXPECT_EQ(o.err, read_optional(dir / "stderr"));
+  auto expected_files = snapshot(fs::exists(dir / "after") ? dir / "after" : dir / "files");
+  EXPECT_EQ(snapshot(work), expected_files);
+  if (!HasFailure()) fs::remove_all(scratch);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CommandLine, testing::ValuesIn(case_names()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param;
+                           for (char& c : name)
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
+
+}  // namespace
