@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "Kavrin.h"
+#include "TSTData.h"
+
 /// Option slots of `args`, in the order of the option table.
 enum OptionSlot {
   OPT_ALL_DEFECTS,
@@ -54,6 +57,56 @@ int test_input(int argc, char** argv);
 /// The test run on the file `test_file`: read, run the chosen mode, write back. Returns the
 /// exit status.
 int runTestFile(const char* test_file);
+
+// The devices opened for a command.
+/// One opened device; `dch` is null once the device has been closed again.
+typedef struct _devList {
+  HANDLE devHandle;
+  PKAVRIN_CONTEXT_HEADER dch;
+  struct _devList* next;
+} DeviceList;
+
+/// Opens every attached device as Kavrin0, Kavrin1, ...; null when there is none.
+DeviceList* getDeviceList();
+void printDeviceList(DeviceList* list);
+/// Keeps the device named devName (the first when null) open and closes the others.
+DeviceList* activateDevice(DeviceList* list, char* devName);
+/// Closes the devices still open and releases the list.
+void freeDeviceList(DeviceList* list);
+
+// Applying vectors to one cell on the device.
+/// Response bytes of `cell` of `circuit` to the `vcount` input bytes `in`, one per vector,
+/// masked when `masking`; null when the device refused or failed. The caller frees it.
+unsigned char* runTest(DeviceList* dev, int circuit, int cell, unsigned char* in, int vcount,
+                       bool masking);
+/// Reduces raw responses to the monitor bit (maskBICM) or to the circuit's outputs.
+unsigned char* doMasking(unsigned char* arr, int vcount, bool maskBICM);
+/// The first defect-free cell of the circuit, or -1.
+int getReferenceCell(int circuit);
+/// One input byte per vector (first input character most significant); the caller frees it.
+unsigned char* convertToByteArray(BIST* dat, int circuit);
+/// Up to n (at most 8) characters of `in` from index s as bits, '1' a 1 bit.
+unsigned char convertToByte(const char* in, int s, int n);
+
+// The test run and its modes.
+/// Fits the vectors to the circuit: keeps the last `in` input columns, makes room for outputs.
+BIST* adjustTST(BIST* dat, int circuit);
+void doVerify(DeviceList* dev, int circuit, int cell, BIST* dat);
+void printTruthTable(DeviceList* dev, int circuit, int cell, BIST* dat);
+void doDefectTable(DeviceList* dev, int circuit, int def_mask, BIST* dat);
+void printChipStatus(unsigned char status);
+void printKavError(unsigned char errVal);
+/// The nBits low bits of `in`, most significant first, in a buffer the next call overwrites.
+char* numBits(unsigned char in, int nBits);
+/// The low bits of `in`, least significant first, into buf (n characters and a terminator).
+char* convertToStr(unsigned char in, char* buf, int n);
+/// nBits characters of `vect` from `start`, in a buffer the next call overwrites.
+char* cutVector(const char* vect, int start, int nBits);
+/// The defect name of a cell, or "reference" for the defect-free cell.
+const char* defect_label(int circuit, int cell);
+/// A response or input array the mode cannot go on without: ends the run when it is missing.
+unsigned char* require_response(unsigned char* response);
+unsigned char* require_input_bytes(BIST* dat, int circuit);
 
 // Listings.
 void list_circuits();

@@ -1,7 +1,116 @@
-// The test run: the device, the TST file and the chosen mode.
+// The test run: the device, the TST file, one mode, and the write-back.
+#include <cstdlib>
+#include <cstring>
+
+#include "KavrinConst.h"
+#include "exit.h"
 #include "main.h"
+#include "misc.h"
+
+/// Gives every row of the pattern table room for `width` characters and a terminator; a table
+/// that the file announced but never filled becomes `vcount` empty rows.
+static void widen_rows(BIST* dat, int width) {
+  if (dat->vects == nullptr) {
+    if (dat->vcount > 0) dat->vects = AllocCharTable(dat->vcount, width, 0);
+    return;
+  }
+  int had = dat->vars > 0 ? dat->vars : 0;
+  if (had >= width) return;
+  for (int i = 0; i <= dat->vcount; i++) {
+    char* row = static_cast<char*>(std::realloc(dat->vects[i], static_cast<size_t>(width) + 1));
+    if (row == nullptr) {
+      vf_print(stderr, 0, "Not enough memory.\n");
+      end_process(TOOL_FAILURE);
+    }
+    std::memset(row + had + 1, 0, static_cast<size_t>(width - had));
+    dat->vects[i] = row;
+  }
+}
+
+BIST* adjustTST(BIST* dat, int circuit) {
+  int inps = elements[circuit].in, outs = elements[circuit].out, vars = inps + outs;
+  if (dat->vars == vars) return dat;
+  widen_rows(dat, vars);
+  int from = dat->inps - inps;
+  for (int i = 0; i < dat->vcount && from > 0; i++)
+    std::memmove(dat->vects[i], dat->vects[i] + from, static_cast<size_t>(inps));
+  dat->inps = inps;
+  dat->vars = vars;
+  dat->outs = outs;
+  return dat;
+}
+
+/// The cell of -single_defect must name a cell of the circuit when a single-cell mode runs.
+static void check_cell_index() {
+  bool single_cell_mode = (option_given(OPT_TABLE) && cell != -1) || option_given(OPT_VERIFY);
+  if (single_cell_mode && (cell < 0 || cell >= elements[circuit].count)) {
+    vf_print(stderr, 0, "Bad cell index\n");
+    end_process(TOOL_FAILURE);
+  }
+}
+
+/// Writes the record back to the -tst file or the test file; the exit status of the run.
+static int write_back(BIST* dat, const char* test_file) {
+  const char* path = option_given(OPT_TST) ? args[OPT_TST] : test_file;
+  const KAVRIN_ELEMENT_LIST& c = elements[circuit];
+  vf_print(stdout, 0, "Writing TST file: '%s'\n", path);
+  dat->inps = c.in;
+  dat->cons = 0;
+  dat->outs = c.out;
+  dat->vars = c.in + c.out;
+  if (WriteTST(dat, nullptr, path) == -1) {
+    vf_print(stdout, 0, "Error writing TST file.\n");
+    return TOOL_FAILURE;
+  }
+  return 0;
+}
+
+/// Runs the mode the options chose; true when the record must be written back.
+static bool run_mode(DeviceList* dev, BIST* dat) {
+  if (option_given(OPT_TABLE) && cell != -1) {
+    printTruthTable(dev, circuit, cell, dat);
+    return true;
+  }
+  if (option_given(OPT_VERIFY)) {
+    doVerify(dev, circuit, cell, dat);
+    return false;
+  }
+  if (option_given(OPT_ALL_DEFECTS) || option_given(OPT_SAF_DEFECTS)) {
+    doDefectTable(dev, circuit, def_sel, dat);
+    return true;
+  }
+  return false;
+}
 
 int runTestFile(const char* test_file) {
-  (void)test_file;
-  return 0;
+  check_cell_index();
+  BIST* dat = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
+  if (dat == nullptr) {
+    vf_print(stdout, 0, "Error allocating TST data structure\n");
+    return TOOL_FAILURE;
+  }
+  const KAVRIN_ELEMENT_LIST& c = elements[circuit];
+  dat->cons = 0;
+  dat->inps = c.in;
+  dat->vars = -1;
+  dat->outs = c.out;
+
+  DeviceList* devList = getDeviceList();
+  DeviceList* activeDevice = activateDevice(devList, args[OPT_DEVICE]);
+  int status = TOOL_FAILURE;
+  if (activeDevice == nullptr) {
+    vf_print(stdout, 0, "Kavrin device not found, recheck with '-devlist' option please\n");
+  } else {
+    kavSetBicmState(activeDevice->devHandle, c.lib, option_given(OPT_BICM) ? 1 : 0);
+    if (ReadTST(dat, test_file, 0, false) == nullptr) {
+      vf_print(stdout, 0, "Couldn't load TST file '%s'\n", test_file);
+    } else {
+      vf_print(stdout, 0, "%d vector(s) read\n", dat->vcount);
+      adjustTST(dat, circuit);
+      status = run_mode(activeDevice, dat) ? write_back(dat, test_file) : 0;
+    }
+  }
+  freeDeviceList(devList);
+  FreeTST(dat);
+  return status;
 }

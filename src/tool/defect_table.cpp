@@ -1,0 +1,45 @@
+// The defect table run: the reference cell and every selected defective cell over all vectors.
+#include <cstdlib>
+#include <cstring>
+
+#include "KavrinConst.h"
+#include "main.h"
+#include "misc.h"
+
+void doDefectTable(DeviceList* dev, int circuit, int def_mask, BIST* dat) {
+  const KAVRIN_ELEMENT_LIST& c = elements[circuit];
+  vf_print(stdout, 0, "Performing defect testing of circuit %s : %s\n", c.name, c.desc);
+  int ref_idx = getReferenceCell(circuit);
+  unsigned char* in = require_input_bytes(dat, circuit);
+
+  vf_print(stdout, 0, "Running reference test\n");
+  unsigned char* ref = require_response(runTest(dev, circuit, ref_idx, in, dat->vcount, true));
+  vf_print(stdout, 0, "Reference done\n");
+
+  int defcnt = 0;
+  for (int j = 0; j < c.count; j++)
+    if (cell_selected(def_mask, c.idx[j].type)) defcnt++;
+  FreeCharTable(dat->ftable, dat->vcount, dat->nodes);
+  std::free(dat->faults);
+  dat->ftable = AllocCharTable(dat->vcount, defcnt, 0);
+  dat->faults = AllocCharVector(defcnt, 'X');
+  dat->nodes = defcnt;
+
+  for (int j = 0, i = 0; j < c.count; j++) {
+    if (!cell_selected(def_mask, c.idx[j].type)) continue;
+    vf_print(stdout, 0, "Running defect testing for cell %d [%d]\n", j, i);
+    unsigned char* test = require_response(runTest(dev, circuit, j, in, dat->vcount, true));
+    for (int k = 0; k < dat->vcount; k++) {
+      dat->ftable[k][i] = test[k] == ref[k] ? 'X' : '1';
+      dat->faults[i] = CheckFault(dat->faults[i], dat->ftable[k][i]);
+    }
+    std::free(test);
+    i++;
+  }
+  for (int k = 0; k < dat->vcount; k++) {
+    const char* outputs = numBits(ref[k], c.out);
+    std::memcpy(dat->vects[k] + c.in, outputs, std::strlen(outputs) + 1);
+  }
+  std::free(ref);
+  std::free(in);
+}

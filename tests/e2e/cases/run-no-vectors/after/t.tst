@@ -1,0 +1,12 @@
+.VECTORS 0
+
+.TABLE
+
+
+.FAULTS
+
+XXXXX
+
+.COVERAGE
+
+0 / 10 = 0.000000 %

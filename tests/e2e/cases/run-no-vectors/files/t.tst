@@ -1,0 +1,1 @@
+.VECTORS 0

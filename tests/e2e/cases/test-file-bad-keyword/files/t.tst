@@ -1,0 +1,5 @@
+.VECTORS 2
+
+PATTERNS
+0H
+1L
