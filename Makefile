@@ -16,8 +16,14 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The main job on the emulated box: the defect table of C17 with shorts. The example stays as
+# it is; the result goes to the build directory and is shown.
+DEMO_RESULT = $(BUILD)/demo-c17-shorts.tst
 demo: build
-	$(BUILD)/kavtest -list
+	$(BUILD)/kavtest-sim -all_defects -circuit 16 -tst $(DEMO_RESULT) examples/16-C17-shorts.tst
+	@echo
+	@echo "== $(DEMO_RESULT) =="
+	@cat $(DEMO_RESULT)
 
 clean:
 	rm -rf $(BUILD)
