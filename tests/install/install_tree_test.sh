@@ -76,9 +76,9 @@ fi
 
 # --- udev rule ---------------------------------------------------------------------
 rule=$prefix/lib/udev/rules.d/70-kavrin.rules
-rules=$(grep -v '^[[:space:]]*\(#\|$\)' "$rule")
-[ -n "$rules" ] || fail "the udev rule file holds no rule"
-while IFS= read -r line; do
+rules=$(grep -v '^[[:space:]]*\(#\|$\)' "$rule" 2>/dev/null)
+[ -n "$rules" ] || fail "no udev rule installed"
+[ -n "$rules" ] && while IFS= read -r line; do
   # Every key of a rule line: KEY=="v", KEY!="v", KEY="v" or KEY+="v", comma separated.
   rest=$line
   while [ -n "$rest" ]; do
