@@ -59,6 +59,7 @@ class BoxServer {
   }
   ~BoxServer() {
     stop();
+    EXPECT_EQ(box->violations, 0u) << path_;
     box_power_down(box);
   }
   void stop() {
