@@ -244,14 +244,4 @@ TEST_F(BoxTest, HeldBoxRefusesOpens) {
   EXPECT_EQ(box->opens, 2u);
 }
 
-TEST(BoxErrors, EveryWayToFailHasItsOwnCode) {
-  std::vector<unsigned long> codes{BOX_ERROR_VIOLATION, BOX_ERROR_WRITE_FAULT,
-                                   BOX_ERROR_READ_FAULT, BOX_ERROR_SHORT_READ,
-                                   BOX_ERROR_UNPLUGGED,  BOX_ERROR_BUSY};
-  for (std::size_t i = 0; i < codes.size(); i++) {
-    EXPECT_NE(codes[i], 0u);
-    for (std::size_t j = i + 1; j < codes.size(); j++) EXPECT_NE(codes[i], codes[j]);
-  }
-}
-
 }  // namespace
