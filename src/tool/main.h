@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "Kavrin.h"
+
 /// Option slots of `args`, in the order of the option table.
 enum OptionSlot {
   OPT_ALL_DEFECTS,
@@ -58,6 +60,24 @@ int runTestFile(const char* test_file);
 // Listings.
 void list_circuits();
 void list_defects(unsigned int circuit, unsigned int def_type);
+
+// Device list.
+/// One opened device; `dch` is null once the device has been closed again.
+typedef struct _devList {
+  HANDLE devHandle;
+  PKAVRIN_CONTEXT_HEADER dch;
+  struct _devList* next;
+} DeviceList;
+
+/// Opens Kavrin0, Kavrin1, ... until a name is refused; null when no device could be opened.
+DeviceList* getDeviceList();
+/// The names of the list's devices on standard output, or the no-device line.
+void printDeviceList(DeviceList* list);
+/// Keeps the device called `devName` (the first one when null) open and closes all others;
+/// returns its node, or null when no device has that name.
+DeviceList* activateDevice(DeviceList* list, char* devName);
+/// Closes the devices still open and releases the list.
+void freeDeviceList(DeviceList* list);
 
 // AG model export.
 void writeAGM();
