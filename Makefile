@@ -2,8 +2,9 @@
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: all configure build test demo clean
+.PHONY: all configure build test demo install package clean
 
 all: build
 
@@ -24,6 +25,16 @@ demo: build
 	@echo
 	@echo "== $(DEMO_RESULT) =="
 	@cat $(DEMO_RESULT)
+
+# Installs into $(PREFIX) (set DESTDIR to stage it elsewhere).
+install:
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS)
+	cmake --install $(BUILD)
+
+# Debian package of the tool, written into $(BUILD).
+package: build
+	cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD)

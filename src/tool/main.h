@@ -58,7 +58,7 @@ int test_input(int argc, char** argv);
 /// exit status.
 int runTestFile(const char* test_file);
 
-// The devices opened for a command.
+// Device list.
 /// One opened device; `dch` is null once the device has been closed again.
 typedef struct _devList {
   HANDLE devHandle;
@@ -66,10 +66,12 @@ typedef struct _devList {
   struct _devList* next;
 } DeviceList;
 
-/// Opens every attached device as Kavrin0, Kavrin1, ...; null when there is none.
+/// Opens Kavrin0, Kavrin1, ... until a name is refused; null when no device could be opened.
 DeviceList* getDeviceList();
+/// The names of the list's devices on standard output, or the no-device line.
 void printDeviceList(DeviceList* list);
-/// Keeps the device named devName (the first when null) open and closes the others.
+/// Keeps the device called `devName` (the first one when null) open and closes all others;
+/// returns its node, or null when no device has that name.
 DeviceList* activateDevice(DeviceList* list, char* devName);
 /// Closes the devices still open and releases the list.
 void freeDeviceList(DeviceList* list);

@@ -119,6 +119,11 @@ int test_input(int argc, char** argv) {
     else
       list_defects(static_cast<unsigned int>(circuit), static_cast<unsigned int>(def_sel));
   }
+  if (option_given(OPT_DEVLIST)) {
+    DeviceList* devices = getDeviceList();
+    printDeviceList(devices);
+    freeDeviceList(devices);
+  }
   if (option_given(OPT_LIST) || option_given(OPT_DEVLIST)) end_process(0);
 
   if (circuit < 0) {

@@ -1,0 +1,161 @@
+// The box's protocol engine: one exchange is a block report, a monitor report, then row and
+// column reports each followed by input reports, every input report by the read of its reply.
+#include "box.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "chip.h"
+
+namespace {
+
+constexpr std::size_t kMaxPairs = 16;
+constexpr std::size_t kMaxInputs = 32;
+
+/// Drops whatever the current exchange had reached; only a block report is taken next.
+void restart(Box* box) {
+  box->state = BoxState::AwaitBlock;
+  box->reply.clear();
+}
+
+/// The reply to one input report: reply[k * m + j] answers pair k to input vector j.
+void answer(Box* box, const unsigned char* inputs, std::size_t m) {
+  box->reply.assign(box->rows.size() * m, 0);
+  for (std::size_t k = 0; k < box->rows.size(); k++)
+    for (std::size_t j = 0; j < m; j++)
+      box->reply[k * m + j] = chip_apply(box->chip, box->block, box->columns[k], box->rows[k],
+                                         inputs[j], box->monitor_on);
+}
+
+/// Takes one report into the exchange; false when the report breaks the protocol.
+bool accept_report(Box* box, const unsigned char* report, std::size_t length) {
+  if (length == 0 || (report[0] & 0x0f) != 0) return false;
+  const unsigned char* payload = report + 1;
+  std::size_t n = length - 1;
+  BoxState s = box->state;
+  switch (report[0]) {
+    case 0x30:
+    case 0x40:
+      if (n != 0 || (s != BoxState::AwaitBlock && s != BoxState::AfterRead)) return false;
+      box->block = report[0] == 0x30 ? 0x00 : 0x80;
+      box->state = BoxState::AwaitMonitor;
+      return true;
+    case 0x50:
+    case 0x60:
+      if (n != 0 || s != BoxState::AwaitMonitor) return false;
+      box->monitor_on = report[0] == 0x50;
+      box->state = BoxState::AwaitRows;
+      return true;
+    case 0x00:
+      if (n > kMaxPairs || (s != BoxState::AwaitRows && s != BoxState::AfterRead)) return false;
+      box->rows.assign(payload, payload + n);
+      box->state = BoxState::AwaitColumns;
+      return true;
+    case 0x10:
+      if (n != box->rows.size() || s != BoxState::AwaitColumns) return false;
+      box->columns.assign(payload, payload + n);
+      box->state = BoxState::AwaitInput;
+      return true;
+    case 0x20:
+      if (n > kMaxInputs || (s != BoxState::AwaitInput && s != BoxState::AfterRead)) return false;
+      answer(box, payload, n);
+      box->state = BoxState::ReplyPending;
+      return true;
+    default:
+      return false;
+  }
+}
+
+/// Ends transfer number box->transfers: records it and pulls the plug when its time has come.
+bool finish(Box* box, BoxTransfer record, unsigned long* error) {
+  *error = record.error;
+  bool ok = record.error == 0 || record.error == BOX_ERROR_SHORT_READ;
+  box->transcript.push_back(std::move(record));
+  if (box->faults.unplug_after != 0 && box->transfers == box->faults.unplug_after)
+    box->unplugged = true;
+  return ok;
+}
+
+/// A failed transfer: the exchange is dropped, and counted when the protocol was broken.
+unsigned long fail(Box* box, unsigned long code) {
+  if (code == BOX_ERROR_VIOLATION) box->violations++;
+  restart(box);
+  return code;
+}
+
+}  // namespace
+
+Box* box_power_up() {
+  Box* box = new Box;
+  box->chip = chip_power_up();
+  return box;
+}
+
+void box_power_down(Box* box) {
+  if (box == nullptr) return;
+  chip_power_down(box->chip);
+  delete box;
+}
+
+bool box_open(Box* box, unsigned long* error) {
+  if (box->unplugged) {
+    *error = BOX_ERROR_UNPLUGGED;
+    return false;
+  }
+  if (box->is_open || box->faults.refuse_open) {
+    *error = BOX_ERROR_BUSY;
+    return false;
+  }
+  box->is_open = true;
+  box->opens++;
+  restart(box);
+  return true;
+}
+
+void box_close(Box* box) {
+  box->is_open = false;
+  restart(box);
+}
+
+bool box_write(Box* box, const unsigned char* report, std::size_t length, unsigned long* error) {
+  box->transfers++;
+  box->writes++;
+  BoxTransfer record{false, std::vector<unsigned char>(report, report + length), 0, 0};
+  if (box->unplugged)
+    record.error = BOX_ERROR_UNPLUGGED;
+  else if (box->writes == box->faults.fail_write)
+    record.error = fail(box, BOX_ERROR_WRITE_FAULT);
+  else if (!box->is_open || !accept_report(box, report, length))
+    record.error = fail(box, BOX_ERROR_VIOLATION);
+  return finish(box, std::move(record), error);
+}
+
+bool box_read(Box* box, unsigned char* buffer, std::size_t length, std::size_t* count,
+              unsigned long* error) {
+  box->transfers++;
+  box->reads++;
+  BoxTransfer record{true, {}, length, 0};
+  *count = 0;
+  if (box->unplugged) {
+    record.error = BOX_ERROR_UNPLUGGED;
+  } else if (box->reads == box->faults.fail_read) {
+    record.error = fail(box, BOX_ERROR_READ_FAULT);
+  } else if (!box->is_open || box->state != BoxState::ReplyPending ||
+             length != box->reply.size()) {
+    record.error = fail(box, BOX_ERROR_VIOLATION);
+  } else {
+    std::size_t delivered = length;
+    if (box->reads == box->faults.short_read) {
+      delivered = std::min(length, box->faults.short_read_bytes);
+      record.error = BOX_ERROR_SHORT_READ;
+    }
+    record.bytes.assign(box->reply.begin(), box->reply.begin() + delivered);
+    if (delivered != 0) std::memcpy(buffer, box->reply.data(), delivered);
+    *count = delivered;
+    if (record.error != 0)
+      restart(box);  // the reader gives the exchange up
+    else
+      box->state = BoxState::AfterRead;
+  }
+  return finish(box, std::move(record), error);
+}

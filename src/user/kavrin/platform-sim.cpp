@@ -1,0 +1,114 @@
+// The platform of kavtest-sim: emulated boxes in this process. One box, sim:kavrin0, is
+// attached from the first use on; its paths begin with "sim:" so that no emulated result can
+// pass for a measured one.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform-sim.h"
+#include "platform.h"
+
+struct PlatformDevice {
+  Box* box;
+};
+
+struct PlatformEnumeration {
+  std::size_t next;
+};
+
+namespace {
+
+struct AttachedBox {
+  std::string path;
+  Box* box;
+};
+
+/// The attached boxes, in enumeration order; powered down when the process ends.
+struct Attached {
+  std::vector<AttachedBox> boxes;
+  Attached() { attach(1); }
+  ~Attached() { detach(); }
+  void attach(unsigned count) {
+    for (unsigned i = 0; i < count; i++)
+      boxes.push_back({"sim:kavrin" + std::to_string(i), box_power_up()});
+  }
+  void detach() {
+    for (AttachedBox& b : boxes) box_power_down(b.box);
+    boxes.clear();
+  }
+};
+
+Attached& attached() {
+  static Attached all;
+  return all;
+}
+
+unsigned long last_error = 0;
+const char* failure_message = "";
+
+}  // namespace
+
+std::vector<Box*> sim_install_boxes(unsigned count) {
+  Attached& all = attached();
+  for (const AttachedBox& b : all.boxes)
+    if (b.box->is_open) {
+      std::fprintf(stderr, "sim_install_boxes: %s is still open\n", b.path.c_str());
+      std::abort();
+    }
+  all.detach();
+  all.attach(count);
+  std::vector<Box*> boxes;
+  for (const AttachedBox& b : all.boxes) boxes.push_back(b.box);
+  return boxes;
+}
+
+PlatformEnumeration* platform_enumerate() { return new PlatformEnumeration{0}; }
+
+PlatformStep platform_next_path(PlatformEnumeration* enumeration, const char** path) {
+  const std::vector<AttachedBox>& boxes = attached().boxes;
+  if (enumeration->next >= boxes.size()) return PLATFORM_END;
+  *path = boxes[enumeration->next++].path.c_str();
+  return PLATFORM_PATH;
+}
+
+void platform_end_enumeration(PlatformEnumeration* enumeration) { delete enumeration; }
+
+PlatformDevice* platform_open(const char* path) {
+  failure_message = "open - failed: %x";
+  for (const AttachedBox& b : attached().boxes) {
+    if (b.path != path) continue;
+    unsigned long error = 0;
+    if (!box_open(b.box, &error)) {
+      last_error = error;
+      return nullptr;
+    }
+    return new PlatformDevice{b.box};
+  }
+  last_error = BOX_ERROR_UNPLUGGED;
+  return nullptr;
+}
+
+bool platform_write(PlatformDevice* device, const unsigned char* report, std::size_t length) {
+  unsigned long error = 0;
+  if (box_write(device->box, report, length, &error)) return true;
+  last_error = error;
+  return false;
+}
+
+bool platform_read(PlatformDevice* device, unsigned char* buffer, std::size_t length,
+                   std::size_t* count) {
+  unsigned long error = 0;
+  if (box_read(device->box, buffer, length, count, &error)) return true;
+  last_error = error;
+  return false;
+}
+
+void platform_close(PlatformDevice* device) {
+  box_close(device->box);
+  delete device;
+}
+
+unsigned long platform_last_error() { return last_error; }
+
+const char* platform_failure_message() { return failure_message; }

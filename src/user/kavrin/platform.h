@@ -1,0 +1,41 @@
+// What the device library needs from the operating system, and nothing else. One backend
+// (platform-posix, platform-sim, platform-win32) implements it per binary, chosen at link time.
+// This header names no type of any operating system and none of Kavrin.h.
+#ifndef KAVRIN_PLATFORM_H
+#define KAVRIN_PLATFORM_H
+
+#include <cstddef>
+
+/// An ordered enumeration of the device paths of the Kavrin class.
+struct PlatformEnumeration;
+/// An open device; defined by the backend.
+struct PlatformDevice;
+
+enum PlatformStep {
+  PLATFORM_PATH,    ///< the step gave the next device path
+  PLATFORM_END,     ///< no further device
+  PLATFORM_FAILED,  ///< the enumeration failed
+};
+
+/// Starts the enumeration; null when it fails. A class with no device enumerates nothing.
+PlatformEnumeration* platform_enumerate();
+/// The next device path, valid until the next step or the end of the enumeration.
+PlatformStep platform_next_path(PlatformEnumeration* enumeration, const char** path);
+void platform_end_enumeration(PlatformEnumeration* enumeration);
+
+/// Opens `path` for this process alone, for blocking reads and writes; null when it fails.
+PlatformDevice* platform_open(const char* path);
+/// Writes one report of `length` bytes in one request.
+bool platform_write(PlatformDevice* device, const unsigned char* report, std::size_t length);
+/// Reads up to `length` bytes in one request; `*count` gets the number read.
+bool platform_read(PlatformDevice* device, unsigned char* buffer, std::size_t length,
+                   std::size_t* count);
+void platform_close(PlatformDevice* device);
+
+/// The error code of the last failed call above.
+unsigned long platform_last_error();
+/// The message of the last failed enumeration or open: a printf format whose one %x conversion
+/// takes platform_last_error(). It names the failing call as this platform calls it.
+const char* platform_failure_message();
+
+#endif
