@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all configure build test demo clean
+.PHONY: all configure build test bench demo clean
 
 all: build
 
@@ -15,6 +15,10 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Benchmarks run one at a time, after the build, so that they do not share the cores.
+bench: build
+	cmake --build $(BUILD) --target run-benchmarks -j1
 
 demo: build
 	$(BUILD)/kavtest -list

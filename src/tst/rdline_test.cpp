@@ -1,6 +1,9 @@
 #include "rdline.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -76,5 +79,23 @@ TEST(LineReaderDeath, MissingFileEndsTheProcess) {
       testing::ExitedWithCode(255), "");
   EXPECT_EQ(tst_test::slurp(out), "Can't open file : " + missing + "\n");
 }
+
+#ifndef _WIN32
+TEST(LineReaderDeath, BufferThatCannotGrowEndsTheProcess) {
+  ScratchDir dir;
+  const std::string out = dir.at("stdout");
+  EXPECT_EXIT(
+      {
+        if (!std::freopen(out.c_str(), "w", stdout)) std::abort();
+        struct rlimit limit;
+        limit.rlim_cur = limit.rlim_max = 256u << 20;
+        if (setrlimit(RLIMIT_AS, &limit) != 0) std::abort();
+        Read in("/dev/zero");  // one endless line
+        in.GetLine();
+      },
+      testing::ExitedWithCode(255), "");
+  EXPECT_EQ(tst_test::slurp(out), "realloc failed!\n");
+}
+#endif
 
 }  // namespace

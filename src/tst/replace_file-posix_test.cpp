@@ -150,6 +150,33 @@ TEST_F(Replacement, PipeIsWrittenInPlace) {
   EXPECT_EQ(dir_.listing(), "copy\npipe\n");
 }
 
+TEST_F(Replacement, FailingStreamIsReported) {
+  std::FILE* full = std::fopen("/dev/full", "w");
+  if (!full) GTEST_SKIP() << "no /dev/full";
+  EXPECT_EQ(WriteTST(record_, full, nullptr), -1);
+  std::fclose(full);
+}
+
+TEST_F(Replacement, WriteProtectedFileIsLeftAlone) {
+  const std::string path = dir_.at("locked.tst");
+  // Permissions bind only an unprivileged user: as root, check as the user "nobody".
+  const bool root = geteuid() == 0;
+  ASSERT_EQ(chmod(dir_.path().c_str(), 0777), 0);
+  pid_t child = fork();
+  if (child == 0) {
+    if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0444);
+    if (fd < 0 || write(fd, "keep\n", 5) != 5 || close(fd) != 0) _exit(3);
+    _exit(WriteTST(record_, nullptr, path.c_str()) == -1 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(slurp(path), "keep\n");
+  EXPECT_EQ(dir_.listing(), "locked.tst\n");
+}
+
 TEST_F(Replacement, DirectoryIsNotReplaced) {
   const std::string sub = dir_.at("sub");
   ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
