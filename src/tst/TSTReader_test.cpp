@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -425,6 +428,20 @@ TEST_F(ReaderDeath, LineNumbersCountTextLinesOfCrLfFiles) {
   EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 2\r\r.PATTERNS\r00H\r0H\r").c_str(), 0, false),
               ExitedWithCode(14), "^\nError at line 5: Bad input vector!\n$");
 }
+
+#ifndef _WIN32
+TEST_F(ReaderDeath, CountTooLargeForMemory) {
+  const std::string file = path(".VECTORS 2000000000\n.PATTERNS\n0H\n");
+  EXPECT_EXIT(
+      {
+        struct rlimit limit;
+        limit.rlim_cur = limit.rlim_max = 256u << 20;
+        if (setrlimit(RLIMIT_AS, &limit) != 0) std::abort();
+        ReadTST(nullptr, file.c_str(), 0, false);
+      },
+      ExitedWithCode(255), "^AllocCharTable: malloc failed\\.\n$");
+}
+#endif
 
 TEST_F(ReaderDeath, UnreadableFile) {
   const std::string out = dir_.at("stdout");
