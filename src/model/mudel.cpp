@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "block_reader.h"
 #include "messages.h"
 #include "table_alloc.h"
 
@@ -74,16 +75,15 @@ char* quoted(char* p) {
   return open + 1;
 }
 
+/// The model file being read.
+BlockReader input;
+
 /// Reads one line of at most kLineLimit characters, its line end included, into `line`
 /// (kLineLimit + 1 bytes). False at end of file. A zero byte in the line ends its text.
-bool read_line(std::FILE* f, char* line, int* length) {
-  int n = 0, c = 0;
-  while (n < kLineLimit && (c = std::getc(f)) != EOF) {
-    line[n++] = static_cast<char>(c);
-    if (c == '\n') break;
-  }
+bool read_line(char* line, int* length) {
+  std::size_t n = next_line(input, line, kLineLimit);
   line[n] = '\0';
-  *length = n;
+  *length = static_cast<int>(n);
   return n > 0;
 }
 
@@ -216,11 +216,12 @@ void read_ag(const char* fileName) {
   std::FILE* f = std::fopen(fileName, "r");
   if (f == nullptr) Errors(fileName, "Can't open DD-model file", -1);
   char* line = static_cast<char*>(table_alloc(kLineLimit + 1, 1, -1));
+  start_reading(input, f);
 
   CurrentLine = 0;
   ReadState st;
   int length = 0;
-  while (read_line(f, line, &length)) {
+  while (read_line(line, &length)) {
     CurrentLine++;
     if (length == kLineLimit && line[kLineLimit - 1] != '\n') Error("Line too long", CurrentLine);
     if (line[0] == ';') continue;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "block_reader.h"
 #include "messages.h"
 #include "mudel.h"
 #include "table_alloc.h"
@@ -25,8 +26,9 @@ const char* cstp_poly = "";
 
 namespace {
 
-/// The file being read or written.
+/// The file being read or written, and its characters when it is read.
 std::FILE* f = nullptr;
+BlockReader in;
 /// Number of the line being read, from 1.
 std::uint32_t CurrentRow = 0;
 
@@ -36,16 +38,11 @@ constexpr int kKeywordLimit = 127;
 int row_number() { return static_cast<int>(CurrentRow); }
 
 /// Lets the character just read be read again.
-void stepback(int c) { std::ungetc(c, f); }
+void stepback() { step_back(in); }
 
 /// Passes over the rest of the current line.
 void waistln() {
-  int c;
-  while ((c = std::getc(f)) != EOF)
-    if (c == '\n') {
-      CurrentRow++;
-      return;
-    }
+  if (skip_line(in)) CurrentRow++;
 }
 
 bool is_white(int c) {
@@ -55,10 +52,10 @@ bool is_white(int c) {
 /// Passes over the lines of a section that begin with white space. False at end of file.
 bool next_row() {
   for (;;) {
-    int c = std::getc(f);
+    int c = next_char(in);
     if (c == EOF) return false;
     if (!is_white(c)) {
-      stepback(c);
+      stepback();
       return true;
     }
     if (c == '\n')
@@ -69,14 +66,7 @@ bool next_row() {
 }
 
 /// The line at the file position, at most kKeywordLimit characters with its line end.
-void read_keyword_line(char* line) {
-  int n = 0, c = 0;
-  while (n < kKeywordLimit && (c = std::getc(f)) != EOF) {
-    line[n++] = static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  line[n] = '\0';
-}
+void read_keyword_line(char* line) { line[next_line(in, line, kKeywordLimit)] = '\0'; }
 
 /// The decimal number at `s` after white space, 0 when there is none; negative numbers wrap
 /// as in a 32-bit word, larger ones are held at the 32-bit limits.
@@ -111,7 +101,7 @@ char constant_value(std::uint32_t j) {
 void readPattern(std::uint32_t row) {
   char* v = vects[row];
   for (std::uint32_t j = 0; j < InpCount; j++) {
-    int c = std::getc(f);
+    int c = next_char(in);
     if (c == EOF) break;
     v[j] = pattern_value(c);
   }
@@ -124,10 +114,10 @@ void readPattern(std::uint32_t row) {
 void read_marks(char* out, const char* marks, const char* too_long) {
   std::uint32_t n = 0;
   for (;;) {
-    int c = std::getc(f);
+    int c = next_char(in);
     if (c == EOF) return;
     if (c == '\0' || std::strchr(marks, c) == nullptr) {
-      stepback(c);
+      stepback();
       waistln();
       return;
     }
@@ -240,6 +230,7 @@ void read_keyword(const char* line, VectorFile& file) {
 void open_for_reading(const char* fileName) {
   f = std::fopen(fileName, "r");
   if (f == nullptr) Errors(fileName, "Can't open file", -1);
+  start_reading(in, f);
 }
 
 void close_file() {
@@ -257,21 +248,28 @@ char pattern_char(char value, char zero, char one) {
   return value == 0 ? zero : value == 1 ? one : value;
 }
 
+/// The text of pattern row `v` in mode `m`, with its line end, into `line`; its length.
+std::size_t pattern_line(const char* v, int m, char* line) {
+  std::size_t n = 0;
+  for (std::uint32_t j = 0; j < VarCount; j++) {
+    if (m == 6 || j < InpCount) {
+      line[n++] = pattern_char(v[j], '0', '1');
+    } else if (m != 7) {
+      bool output = std::uint64_t{j} + OutCount >= VarCount;
+      line[n++] = output ? pattern_char(v[j], 'L', 'H') : pattern_char(v[j], 'l', 'h');
+    }
+  }
+  line[n++] = '\n';
+  return n;
+}
+
 void write_patterns(int m) {
   std::fprintf(f, "\n.PATTERNS\n\n");
   if (vects == nullptr) return;
-  for (std::uint32_t k = (m == 6 ? 1 : 0); k < vcount; k++) {
-    const char* v = vects[k];
-    for (std::uint32_t j = 0; j < VarCount; j++) {
-      if (m == 6 || j < InpCount) {
-        std::fputc(pattern_char(v[j], '0', '1'), f);
-      } else if (m != 7) {
-        bool output = std::uint64_t{j} + OutCount >= VarCount;
-        std::fputc(output ? pattern_char(v[j], 'L', 'H') : pattern_char(v[j], 'l', 'h'), f);
-      }
-    }
-    std::fputc('\n', f);
-  }
+  char* line = static_cast<char*>(table_alloc(std::uint64_t{VarCount} + 1, 1, -1));
+  for (std::uint32_t k = (m == 6 ? 1 : 0); k < vcount; k++)
+    std::fwrite(line, 1, pattern_line(vects[k], m, line), f);
+  _free(line);
 }
 
 void write_table() {
@@ -316,13 +314,13 @@ void read_vec(const char* fileName) {
   VectorFile file;
   char line[kKeywordLimit + 1];
   int c;
-  while ((c = std::getc(f)) != EOF) {
+  while ((c = next_char(in)) != EOF) {
     if (c == '\n') {
       CurrentRow++;
     } else if (c != '.') {
       waistln();
     } else {
-      stepback(c);
+      stepback();
       read_keyword_line(line);
       read_keyword(line, file);
     }
@@ -377,13 +375,13 @@ void read_faults(const char* fileName) {
   CurrentRow = 1;
   char line[kKeywordLimit + 1];
   int c;
-  while ((c = std::getc(f)) != EOF) {
+  while ((c = next_char(in)) != EOF) {
     if (c == '\n') {
       CurrentRow++;
     } else if (c != '.') {
       waistln();
     } else {
-      stepback(c);
+      stepback();
       read_keyword_line(line);
       if (std::strncmp(line + 1, "FAULTS", 6) == 0)
         read_fault_section();
