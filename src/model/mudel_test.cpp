@@ -405,22 +405,24 @@ TEST_F(StoreDeath, MoreLinesThanAnnouncedAreCorrupt) {
   // a variable past the announced ones
   expect_read_error("STAT# 0,1,0,1,0,0\nMODE# FUNCTIONAL\n" + input + "VAR# 1: (i) \"B\"\n",
                     "\nError at line 4: Corrupt DD-model file!\n");
-  // a graph longer than the nodes left
-  expect_read_error("STAT# 1,2,1,1,0,1\nMODE# FUNCTIONAL\n" + input + "VAR# 1: () \"Y\"\nGRP# 0: B=0, L=2\n",
+  // a graph longer than the nodes left, refused at its group line
+  const std::string nodes = "0 0: () (0 0) V=0 \"a\"\n1 1: () (0 0) V=0 \"b\"\n";
+  expect_read_error("STAT# 1,2,1,1,0,1\nMODE# FUNCTIONAL\n" + input +
+                        "VAR# 1: () \"Y\"\nGRP# 0: B=0, L=2\n" + nodes,
                     "\nError at line 5: Corrupt DD-model file!\n");
   expect_read_error("STAT# 2,3,2,1,0,1\nMODE# FUNCTIONAL\n" + input +
-                        "VAR# 1: () \"G\"\nGRP# 0: B=0, L=2\n"
-                        "0 0: () (0 0) V=0 \"a\"\n1 1: () (0 0) V=0 \"b\"\n"
-                        "VAR# 2: () \"Y\"\nGRP# 1: B=2, L=1\n",
+                        "VAR# 1: () \"G\"\nGRP# 0: B=0, L=2\n" + nodes +
+                        "VAR# 2: () \"Y\"\nGRP# 1: B=2, L=1\n" + nodes,
                     "\nError at line 9: Corrupt DD-model file!\n");
 }
 
 TEST_F(StoreDeath, StatisticsThatCannotHoldTheModel) {
   const std::string corrupt1 = "\nError at line 1: Corrupt DD-model file!\n";
-  expect_read_error("STAT# 0,2,0,2,1,0\n", corrupt1);             // inputs and constants > vars
-  expect_read_error("STAT# 0,4,1,1,1,1\n", corrupt1);             // fewer graphs than graph vars
-  expect_read_error("STAT# 99999999999,0,0,0,0,0\n", corrupt1);   // past 32 bits
-  expect_read_error("STAT# -1,0,0,0,0,0\n", corrupt1);            // negative count
+  const std::string mode = "MODE# FUNCTIONAL\n";
+  expect_read_error("STAT# 0,2,0,2,1,0\n" + mode, corrupt1);  // inputs and constants > vars
+  expect_read_error("STAT# 0,4,1,1,1,1\n" + mode, corrupt1);  // fewer graphs than graph vars
+  expect_read_error("STAT# 99999999999,0,0,0,0,0\n" + mode, corrupt1);  // past 32 bits
+  expect_read_error("STAT# 0,0,0,0,0,-1\n" + mode, corrupt1);           // negative count
   expect_read_error("STAT# 0,0,0,0,0,0\nMODE# FUNCTIONAL\nVAR# 0: (i) \"A\"\n",
                     "\nError at line 3: Corrupt DD-model file!\n");
   expect_read_error("STAT# 4000000000,0,0,0,0,0\n", "\nError at line 1: Out of memory!\n");

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-/// The most memory one model, or one pattern set, may take.
+/// The most memory one array of the model store, or one pattern set with its tables, may take.
 constexpr std::uint64_t kMaxTableBytes = std::uint64_t{1} << 30;
 
 /// True when `count` items of `size` bytes stay within kMaxTableBytes.
