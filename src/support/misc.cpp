@@ -1,5 +1,6 @@
 #include "misc.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,22 +17,19 @@ char** AllocCharTable(int x, int y, char fill) {
   if (x < -1 || y < -1) table_failed();
   const std::size_t rows = static_cast<std::size_t>(x) + 1;
   const std::size_t cols = static_cast<std::size_t>(y) + 1;
-  char** t = static_cast<char**>(std::malloc(rows ? rows * sizeof(char*) : 1));
+  // The row pointers and the rows share one block: a table of short rows (a TST file's
+  // vectors) then costs little more than its characters.
+  const std::size_t pointers = rows * sizeof(char*);
+  if (cols != 0 && rows > (SIZE_MAX - pointers) / cols) table_failed();
+  char** t = static_cast<char**>(std::malloc(pointers + rows * cols + 1));
   if (!t) table_failed();
-  for (std::size_t i = 0; i < rows; ++i) {
-    // Each row is its own block so that a caller can widen it with realloc.
-    t[i] = static_cast<char*>(std::malloc(cols ? cols : 1));
-    if (!t[i]) table_failed();
-    std::memset(t[i], fill, cols);
-  }
+  char* characters = reinterpret_cast<char*>(t) + pointers;
+  std::memset(characters, fill, rows * cols);
+  for (std::size_t i = 0; i < rows; ++i) t[i] = characters + i * cols;
   return t;
 }
 
-void FreeCharTable(char** t, int x, int /*y*/) {
-  if (!t) return;
-  for (long long i = 0; i <= x; ++i) std::free(t[i]);
-  std::free(t);
-}
+void FreeCharTable(char** t, int /*x*/, int /*y*/) { std::free(t); }
 
 char* AllocCharVector(int len, char fill) {
   if (len < 0) len = 0;
