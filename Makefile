@@ -4,7 +4,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all configure build test demo install package clean
+.PHONY: all configure build test bench demo install package clean
 
 all: build
 
@@ -16,6 +16,10 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Benchmarks run one at a time, after the build, so that they do not share the cores.
+bench: build
+	cmake --build $(BUILD) --target run-benchmarks -j1
 
 # The main job on the emulated box: the defect table of C17 with shorts. The example stays as
 # it is; the result goes to the build directory and is shown.

@@ -10,21 +10,15 @@
 /// Gives every row of the pattern table room for `width` characters and a terminator; a table
 /// that the file announced but never filled becomes `vcount` empty rows.
 static void widen_rows(BIST* dat, int width) {
-  if (dat->vects == nullptr) {
-    if (dat->vcount > 0) dat->vects = AllocCharTable(dat->vcount, width, 0);
-    return;
+  int had = dat->vects != nullptr && dat->vars > 0 ? dat->vars : 0;
+  if (dat->vects != nullptr && had >= width) return;
+  if (dat->vects == nullptr && dat->vcount <= 0) return;
+  char** wider = AllocCharTable(dat->vcount, width, 0);
+  if (dat->vects != nullptr) {
+    for (int i = 0; i <= dat->vcount; i++) std::memcpy(wider[i], dat->vects[i], static_cast<size_t>(had));
+    FreeCharTable(dat->vects, dat->vcount, dat->vars);
   }
-  int had = dat->vars > 0 ? dat->vars : 0;
-  if (had >= width) return;
-  for (int i = 0; i <= dat->vcount; i++) {
-    char* row = static_cast<char*>(std::realloc(dat->vects[i], static_cast<size_t>(width) + 1));
-    if (row == nullptr) {
-      vf_print(stderr, 0, "Not enough memory.\n");
-      end_process(TOOL_FAILURE);
-    }
-    std::memset(row + had + 1, 0, static_cast<size_t>(width - had));
-    dat->vects[i] = row;
-  }
+  dat->vects = wider;
 }
 
 BIST* adjustTST(BIST* dat, int circuit) {

@@ -38,4 +38,37 @@ int WriteTST(BIST* dat, FILE* fp, const char* fName);
 /// Releases a record made zero-filled with calloc (or by ReadTST) and everything it owns.
 void FreeTST(BIST* dat);
 
+// The reader's steps, one line at a time (exposed for the unit tests).
+
+/// Index in kwords of the first keyword that begins `str`; -2 when none does.
+int match_keyword(const char* str);
+/// Cuts trailing white space off `str` and returns its first character that is not white space.
+char* strip_whitespaces(char* str);
+/// Handles one line of section `state` (the keyword's value, or a whole row inside a section)
+/// and returns the next state: -1 expects a keyword line, 0 to 9 a section, -2 failure.
+int processInput(BIST* b, char* buf, int state, bool strict);
+/// `buf` when it holds only '0' and '1' and, for a positive `length`, has that length; else null.
+char* readPolynomial(char* buf, int length);
+/// Reads the vector count from the value of ".VECTORS"; 0.
+int processVectorCount(BIST* b, char* buf);
+/// Checks and stores one pattern row; returns the next state.
+int processPatterns(BIST* b, char* buf, bool strict);
+/// Checks one row, fixes vars, inps and outs, turns its letters into '0' and '1' in place and
+/// returns its output part; null when the row is rejected.
+char* readPattern(BIST* b, char* buf, bool strict);
+/// Length of the leading run of `buf` made of characters of `expect` (all of `buf` when null),
+/// checked against `len` (-1: any); -1 when the check fails.
+int checkPattern(const char* buf, const char* expect, int len, bool strict);
+
+// The writer's sections. Each writes its keyword line first when `header` is true and returns
+// -1 when `fp` or `dat` is null or a write fails, else 0 (also when it has nothing to write).
+
+int writeVectorCnt(FILE* fp, BIST* dat, bool header);
+int writeLFSRSetup(FILE* fp, BIST* dat, bool header);
+/// Also -1, writing nothing, when vars is 0 or less.
+int writePatterns(FILE* fp, BIST* dat, bool header);
+int writeFaultTable(FILE* fp, BIST* dat, bool header);
+int writeFaultSummary(FILE* fp, BIST* dat, bool header);
+int writeFaultCoverage(FILE* fp, BIST* dat, bool header);
+
 #endif

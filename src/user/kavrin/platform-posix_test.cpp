@@ -212,6 +212,8 @@ TEST_F(PosixTest, ServersAreTakenInNaturalOrderAndExchangeThroughTheirSockets) {
   EXPECT_EQ(count, 0u);
 
   for (HANDLE h : {h0, h1, h2}) EXPECT_EQ(kavClose(h), KAVRIN_SUCCESS);
+  // The server sees the client go only after it has taken every report sent before.
+  EXPECT_TRUE(eventually([&] { return !two.has_client(); }));
   two.stop();
   ASSERT_EQ(two.box->transcript.size(), 8u + 6u);
   EXPECT_EQ(two.box->transcript[4].bytes.size(), 33u);

@@ -1,0 +1,237 @@
+// TST reader: a keyword-driven state machine over the lines of the file.
+#include "TSTData.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "exit.h"
+#include "messages.h"
+#include "misc.h"
+#include "rdline.h"
+
+const char* kwords[11] = {".VECTORS",  ".GENERATOR", ".ANALYZER", ".INITIAL_STATE",
+                          ".POLYNOMIAL", ".SIGNATURE", ".PATTERNS", ".TABLE",
+                          ".FAULTS",   ".COVERAGE",  nullptr};
+
+namespace {
+
+// Section indices of kwords.
+constexpr int kVectors = 0, kGenerator = 1, kAnalyzer = 2, kInitialState = 3, kPolynomial = 4,
+              kSignature = 5, kPatterns = 6;
+// Register selector (tmp slot 3) after ".ANALYZER" and ".GENERATOR".
+constexpr int kSelectAnalyzer = 3, kSelectGenerator = 4;
+
+/// White space of the POSIX locale: space, tab, LF, VT, FF, CR.
+bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+int line_number(const BIST* b) { return b->tmp[0]; }
+
+BIST* new_record() {
+  BIST* b = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
+  if (!b) {
+    std::fputs("Not enough memory.\n", stderr);
+    end_process(-1);
+  }
+  b->inps = b->vars = b->outs = -1;
+  return b;
+}
+
+char* copy_text(const char* text) {
+  std::size_t n = std::strlen(text) + 1;
+  char* copy = static_cast<char*>(std::malloc(n));
+  if (!copy) {
+    std::fputs("Not enough memory.\n", stderr);
+    end_process(-1);
+  }
+  std::memcpy(copy, text, n);
+  return copy;
+}
+
+/// Checks a register value and stores a copy of it in `slot`, replacing an earlier one.
+void store_register(BIST* b, char* value, char** slot, int length, const char* message) {
+  if (!readPolynomial(value, length)) Error(message, line_number(b));
+  char* copy = copy_text(value);
+  std::free(*slot);
+  *slot = copy;
+}
+
+bool analyzer_selected(const BIST* b) { return b->tmp[3] == kSelectAnalyzer; }
+
+/// The required length of the selected register's initial state and polynomial.
+int register_length(const BIST* b) { return analyzer_selected(b) ? b->tmp[4] : b->tmp[5]; }
+
+/// Turns the letters of a run into '0' and '1'.
+void lower_letters(char* run, int n, char one) {
+  for (int i = 0; i < n; ++i) run[i] = run[i] == one ? '1' : '0';
+}
+
+}  // namespace
+
+int match_keyword(const char* str) {
+  for (int i = 0; kwords[i]; ++i)
+    if (std::strncmp(str, kwords[i], std::strlen(kwords[i])) == 0) return i;
+  return -2;
+}
+
+char* strip_whitespaces(char* str) {
+  char* end = str + std::strlen(str);
+  while (end > str && is_space(end[-1])) --end;
+  *end = 0;
+  while (is_space(*str)) ++str;
+  return str;
+}
+
+char* readPolynomial(char* buf, int length) {
+  std::size_t n = std::strspn(buf, "01");
+  if (buf[n] != 0) return nullptr;
+  if (length > 0 && n != static_cast<std::size_t>(length)) return nullptr;
+  return buf;
+}
+
+int processVectorCount(BIST* b, char* buf) {
+  // The count sizes the pattern table, so it cannot change once the table exists.
+  char* rest = nullptr;
+  errno = 0;
+  long count = std::strtol(buf, &rest, 10);
+  if (rest == buf || errno == ERANGE || count < 0 || count > INT_MAX || b->vects)
+    Error("Conversion error ", line_number(b));
+  b->vcount = static_cast<int>(count);
+  return 0;
+}
+
+int checkPattern(const char* buf, const char* expect, int len, bool strict) {
+  std::size_t run = expect ? std::strspn(buf, expect) : std::strlen(buf);
+  if (run > INT_MAX) return -1;
+  int n = static_cast<int>(run);
+  if (len == -1) return n;
+  if (strict) return n == len ? n : -1;
+  return n >= len ? n : -1;
+}
+
+char* readPattern(BIST* b, char* buf, bool strict) {
+  int total = checkPattern(buf, nullptr, b->vars, true);
+  if (total < 0) return nullptr;
+  b->vars = total;
+
+  char* p = buf;
+  int inputs = checkPattern(p, "01", b->inps, strict);
+  if (inputs < 0) return nullptr;
+  b->inps = b->cons > 0 ? inputs - b->cons : inputs;
+  p += inputs;
+
+  int internal = checkPattern(p, "hl", -1, strict);
+  lower_letters(p, internal, 'h');
+  p += internal;
+
+  int outputs = checkPattern(p, "HL", b->outs, strict);
+  if (outputs >= 0) {
+    b->outs = outputs;
+    lower_letters(p, outputs, 'H');
+  } else if (strict) {
+    return nullptr;
+  }
+  return p;
+}
+
+int processPatterns(BIST* b, char* buf, bool strict) {
+  if (!readPattern(b, buf, strict)) Error("Bad input vector", line_number(b));
+  if (!b->vects) {
+    b->tmp[6] = b->vars;
+    b->vects = AllocCharTable(b->vcount, b->vars, 0);
+    if (!b->vects) Error("Cant allocate stimuli table\n", -1);
+  }
+  // The table has vcount + 1 rows; a row beyond them is refused, never stored.
+  if (b->tmp[1] > b->vcount) Error("Bad input vector", line_number(b));
+  std::memcpy(b->vects[b->tmp[1]], buf, static_cast<std::size_t>(b->vars));
+  ++b->tmp[1];
+  if (b->tmp[1] >= b->vcount) return -1;
+  return b->tmp[2];
+}
+
+int processInput(BIST* b, char* buf, int state, bool strict) {
+  if (b->tmp[2] != state) b->tmp[1] = 0;
+  if (state < 0 || state > 9) return -2;
+  int next = -1;
+  switch (state) {
+    case kVectors:
+      processVectorCount(b, buf);
+      break;
+    case kGenerator:
+      b->tmp[3] = kSelectGenerator;
+      break;
+    case kAnalyzer:
+      b->tmp[3] = kSelectAnalyzer;
+      break;
+    case kInitialState:
+      store_register(b, buf, analyzer_selected(b) ? &b->a_init : &b->g_init, register_length(b),
+                     "Bad initial state polynomial ");
+      break;
+    case kPolynomial:
+      store_register(b, buf, analyzer_selected(b) ? &b->a_poly : &b->g_poly, register_length(b),
+                     "Bad feedback polynomial ");
+      break;
+    case kSignature:
+      store_register(b, buf, &b->signature, b->tmp[4], "Bad signature ");
+      break;
+    case kPatterns:
+      // Inside the section every line is a row; otherwise this is the keyword line itself.
+      next = b->tmp[2] == kPatterns ? processPatterns(b, buf, strict) : kPatterns;
+      break;
+    default:  // ".TABLE", ".FAULTS", ".COVERAGE": the tool's own results end the reading
+      next = state;
+      break;
+  }
+  b->tmp[2] = state;
+  return next;
+}
+
+BIST* ReadTST(BIST* dat, const char* pattern_file, int /*mode*/, bool strict) {
+  BeginProcessing("Reading test patterns ");
+  {
+    Read in(pattern_file);
+    const bool own_record = dat == nullptr;
+    if (own_record) dat = new_record();
+    int state = -1;
+    while (!in.AtEnd()) {
+      ++dat->tmp[0];
+      char* line = in.GetLine();
+      if (in.Failed()) {
+        std::printf("Can't open file : %s\n", pattern_file);
+        end_process(-1);
+      }
+      if (!line || in.GetLen() == 0) continue;
+      char* text = strip_whitespaces(line);
+      if (*text == 0) continue;
+      if (state == -1) {
+        state = match_keyword(text);
+        if (state < 0) Error("Unknown keyword", line_number(dat));
+        text += std::strlen(kwords[state]);
+        if (*text) ++text;  // the separator after the keyword, whatever it is
+      }
+      state = processInput(dat, text, state, strict);
+      if (state == -2) {
+        if (own_record) FreeTST(dat);
+        return nullptr;
+      }
+      if (state > kPatterns) break;
+    }
+  }
+  EndProcessing();
+  return dat;
+}
+
+void FreeTST(BIST* dat) {
+  if (!dat) return;
+  FreeCharTable(dat->vects, dat->vcount, dat->vars);
+  FreeCharTable(dat->ftable, dat->vcount, dat->nodes);
+  std::free(dat->g_poly);
+  std::free(dat->a_poly);
+  std::free(dat->g_init);
+  std::free(dat->a_init);
+  std::free(dat->signature);
+  std::free(dat->faults);
+  std::free(dat);
+}
