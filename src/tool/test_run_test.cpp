@@ -155,7 +155,9 @@ TEST_F(TestRun, ChunksOf32VectorsSelectTheCellEachTime) {
   for (size_t t = 0; t < expected.size(); t++) {
     SCOPED_TRACE(t);
     EXPECT_EQ(box->transcript[t].is_read, expected[t].empty());
-    if (!expected[t].empty()) EXPECT_EQ(box->transcript[t].bytes, expected[t]);
+    if (!expected[t].empty()) {
+      EXPECT_EQ(box->transcript[t].bytes, expected[t]);
+    }
   }
   EXPECT_EQ(box->transcript[5].asked, 32u);
   EXPECT_EQ(box->transcript[11].asked, 1u);
