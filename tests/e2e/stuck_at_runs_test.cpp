@@ -1,0 +1,125 @@
+// Defect tables of stuck-at defects measured by kavtest-sim on the emulated chip, against a
+// gate-level stuck-at simulation: a short of an input or gate output X to a rail must be detected
+// by logic exactly where forcing X changes an output, and by the current monitor exactly where
+// X's defect-free value differs from the rail.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "KavrinConst.h"
+#include "gate_logic_test.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+fs::path example_of(int circuit) {
+  char prefix[8];
+  std::snprintf(prefix, sizeof prefix, "%02d-", circuit);
+  for (const auto& e : fs::directory_iterator(KAVTEST_EXAMPLES))
+    if (e.path().filename().string().rfind(prefix, 0) == 0) return e.path();
+  return {};
+}
+
+/// Runs kavtest-sim quietly in `dir`; its exit status.
+int run_sim(const fs::path& dir, std::vector<std::string> words) {
+  words.insert(words.begin(), "kavtest-sim");
+  std::vector<char*> argv;
+  for (auto& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    execv((fs::path(KAVTEST_BIN_DIR) / "kavtest-sim").c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+/// The rows of the ".TABLE" section of a written TST file.
+std::vector<std::string> fault_table(const std::string& text) {
+  std::vector<std::string> rows;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line) && line != ".TABLE") {
+  }
+  std::getline(in, line);  // the empty line after the keyword
+  while (std::getline(in, line) && !line.empty()) rows.push_back(line);
+  return rows;
+}
+
+/// A two-name short of a model node to a rail: the node and the rail's value.
+bool stuck_at_of(const LogicCircuit& model, const char* defect, std::string* node, bool* value) {
+  std::string name = defect;
+  size_t slash = name.find('/');
+  if (slash == std::string::npos || name.find('/', slash + 1) != std::string::npos) return false;
+  std::string rail = name.substr(slash + 1);
+  *node = name.substr(0, slash);
+  *value = rail == "vdd";
+  return (rail == "gnd" || rail == "vdd") && logic_has_node(model, *node);
+}
+
+class StuckAtRuns : public testing::TestWithParam<int> {};
+
+TEST_P(StuckAtRuns, FaultTableFollowsTheGateLevelModel) {
+  int c = GetParam();
+  const KAVRIN_ELEMENT_LIST& circuit = elements[c];
+  LogicCircuit model = logic_circuit(c);
+  fs::path dir = fs::temp_directory_path() / ("kavtest-saf-" + std::to_string(getpid()) + "-" +
+                                              std::to_string(c));
+  fs::create_directories(dir);
+  fs::copy_file(example_of(c), dir / "t.tst", fs::copy_options::overwrite_existing);
+  unsigned vectors = 1u << circuit.in;
+
+  for (bool bicm : {false, true}) {
+    SCOPED_TRACE(bicm ? "monitor" : "logic");
+    std::vector<std::string> words = {"-quiet", "-saf_defects", "-circuit", std::to_string(c),
+                                      "-tst", "out.tst", "t.tst"};
+    if (bicm) words.insert(words.begin(), "-bicm");
+    ASSERT_EQ(run_sim(dir, words), 0);
+    std::vector<std::string> table = fault_table(read_file(dir / "out.tst"));
+
+    int column = 0, checked = 0;
+    for (int k = 0; k < circuit.count; k++) {
+      if (!cell_selected(MASK_SAF_DEFECTS, circuit.idx[k].type)) continue;
+      std::string node;
+      bool rail = false;
+      if (stuck_at_of(model, circuit.idx[k].defect, &node, &rail)) {
+        SCOPED_TRACE(circuit.idx[k].defect);
+        ASSERT_EQ(table.size(), vectors);
+        for (unsigned v = 0; v < vectors; v++) {
+          bool detected = bicm ? logic_values(model, v).at(node) != rail
+                               : logic_outputs(model, v, node, rail) != logic_outputs(model, v);
+          EXPECT_EQ(table[v][column], detected ? '1' : 'X') << "vector " << v;
+        }
+        checked++;
+      }
+      column++;
+    }
+    if (column == 0) {
+      EXPECT_TRUE(table.empty());
+    } else {
+      EXPECT_GT(checked, 0);
+    }
+  }
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllCircuits, StuckAtRuns, testing::Range(0, KAVRIN_CIRCUIT_COUNT));
+
+}  // namespace
