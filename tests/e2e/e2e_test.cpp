@@ -6,6 +6,11 @@
 //   files/    optional: copied into a fresh working directory before the run
 //   after/    optional: the working directory's exact contents after the run; without it the
 //             working directory must be left exactly as files/ made it
+// The same cases can run the binaries through a launcher (an emulator, a memory checker):
+//   KAVTEST_E2E_LAUNCHER    words put before the binary's path (the binary then sees its path as
+//                           its name, which is turned back into the plain name before comparing)
+//   KAVTEST_E2E_EXE_SUFFIX  appended to the binary's file name (".exe")
+//   KAVTEST_E2E_TEXT_MODE   when set, CR LF in outputs and written files reads as LF
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -42,12 +47,21 @@ std::vector<std::string> read_lines(const fs::path& p) {
   return lines;
 }
 
+/// Output as a binary writing in text mode would have meant it.
+std::string normalized(std::string text) {
+  if (std::getenv("KAVTEST_E2E_TEXT_MODE") == nullptr) return text;
+  std::string out;
+  for (size_t i = 0; i < text.size(); i++)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  return out;
+}
+
 /// Every regular file below `dir`, by relative path, with its bytes.
 std::map<std::string, std::string> snapshot(const fs::path& dir) {
   std::map<std::string, std::string> files;
   if (!fs::exists(dir)) return files;
   for (const auto& e : fs::recursive_directory_iterator(dir))
-    if (!e.is_directory()) files[fs::relative(e.path(), dir).string()] = read_file(e.path());
+    if (!e.is_directory()) files[fs::relative(e.path(), dir).string()] = normalized(read_file(e.path()));
   return files;
 }
 
@@ -56,10 +70,28 @@ struct Outcome {
   std::string out, err;
 };
 
-/// Runs `binary` with argv[0] = its name, in `cwd`, and collects its streams and status.
-Outcome run(const fs::path& binary, const std::vector<std::string>& arguments, const fs::path& cwd) {
+std::vector<std::string> launcher_words() {
+  std::vector<std::string> words;
+  const char* launcher = std::getenv("KAVTEST_E2E_LAUNCHER");
+  std::istringstream in(launcher != nullptr ? launcher : "");
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+std::string replace_all(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos; at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+/// Runs `binary` as `name` (its argv[0]; through the launcher when one is set), in `cwd`, and
+/// collects its streams and status.
+Outcome run(const fs::path& binary, const std::string& name, const std::vector<std::string>& arguments,
+            const fs::path& cwd) {
   fs::path out_file = cwd.parent_path() / "stdout", err_file = cwd.parent_path() / "stderr";
-  std::vector<std::string> argv_strings{binary.filename().string()};
+  std::vector<std::string> argv_strings = launcher_words();
+  bool launched = !argv_strings.empty();
+  argv_strings.push_back(launched ? binary.string() : name);
   argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (auto& a : argv_strings) argv.push_back(a.data());
@@ -72,15 +104,22 @@ Outcome run(const fs::path& binary, const std::vector<std::string>& arguments, c
     if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
     dup2(out, 1);
     dup2(err, 2);
-    execv(binary.c_str(), argv.data());
+    if (launched)
+      execvp(argv[0], argv.data());
+    else
+      execv(binary.c_str(), argv.data());
     _exit(127);
   }
   Outcome o;
   int wstatus = 0;
   waitpid(pid, &wstatus, 0);
   o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  o.out = read_file(out_file);
-  o.err = read_file(err_file);
+  o.out = normalized(read_file(out_file));
+  o.err = normalized(read_file(err_file));
+  if (launched) {
+    o.out = replace_all(o.out, binary.string(), name);
+    o.err = replace_all(o.err, binary.string(), name);
+  }
   return o;
 }
 
@@ -107,7 +146,9 @@ TEST_P(CommandLine, MatchesExpectedBytes) {
   std::vector<std::string> arguments;
   if (fs::exists(dir / "args")) arguments = read_lines(dir / "args");
 
-  Outcome o = run(fs::path(KAVTEST_BIN_DIR) / tool, arguments, work);
+  const char* suffix = std::getenv("KAVTEST_E2E_EXE_SUFFIX");
+  fs::path binary = fs::path(KAVTEST_BIN_DIR) / (tool + (suffix != nullptr ? suffix : ""));
+  Outcome o = run(binary, tool, arguments, work);
   int expected_status = std::atoi(read_optional(dir / "status", "0").c_str());
   EXPECT_EQ(o.status, expected_status);
   EXPECT_EQ(o.out, read_optional(dir / "stdout"));
