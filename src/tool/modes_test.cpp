@@ -141,6 +141,17 @@ TEST(Fitting, LeavesAFittingRecordAlone) {
   FreeTST(dat);
 }
 
+TEST(Fitting, FitsRowsOfTheRightLengthWithTooManyInputs) {
+  const char* rows[] = {"110101"};  // six inputs, no outputs, for four inputs and two outputs
+  BIST* dat = record_of(rows, 1, 6);
+  dat->inps = 6;
+  dat->outs = 2;
+  adjustTST(dat, 15);
+  EXPECT_EQ(dat->inps, 4);
+  EXPECT_EQ(std::string(dat->vects[0], 4), "0101");
+  FreeTST(dat);
+}
+
 TEST(Fitting, GivesShortRowsRoomForOutputs) {
   const char* rows[] = {"01", "11"};
   BIST* dat = record_of(rows, 2, 2);

@@ -23,7 +23,9 @@ static void widen_rows(BIST* dat, int width) {
 
 BIST* adjustTST(BIST* dat, int circuit) {
   int inps = elements[circuit].in, outs = elements[circuit].out, vars = inps + outs;
-  if (dat->vars == vars) return dat;
+  // A row of the right length can still hold more input columns than the circuit has (and
+  // no outputs): it is fitted too, or its outputs would be written over input columns.
+  if (dat->vars == vars && dat->inps == inps) return dat;
   widen_rows(dat, vars);
   int from = dat->inps - inps;
   for (int i = 0; i < dat->vcount && from > 0; i++)
