@@ -23,8 +23,9 @@ std::string write_temp(const std::string& name, const std::string& text) {
   return path;
 }
 
+/// A file that the store wrote in text mode, read in text mode: "\n" for the platform's line end.
 std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();

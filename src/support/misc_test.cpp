@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "exit_test_util.h"
+
 namespace {
 
 const char kMarks[] = {'X', '0', '1', '&'};
@@ -45,7 +47,7 @@ TEST(CharTable, RowsDoNotOverlap) {
 }
 
 TEST(CharTableDeath, ImpossibleSizeEndsWithMessage) {
-  EXPECT_EXIT(AllocCharTable(-5, 1, 0), testing::ExitedWithCode(255),
+  EXPECT_EXIT(AllocCharTable(-5, 1, 0), kavtest_test::ExitedWithStatus(-1),
               "^AllocCharTable: malloc failed\\.\n$");
 }
 

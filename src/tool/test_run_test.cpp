@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "KavrinConst.h"
+#include "exit_test_util.h"
 #include "main.h"
 #include "messages.h"
 #include "platform-sim.h"
+#include "tst_test_util.h"
 
 namespace fs = std::filesystem;
 
@@ -36,20 +38,19 @@ std::string read_file(const fs::path& p) {
 }
 
 struct TestRun : testing::Test {
+  tst_test::ScratchDir scratch;  // the same directory in a death test's process
   fs::path dir, test_file;
   std::string original;
   Box* box = nullptr;
 
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("kavtest-run-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    dir = scratch.path();
     test_file = dir / "t.tst";
     fs::copy_file(fs::path(KAVTEST_EXAMPLES) / "16-C17-shorts.tst", test_file,
                   fs::copy_options::overwrite_existing);
     original = read_file(test_file);
     box = sim_install_boxes(1).at(0);
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   /// Only the test file, exactly as it was.
   void expect_untouched() {
@@ -68,7 +69,7 @@ TEST_F(TestRunDeathTest, FailedOutputReadEndsTheRunAndWritesNothing) {
         box->faults.fail_read = 3;
         run_command({"-all_defects", "-circuit", "16", test_file.string()});
       },
-      testing::ExitedWithCode(255), "");
+      kavtest_test::ExitedWithStatus(-1), "");
   expect_untouched();
 }
 
@@ -80,7 +81,7 @@ TEST_F(TestRunDeathTest, ShortReplyEndsTheRun) {
         run_command({"-saf_defects", "-circuit", "16", "-tst", (dir / "out.tst").string(),
                      test_file.string()});
       },
-      testing::ExitedWithCode(255), "");
+      kavtest_test::ExitedWithStatus(-1), "");
   expect_untouched();
 }
 
@@ -91,7 +92,7 @@ TEST_F(TestRunDeathTest, UnpluggedBoxEndsEveryMode) {
           box->faults.unplug_after = 9;  // within the chosen cell's exchange
           run_command({"-single_defect", "5", mode, "-circuit", "16", test_file.string()});
         },
-        testing::ExitedWithCode(255), "")
+        kavtest_test::ExitedWithStatus(-1), "")
         << mode;
     expect_untouched();
   }
@@ -103,7 +104,7 @@ TEST_F(TestRunDeathTest, FailedWriteOfAReportEndsTheRun) {
         box->faults.fail_write = 1;
         run_command({"-all_defects", "-circuit", "16", test_file.string()});
       },
-      testing::ExitedWithCode(255), "");
+      kavtest_test::ExitedWithStatus(-1), "");
   expect_untouched();
 }
 

@@ -99,7 +99,7 @@ TEST(Writer, ExampleFileByteForByte) {
   BIST* b = example();
   const std::string path = dir.at("out.tst");
   EXPECT_EQ(WriteTST(b, nullptr, path.c_str()), 0);
-  EXPECT_EQ(slurp(path), kExample);
+  EXPECT_EQ(tst_test::slurp_text(path), kExample);
   FreeTST(b);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "exit_test_util.h"
 #include "tst_test_util.h"
 
 namespace {
@@ -76,8 +77,8 @@ TEST(LineReaderDeath, MissingFileEndsTheProcess) {
         if (!std::freopen(out.c_str(), "w", stdout)) std::abort();
         Read in(missing.c_str());
       },
-      testing::ExitedWithCode(255), "");
-  EXPECT_EQ(tst_test::slurp(out), "Can't open file : " + missing + "\n");
+      kavtest_test::ExitedWithStatus(-1), "");
+  EXPECT_EQ(tst_test::slurp_text(out), "Can't open file : " + missing + "\n");
 }
 
 #ifndef _WIN32
@@ -93,8 +94,8 @@ TEST(LineReaderDeath, BufferThatCannotGrowEndsTheProcess) {
         Read in("/dev/zero");  // one endless line
         in.GetLine();
       },
-      testing::ExitedWithCode(255), "");
-  EXPECT_EQ(tst_test::slurp(out), "realloc failed!\n");
+      kavtest_test::ExitedWithStatus(-1), "");
+  EXPECT_EQ(tst_test::slurp_text(out), "realloc failed!\n");
 }
 #endif
 

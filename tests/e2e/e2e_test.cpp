@@ -8,9 +8,11 @@
 //             working directory must be left exactly as files/ made it
 // The same cases can run the binaries through a launcher (an emulator, a memory checker):
 //   KAVTEST_E2E_LAUNCHER    words put before the binary's path (the binary then sees its path as
-//                           its name, which is turned back into the plain name before comparing)
+//                           its name, which is turned back into the plain name before comparing;
+//                           so is the path as Wine shows it to a Windows program, Z:\dir\name)
 //   KAVTEST_E2E_EXE_SUFFIX  appended to the binary's file name (".exe")
 //   KAVTEST_E2E_TEXT_MODE   when set, CR LF in outputs and written files reads as LF
+//   KAVTEST_E2E_BIN_DIR     the directory of the binaries, instead of this build's
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -84,6 +86,21 @@ std::string replace_all(std::string text, const std::string& from, const std::st
   return text;
 }
 
+/// `path` as Wine hands an absolute Unix path to a Windows program: on drive Z:, with
+/// backslashes.
+std::string wine_path(const fs::path& path) {
+  std::string dos = "Z:" + path.string();
+  std::replace(dos.begin(), dos.end(), '/', '\\');
+  return dos;
+}
+
+/// What a launched binary printed, with its path as its name turned back into `name`.
+std::string named(std::string text, const fs::path& binary, const std::string& name) {
+  text = replace_all(text, binary.string(), name);
+  if (binary.is_absolute()) text = replace_all(text, wine_path(binary), name);
+  return text;
+}
+
 /// Runs `binary` as `name` (its argv[0]; through the launcher when one is set), in `cwd`, and
 /// collects its streams and status.
 Outcome run(const fs::path& binary, const std::string& name, const std::vector<std::string>& arguments,
@@ -117,8 +134,8 @@ Outcome run(const fs::path& binary, const std::string& name, const std::vector<s
   o.out = normalized(read_file(out_file));
   o.err = normalized(read_file(err_file));
   if (launched) {
-    o.out = replace_all(o.out, binary.string(), name);
-    o.err = replace_all(o.err, binary.string(), name);
+    o.out = named(o.out, binary, name);
+    o.err = named(o.err, binary, name);
   }
   return o;
 }
@@ -147,7 +164,9 @@ TEST_P(CommandLine, MatchesExpectedBytes) {
   if (fs::exists(dir / "args")) arguments = read_lines(dir / "args");
 
   const char* suffix = std::getenv("KAVTEST_E2E_EXE_SUFFIX");
-  fs::path binary = fs::path(KAVTEST_BIN_DIR) / (tool + (suffix != nullptr ? suffix : ""));
+  const char* bin_dir = std::getenv("KAVTEST_E2E_BIN_DIR");
+  fs::path binary = fs::path(bin_dir != nullptr ? bin_dir : KAVTEST_BIN_DIR) /
+                    (tool + (suffix != nullptr ? suffix : ""));
   Outcome o = run(binary, tool, arguments, work);
   int expected_status = std::atoi(read_optional(dir / "status", "0").c_str());
   EXPECT_EQ(o.status, expected_status);

@@ -2,10 +2,13 @@
 // gate-level stuck-at simulation: a short of an input or gate output X to a rail must be detected
 // by logic exactly where forcing X changes an output, and by the current monitor exactly where
 // X's defect-free value differs from the rail.
+// Like the command-line cases, the runs follow KAVTEST_E2E_LAUNCHER, KAVTEST_E2E_EXE_SUFFIX,
+// KAVTEST_E2E_BIN_DIR and KAVTEST_E2E_TEXT_MODE (see e2e_test.cpp).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,7 +26,17 @@ std::string read_file(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
-  return s.str();
+  std::string text = s.str();
+  if (std::getenv("KAVTEST_E2E_TEXT_MODE") == nullptr) return text;
+  std::string lines;  // written in text mode: CR LF is a line end
+  for (size_t i = 0; i < text.size(); i++)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
+  return lines;
+}
+
+std::string env_or(const char* name, const std::string& fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : fallback;
 }
 
 fs::path example_of(int circuit) {
@@ -34,16 +47,25 @@ fs::path example_of(int circuit) {
   return {};
 }
 
-/// Runs kavtest-sim quietly in `dir`; its exit status.
+/// Runs kavtest-sim quietly in `dir`, through the launcher when one is set; its exit status.
 int run_sim(const fs::path& dir, std::vector<std::string> words) {
-  words.insert(words.begin(), "kavtest-sim");
+  fs::path binary = fs::path(env_or("KAVTEST_E2E_BIN_DIR", KAVTEST_BIN_DIR)) /
+                    ("kavtest-sim" + env_or("KAVTEST_E2E_EXE_SUFFIX", ""));
+  std::vector<std::string> launcher;
+  std::istringstream launcher_words(env_or("KAVTEST_E2E_LAUNCHER", ""));
+  for (std::string w; launcher_words >> w;) launcher.push_back(w);
+  words.insert(words.begin(), launcher.empty() ? "kavtest-sim" : binary.string());
+  words.insert(words.begin(), launcher.begin(), launcher.end());
   std::vector<char*> argv;
   for (auto& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   pid_t pid = fork();
   if (pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(127);
-    execv((fs::path(KAVTEST_BIN_DIR) / "kavtest-sim").c_str(), argv.data());
+    if (launcher.empty())
+      execv(binary.c_str(), argv.data());
+    else
+      execvp(argv[0], argv.data());
     _exit(127);
   }
   int status = 0;

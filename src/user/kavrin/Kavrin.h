@@ -29,6 +29,26 @@ typedef uint32_t* PDWORD;
 typedef double DOUBLE;
 typedef void VOID;
 
+/// A 128-bit globally unique identifier, in the four fields of the usual notation
+/// {Data1-Data2-Data3-Data4[0]Data4[1]-Data4[2..7]}. Only standard types: this header names no
+/// platform type.
+typedef struct KAVRIN_GUID {
+  uint32_t Data1;
+  uint16_t Data2;
+  uint16_t Data3;
+  uint8_t Data4[8];
+} KAVRIN_GUID;
+
+/// The device interface class that the Kavrin driver registers for every box it serves,
+/// {e515cab9-10ad-41d5-bc2d-5a6d1b92c44a}: on Windows the library finds the boxes as the
+/// present members of this class.
+constexpr KAVRIN_GUID GUID_DEVINTERFACE_KAVRIN = {
+    0xe515cab9, 0x10ad, 0x41d5, {0xbc, 0x2d, 0x5a, 0x6d, 0x1b, 0x92, 0xc4, 0x4a}};
+/// The device setup class of the Kavrin driver's installation,
+/// {d553a743-a7eb-4d58-b08e-2b19ba459d92}; the library itself does not use it.
+constexpr KAVRIN_GUID GUID_DEVCLASS_KAVRIN = {
+    0xd553a743, 0xa7eb, 0x4d58, {0xb0, 0x8e, 0x2b, 0x19, 0xba, 0x45, 0x9d, 0x92}};
+
 /// Status bytes.
 constexpr BYTE KAVRIN_SUCCESS = 0x00;
 constexpr BYTE KAVRIN_INVALID_HANDLE = 0x01;

@@ -28,6 +28,14 @@ PKAVRIN_CONTEXT_HEADER kavGetDeviceInformation(HANDLE hDevice) {
   return FindKavrinContext(hDevice, nullptr, nullptr);
 }
 
+/// The device interface class of the Kavrin driver, as the platform layer takes it.
+static PlatformDeviceClass kavrin_device_class() {
+  const KAVRIN_GUID& guid = GUID_DEVINTERFACE_KAVRIN;
+  PlatformDeviceClass device_class{guid.Data1, guid.Data2, guid.Data3, {}};
+  std::memcpy(device_class.data4, guid.Data4, sizeof device_class.data4);
+  return device_class;
+}
+
 static void report_platform_failure() {
   std::printf(platform_failure_message(), platform_last_error());
 }
@@ -80,7 +88,7 @@ static PKAVRIN_CONTEXT new_context(LPSTR name, const char* path) {
 /// Walks the enumeration to the first device that no open context holds and makes a context
 /// for it under `name`. 0x11 when there is none, 0x14 when the platform or memory failed.
 static BYTE claim_free_device(LPSTR name, PKAVRIN_CONTEXT* claimed) {
-  PlatformEnumeration* enumeration = platform_enumerate();
+  PlatformEnumeration* enumeration = platform_enumerate(kavrin_device_class());
   if (enumeration == nullptr) {
     report_platform_failure();
     return KAVRIN_SYSTEM_ERROR;

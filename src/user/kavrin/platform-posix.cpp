@@ -158,7 +158,7 @@ int open_device(const char* path) {
 
 }  // namespace
 
-PlatformEnumeration* platform_enumerate() {
+PlatformEnumeration* platform_enumerate(const PlatformDeviceClass&) {
   try {
     PlatformEnumeration* enumeration = new PlatformEnumeration;
     DIR* dir = opendir(KAVRIN_DEVICE_DIR);

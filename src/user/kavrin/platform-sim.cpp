@@ -63,7 +63,9 @@ std::vector<Box*> sim_install_boxes(unsigned count) {
   return boxes;
 }
 
-PlatformEnumeration* platform_enumerate() { return new PlatformEnumeration{0}; }
+PlatformEnumeration* platform_enumerate(const PlatformDeviceClass&) {
+  return new PlatformEnumeration{0};
+}
 
 PlatformStep platform_next_path(PlatformEnumeration* enumeration, const char** path) {
   const std::vector<AttachedBox>& boxes = attached().boxes;

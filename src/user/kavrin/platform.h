@@ -5,6 +5,16 @@
 #define KAVRIN_PLATFORM_H
 
 #include <cstddef>
+#include <cstdint>
+
+/// The device class to enumerate, as a 128-bit identifier in its four fields. Windows finds the
+/// class's device interfaces by it; other platforms know their class by other means.
+struct PlatformDeviceClass {
+  std::uint32_t data1;
+  std::uint16_t data2;
+  std::uint16_t data3;
+  std::uint8_t data4[8];
+};
 
 /// An ordered enumeration of the device paths of the Kavrin class.
 struct PlatformEnumeration;
@@ -17,8 +27,9 @@ enum PlatformStep {
   PLATFORM_FAILED,  ///< the enumeration failed
 };
 
-/// Starts the enumeration; null when it fails. A class with no device enumerates nothing.
-PlatformEnumeration* platform_enumerate();
+/// Starts the enumeration of the present devices of `device_class`; null when it fails. A class
+/// with no device enumerates nothing.
+PlatformEnumeration* platform_enumerate(const PlatformDeviceClass& device_class);
 /// The next device path, valid until the next step or the end of the enumeration.
 PlatformStep platform_next_path(PlatformEnumeration* enumeration, const char** path);
 void platform_end_enumeration(PlatformEnumeration* enumeration);
@@ -34,8 +45,9 @@ void platform_close(PlatformDevice* device);
 
 /// The error code of the last failed call above.
 unsigned long platform_last_error();
-/// The message of the last failed enumeration or open: a printf format whose one %x conversion
-/// takes platform_last_error(). It names the failing call as this platform calls it.
+/// The message of the last failed enumeration, enumeration step or open: a printf format with
+/// at most one conversion, a %x that takes platform_last_error(). It names the failing call as
+/// this platform calls it.
 const char* platform_failure_message();
 
 #endif
