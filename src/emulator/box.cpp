@@ -76,6 +76,12 @@ bool finish(Box* box, BoxTransfer record, unsigned long* error) {
   return ok;
 }
 
+/// Starts transfer number box->transfers + 1: counts it and pulls the plug when its time has come.
+void start_transfer(Box* box) {
+  box->transfers++;
+  if (box->faults.unplug_at != 0 && box->transfers == box->faults.unplug_at) box->unplugged = true;
+}
+
 /// A failed transfer: the exchange is dropped, and counted when the protocol was broken.
 unsigned long fail(Box* box, unsigned long code) {
   if (code == BOX_ERROR_VIOLATION) box->violations++;
@@ -118,7 +124,7 @@ void box_close(Box* box) {
 }
 
 bool box_write(Box* box, const unsigned char* report, std::size_t length, unsigned long* error) {
-  box->transfers++;
+  start_transfer(box);
   box->writes++;
   BoxTransfer record{false, std::vector<unsigned char>(report, report + length), 0, 0};
   if (box->unplugged)
@@ -132,7 +138,7 @@ bool box_write(Box* box, const unsigned char* report, std::size_t length, unsign
 
 bool box_read(Box* box, unsigned char* buffer, std::size_t length, std::size_t* count,
               unsigned long* error) {
-  box->transfers++;
+  start_transfer(box);
   box->reads++;
   BoxTransfer record{true, {}, length, 0};
   *count = 0;

@@ -232,6 +232,26 @@ TEST_F(BoxTest, UnpluggedBoxFailsEveryLaterTransferAndOpen) {
   EXPECT_EQ(box->violations, 0u);
 }
 
+TEST_F(BoxTest, BoxUnpluggedAtATransferFailsThatOneAndEveryLaterOne) {
+  box->faults.unplug_at = 1;
+  EXPECT_FALSE(write({0x30}));
+  EXPECT_EQ(error, BOX_ERROR_UNPLUGGED);
+  bool ok = true;
+  read(0, &ok);
+  EXPECT_FALSE(ok);
+  box_close(box);
+  EXPECT_FALSE(box_open(box, &error));
+  EXPECT_EQ(error, BOX_ERROR_UNPLUGGED);
+}
+
+TEST_F(BoxTest, BoxUnpluggedLaterServesTheTransfersBefore) {
+  box->faults.unplug_at = 3;
+  EXPECT_TRUE(write({0x30}));
+  EXPECT_TRUE(write({0x60}));
+  EXPECT_FALSE(write({0x00, 0}));
+  EXPECT_EQ(error, BOX_ERROR_UNPLUGGED);
+}
+
 TEST_F(BoxTest, HeldBoxRefusesOpens) {
   EXPECT_FALSE(box_open(box, &error));  // already open
   EXPECT_EQ(error, BOX_ERROR_BUSY);
