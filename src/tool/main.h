@@ -81,6 +81,8 @@ void freeDeviceList(DeviceList* list);
 /// masked when `masking`; null when the device refused or failed. The caller frees it.
 unsigned char* runTest(DeviceList* dev, int circuit, int cell, unsigned char* in, int vcount,
                        bool masking);
+/// The pause between loading a chunk's inputs and reading its outputs (settle.cpp).
+void settle_outputs();
 /// Reduces raw responses to the monitor bit (maskBICM) or to the circuit's outputs.
 unsigned char* doMasking(unsigned char* arr, int vcount, bool maskBICM);
 /// The first defect-free cell of the circuit, or -1.

@@ -1,14 +1,10 @@
 // Applying a vector set to one cell on the device, and the conversions around it.
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "KavrinConst.h"
 #include "main.h"
 
-/// Pause between loading the inputs and reading the outputs of one exchange.
-static const std::chrono::milliseconds kSettleTime(10);
 /// Vectors per device exchange.
 static const int kChunk = 32;
 
@@ -75,7 +71,7 @@ unsigned char* runTest(DeviceList* dev, int circuit, int cell, unsigned char* in
       result = nullptr;
       break;
     }
-    std::this_thread::sleep_for(kSettleTime);
+    settle_outputs();
     DWORD bRead = 0;
     if (kavGetOutput(dev->devHandle, block, result + start, static_cast<DWORD>(len), &bRead) !=
         KAVRIN_SUCCESS) {
