@@ -1,0 +1,154 @@
+// A defect-table run on C17 with shorts, with one transfer of the run broken, for every transfer
+// of the run: as a failed write or a failed or short read, and as a box unplugged there. Each
+// time the run must end with status -1 and the failing step's text, leave the test file as it
+// was, and leave neither the -tst file nor a temporary file behind.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstring>
+#include <iostream>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kFailedStep = "runTest::kavGetOutput failed\n";
+
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+struct Run {
+  int status = -1;
+  std::string out, transcript;
+};
+
+/// A fresh directory with the C17 example as t.tst; removed when the test ends.
+struct Workspace {
+  fs::path dir, work, test_file;
+  std::string original;
+  explicit Workspace(const std::string& name)
+      : dir(fs::temp_directory_path() / ("kavtest-faults-" + name + "-" + std::to_string(getpid()))),
+        work(dir / "work"), test_file(work / "t.tst") {
+    fs::remove_all(dir);
+    fs::create_directories(work);
+    fs::copy_file(fs::path(KAVTEST_EXAMPLES) / "16-C17-shorts.tst", test_file);
+    original = read_file(test_file);
+  }
+  ~Workspace() { fs::remove_all(dir); }
+
+  /// kavtest-sim-faults with the fault plan `faults` ("" for none) on the defect-table run.
+  Run run(const std::string& faults) const {
+    fs::path out_file = dir / "stdout", transcript = dir / "transcript";
+    fs::remove(transcript);
+    std::vector<std::string> words = {"kavtest", "-all_defects", "-circuit", "16", "-tst",
+                                      "out.tst", "t.tst"};
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+      int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      int null = open("/dev/null", O_WRONLY);
+      if (out < 0 || null < 0 || chdir(work.c_str()) != 0) _exit(127);
+      dup2(out, 1);
+      dup2(null, 2);
+      setenv("KAVTEST_BOX_TRANSCRIPT", transcript.c_str(), 1);
+      if (!faults.empty()) setenv("KAVTEST_BOX_FAULTS", faults.c_str(), 1);
+      execv(KAVTEST_FAULTS_BINARY, argv.data());
+      _exit(127);
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    Run r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    r.out = read_file(out_file);
+    r.transcript = read_file(transcript);
+    return r;
+  }
+
+  /// What is wrong with the outcome of a run whose transfer `k` was broken; empty when right.
+  std::string check(const Run& r, std::size_t k) const {
+    std::string wrong;
+    if (r.status != 255) wrong += " status " + std::to_string(r.status) + ";";
+    std::size_t step = r.out.rfind(kFailedStep);
+    if (step == std::string::npos ||
+        r.out.find_first_not_of('\n', step + std::strlen(kFailedStep)) != std::string::npos)
+      wrong += " output does not end with the failing step;";
+    if (r.transcript.size() != k || !std::islower(static_cast<unsigned char>(r.transcript.back())))
+      wrong += " transcript '" + r.transcript.substr(r.transcript.size() > 8 ? r.transcript.size() - 8 : 0) +
+               "' does not end at the broken transfer;";
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(work)) left.push_back(e.path().filename().string());
+    if (left != std::vector<std::string>{"t.tst"}) wrong += " files left behind;";
+    if (read_file(test_file) != original) wrong += " test file changed;";
+    return wrong;
+  }
+};
+
+/// The letters of the transfers of the undisturbed run (W a write, R a read).
+std::string undisturbed_transfers() {
+  Workspace w("clean");
+  Run r = w.run("");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(fs::exists(w.work / "out.tst"));
+  EXPECT_EQ(r.transcript.find_first_not_of("WR"), std::string::npos) << r.transcript;
+  return r.transcript;
+}
+
+/// Runs the plan `plan_of(k, write number, read number)` for every transfer k of the run and
+/// checks each outcome; plans that are empty are passed over. Returns the number of runs.
+template <typename Plan>
+int break_every_transfer(const std::string& name, Plan plan_of) {
+  std::string transfers = undisturbed_transfers();
+  EXPECT_GT(transfers.size(), 100u);
+  Workspace w(name);
+  int runs = 0;
+  unsigned long writes = 0, reads = 0;
+  for (std::size_t k = 1; k <= transfers.size(); k++) {
+    bool is_read = transfers[k - 1] == 'R';
+    (is_read ? reads : writes)++;
+    for (const std::string& plan : plan_of(k, is_read, is_read ? reads : writes)) {
+      runs++;
+      std::string wrong = w.check(w.run(plan), k);
+      EXPECT_EQ(wrong, "") << "transfer " << k << " broken by " << plan;
+    }
+    fs::remove(w.work / "out.tst");  // so that one wrong run does not fail all later ones
+  }
+  return runs;
+}
+
+TEST(DeviceFaults, FailedTransfer) {
+  int runs = break_every_transfer("fail", [](std::size_t, bool is_read, unsigned long n) {
+    return std::vector<std::string>{(is_read ? "read=" : "write=") + std::to_string(n)};
+  });
+  std::cout << runs << " runs with one failed transfer\n";
+}
+
+TEST(DeviceFaults, ShortRead) {
+  int runs = break_every_transfer("short", [](std::size_t, bool is_read, unsigned long n) {
+    return is_read ? std::vector<std::string>{"short=" + std::to_string(n)} : std::vector<std::string>{};
+  });
+  std::cout << runs << " runs with one short read\n";
+}
+
+TEST(DeviceFaults, Unplugged) {
+  int runs = break_every_transfer("unplug", [](std::size_t k, bool, unsigned long) {
+    return std::vector<std::string>{"unplug=" + std::to_string(k)};
+  });
+  std::cout << runs << " runs with the box unplugged\n";
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+// The emulated box of kavtest-sim-faults, a test build of the tool that breaks one transfer the
+// way real hardware can. The environment sets the fault before the tool starts:
+//   KAVTEST_BOX_FAULTS      "write=N" (the N-th write fails), "read=N" (the N-th read fails),
+//                           "short=N" (the N-th read delivers one byte) or "unplug=N" (the box
+//                           is gone from transfer N on; transfers count writes and reads)
+//   KAVTEST_BOX_TRANSCRIPT  a file that gets one letter per transfer when the tool ends:
+//                           W a write, R a read; lower case when the transfer failed
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform-sim.h"
+
+namespace {
+
+Box* planned_box = nullptr;
+
+void write_transcript() {
+  const char* path = std::getenv("KAVTEST_BOX_TRANSCRIPT");
+  if (path == nullptr || planned_box == nullptr) return;
+  std::string letters;
+  for (const BoxTransfer& t : planned_box->transcript)
+    letters += t.error == 0 ? (t.is_read ? 'R' : 'W') : (t.is_read ? 'r' : 'w');
+  if (FILE* f = std::fopen(path, "w")) {
+    std::fputs(letters.c_str(), f);
+    std::fclose(f);
+  }
+}
+
+void apply(BoxFaults* faults, const char* plan) {
+  unsigned long n = 0;
+  char kind[16] = "";
+  if (std::sscanf(plan, "%15[a-z]=%lu", kind, &n) != 2 || n == 0) {
+    std::fprintf(stderr, "KAVTEST_BOX_FAULTS: bad plan '%s'\n", plan);
+    std::exit(125);
+  }
+  if (std::strcmp(kind, "write") == 0) {
+    faults->fail_write = n;
+  } else if (std::strcmp(kind, "read") == 0) {
+    faults->fail_read = n;
+  } else if (std::strcmp(kind, "short") == 0) {
+    faults->short_read = n;
+    faults->short_read_bytes = 1;
+  } else if (std::strcmp(kind, "unplug") == 0) {
+    faults->unplug_at = n;
+  } else {
+    std::fprintf(stderr, "KAVTEST_BOX_FAULTS: unknown fault '%s'\n", kind);
+    std::exit(125);
+  }
+}
+
+/// Attaches the one box with the planned fault before main runs.
+struct FaultPlan {
+  FaultPlan() {
+    planned_box = sim_install_boxes(1).front();
+    if (const char* plan = std::getenv("KAVTEST_BOX_FAULTS")) apply(&planned_box->faults, plan);
+    std::atexit(write_transcript);
+  }
+} fault_plan;
+
+}  // namespace
