@@ -4,7 +4,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all configure build test bench demo install package windows clean
+.PHONY: all configure build test bench demo install package windows test-asan memcheck clean
 
 all: build
 
@@ -51,5 +51,16 @@ windows: configure
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer: the first
+# finding ends the program that made it, and so fails its test.
+ASAN_BUILD ?= build-asan
+SANITIZE = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+test-asan:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD) $(ASAN_BUILD)

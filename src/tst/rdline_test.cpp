@@ -83,6 +83,7 @@ TEST(LineReaderDeath, MissingFileEndsTheProcess) {
 
 #ifndef _WIN32
 TEST(LineReaderDeath, BufferThatCannotGrowEndsTheProcess) {
+  if (tst_test::kAddressSanitizer) GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
   ScratchDir dir;
   const std::string out = dir.at("stdout");
   EXPECT_EXIT(

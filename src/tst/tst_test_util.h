@@ -16,6 +16,20 @@
 
 namespace tst_test {
 
+/// Whether this build runs under AddressSanitizer, whose shadow memory needs more address space
+/// than a test that limits it leaves.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 /// A token for this run of the test program. A death test on Windows runs its statement in a
 /// new process of the same program, which sets up the test anew before it gets there: the
 /// token, inherited through the environment, gives it the directories of its parent.
