@@ -62,5 +62,14 @@ test-asan:
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
 
+# The end-to-end cases with every run of the tool under valgrind's memcheck: a memory error, or
+# a byte definitely or indirectly lost, makes the run end with status 99 and so fails its case.
+MEMCHECK = valgrind -q --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect \
+  --errors-for-leak-kinds=definite,indirect --track-origins=yes
+memcheck: build
+	cmake --build $(BUILD) --target e2e_test stuck_at_runs_test -j$(JOBS)
+	cd $(BUILD) && KAVTEST_E2E_LAUNCHER="$(MEMCHECK)" ctest --output-on-failure -j$(JOBS) \
+	  -R '^(e2e_test|stuck_at_runs_test)$$'
+
 clean:
 	rm -rf $(BUILD) $(WINDOWS_BUILD) $(ASAN_BUILD)
