@@ -10,36 +10,20 @@
 #include <string>
 
 #include "messages.h"
+#include "model_test_util.h"
 
 namespace {
 
 using testing::ExitedWithCode;
 
-std::string temp_path(const std::string& name) { return testing::TempDir() + "mudel_" + name; }
+std::string temp_path(const std::string& name) { return model_test::temp_path("mudel_", name); }
 
 std::string write_temp(const std::string& name, const std::string& text) {
-  std::string path = temp_path(name);
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
+  return model_test::write_temp("mudel_", name, text);
 }
 
-/// A file that the store wrote in text mode, read in text mode: "\n" for the platform's line end.
-std::string slurp(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-/// `text` as a regular expression that matches it literally.
-std::string literally(const std::string& text) {
-  std::string re;
-  for (char c : text) {
-    if (std::strchr("\\^$.|?*+()[]{}", c)) re += '\\';
-    re += c;
-  }
-  return re;
-}
+using model_test::literally;
+using model_test::slurp;
 
 char* copy(const char* s) {
   char* c = static_cast<char*>(std::malloc(std::strlen(s) + 1));

@@ -302,16 +302,10 @@ void write_faults(int m) {
   std::fprintf(f, "\n\n.COVERAGE\n\n%u / %u = %f %%\n\n", count, all, coverage);
 }
 
-}  // namespace
-
-void read_vec(const char* fileName) {
-  announce("Reading test patterns file", fileName);
-  open_for_reading(fileName);
-  functionals = 0;
-  FAULT_TABLE = 0;
-  FAULT_VECTOR = 0;
-  CurrentRow = 1;
-  VectorFile file;
+/// Reads the open file to its end: blank lines are counted, other lines that do not start a
+/// keyword are passed over, and every keyword line goes to `on_keyword`.
+template <typename OnKeyword>
+void scan_keyword_lines(OnKeyword on_keyword) {
   char line[kKeywordLimit + 1];
   int c;
   while ((c = next_char(in)) != EOF) {
@@ -322,9 +316,22 @@ void read_vec(const char* fileName) {
     } else {
       stepback();
       read_keyword_line(line);
-      read_keyword(line, file);
+      on_keyword(line);
     }
   }
+}
+
+}  // namespace
+
+void read_vec(const char* fileName) {
+  announce("Reading test patterns file", fileName);
+  open_for_reading(fileName);
+  functionals = 0;
+  FAULT_TABLE = 0;
+  FAULT_VECTOR = 0;
+  CurrentRow = 1;
+  VectorFile file;
+  scan_keyword_lines([&file](char* line) { read_keyword(line, file); });
   close_file();
   EndProcessing();
 }
@@ -373,22 +380,12 @@ void read_faults(const char* fileName) {
   announce("Reading fault info file", fileName);
   open_for_reading(fileName);
   CurrentRow = 1;
-  char line[kKeywordLimit + 1];
-  int c;
-  while ((c = next_char(in)) != EOF) {
-    if (c == '\n') {
+  scan_keyword_lines([](char* line) {
+    if (std::strncmp(line + 1, "FAULTS", 6) == 0)
+      read_fault_section();
+    else
       CurrentRow++;
-    } else if (c != '.') {
-      waistln();
-    } else {
-      stepback();
-      read_keyword_line(line);
-      if (std::strncmp(line + 1, "FAULTS", 6) == 0)
-        read_fault_section();
-      else
-        CurrentRow++;
-    }
-  }
+  });
   close_file();
   EndProcessing();
 }
