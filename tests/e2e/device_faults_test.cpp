@@ -17,18 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "read_bytes.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 const char* const kFailedStep = "runTest::kavGetOutput failed\n";
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 struct Run {
   int status = -1;
@@ -45,7 +40,7 @@ struct Workspace {
     fs::remove_all(dir);
     fs::create_directories(work);
     fs::copy_file(fs::path(KAVTEST_EXAMPLES) / "16-C17-shorts.tst", test_file);
-    original = read_file(test_file);
+    original = read_bytes(test_file);
   }
   ~Workspace() { fs::remove_all(dir); }
 
@@ -74,8 +69,8 @@ struct Workspace {
     waitpid(pid, &wstatus, 0);
     Run r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    r.out = read_file(out_file);
-    r.transcript = read_file(transcript);
+    r.out = read_bytes(out_file);
+    r.transcript = read_bytes(transcript);
     return r;
   }
 
@@ -93,7 +88,7 @@ struct Workspace {
     std::vector<std::string> left;
     for (const auto& e : fs::directory_iterator(work)) left.push_back(e.path().filename().string());
     if (left != std::vector<std::string>{"t.tst"}) wrong += " files left behind;";
-    if (read_file(test_file) != original) wrong += " test file changed;";
+    if (read_bytes(test_file) != original) wrong += " test file changed;";
     return wrong;
   }
 };

@@ -27,16 +27,13 @@
 #include <string>
 #include <vector>
 
+#include "read_bytes.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string read_file(const fs::path& p) { return read_bytes(p); }
 
 std::string read_optional(const fs::path& p, const std::string& fallback = "") {
   return fs::exists(p) ? read_file(p) : fallback;

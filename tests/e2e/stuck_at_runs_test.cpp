@@ -17,16 +17,14 @@
 
 #include "KavrinConst.h"
 #include "gate_logic_test.h"
+#include "read_bytes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  std::string text = s.str();
+  std::string text = read_bytes(p);
   if (std::getenv("KAVTEST_E2E_TEXT_MODE") == nullptr) return text;
   std::string lines;  // written in text mode: CR LF is a line end
   for (size_t i = 0; i < text.size(); i++)
