@@ -238,6 +238,14 @@ void close_file() {
   f = nullptr;
 }
 
+/// Closes the file being read, unless closed before, also when a fatal error cuts the reading
+/// short where end_process returns to a caller (the fuzz targets).
+struct ReadingFile {
+  ~ReadingFile() {
+    if (f != nullptr) close_file();
+  }
+};
+
 void announce(const char* head, const char* fileName) {
   char* step = step_text(head, fileName);
   BeginProcessing(step);
@@ -307,6 +315,7 @@ void write_faults(int m) {
 void read_vec(const char* fileName) {
   announce("Reading test patterns file", fileName);
   open_for_reading(fileName);
+  ReadingFile reading;
   functionals = 0;
   FAULT_TABLE = 0;
   FAULT_VECTOR = 0;
@@ -372,6 +381,7 @@ void free_vec() {
 void read_faults(const char* fileName) {
   announce("Reading fault info file", fileName);
   open_for_reading(fileName);
+  ReadingFile reading;
   CurrentRow = 1;
   char line[kKeywordLimit + 1];
   int c;
