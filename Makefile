@@ -4,7 +4,8 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all configure build test bench demo install package windows test-asan memcheck clean
+.PHONY: all configure build test bench demo install package windows test-asan memcheck fuzz \
+  fuzz-smoke clean
 
 all: build
 
@@ -71,5 +72,29 @@ memcheck: build
 	cd $(BUILD) && KAVTEST_E2E_LAUNCHER="$(MEMCHECK)" ctest --output-on-failure -j$(JOBS) \
 	  -R '^(e2e_test|stuck_at_runs_test)$$'
 
+# Fuzz targets (fuzz/): clang++ with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
+# (packages clang and libclang-rt-14-dev), built into $(FUZZ_BUILD). fuzz-smoke runs each target
+# for FUZZ_TIME seconds, one after the other, on a copy of its seed corpus (the committed one
+# stays as it is; what a target finds goes to $(FUZZ_BUILD)/artifacts/<target>/) and fails on
+# the first crash, leak, time-out or memory blow-up. Paths are absolute: a target may change
+# its working directory.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME ?= 60
+FUZZ_TARGETS = tst_reader agm_reader vector_reader options box
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DKAVTEST_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build $(FUZZ_BUILD) --target fuzzers -j$(JOBS)
+
+fuzz-smoke: fuzz
+	@for t in $(FUZZ_TARGETS); do \
+	  corpus=$(abspath $(FUZZ_BUILD))/corpus/$$t; artifacts=$(abspath $(FUZZ_BUILD))/artifacts/$$t/; \
+	  rm -rf $$corpus; mkdir -p $$corpus $$artifacts; cp fuzz/corpus/$$t/* $$corpus/; \
+	  dict=; if [ -f fuzz/$$t.dict ]; then dict=-dict=$(CURDIR)/fuzz/$$t.dict; fi; \
+	  echo "== $$t: $(FUZZ_TIME) s"; \
+	  $(abspath $(FUZZ_BUILD))/fuzz/$${t}_fuzz $$dict -max_total_time=$(FUZZ_TIME) -timeout=10 \
+	    -close_fd_mask=3 -print_final_stats=1 -artifact_prefix=$$artifacts $$corpus \
+	    || { echo "fuzz-smoke: $$t failed, see $$artifacts"; exit 1; }; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(WINDOWS_BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

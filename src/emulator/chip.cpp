@@ -31,6 +31,7 @@ int block_index(unsigned char block) {
 struct Chip {
   std::vector<Cell> cells;
   Block blocks[2];
+  std::vector<std::vector<double>> power_up_voltage;  ///< per cell, for chip_reset
 };
 
 Chip* chip_power_up() {
@@ -60,12 +61,18 @@ Chip* chip_power_up() {
       }
       block.cell_at[element.col * block.rows + element.row] = static_cast<int>(chip->cells.size());
       chip->cells.push_back(cell_power_up(net));
+      chip->power_up_voltage.push_back(chip->cells.back().voltage);
     }
   }
   return chip;
 }
 
 void chip_power_down(Chip* chip) { delete chip; }
+
+void chip_reset(Chip* chip) {
+  for (std::size_t i = 0; i < chip->cells.size(); ++i)
+    chip->cells[i].voltage = chip->power_up_voltage[i];
+}
 
 unsigned char chip_apply(Chip* chip, unsigned char block, unsigned char col, unsigned char row,
                          unsigned char input, bool monitor_on) {

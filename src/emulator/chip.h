@@ -7,6 +7,9 @@ struct Chip;
 /// A chip whose cells are all freshly powered up.
 Chip* chip_power_up();
 void chip_power_down(Chip* chip);
+/// Powers every cell down and up again: the chip then answers as a freshly powered one, without
+/// the cost of building its cells anew.
+void chip_reset(Chip* chip);
 
 /// Applies one input byte (bit 0 drives input A) to the cell at (block, col, row) of block 0x00
 /// or 0x80 and returns its reply byte: bit 0 the current monitor result (1 = pass; always 1 when

@@ -1,5 +1,5 @@
 // The chip as the box sees it: cells at their catalogue positions, reply bytes, empty
-// positions, the monitor bit, and cell state kept between calls until the next power-up.
+// positions, the monitor bit, and cell state kept between calls until the next power-up or reset.
 #include "chip.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +72,11 @@ TEST_F(ChipTest, CellsKeepTheirStateUntilPowerDown) {
   chip_power_down(chip);
   chip = chip_power_up();
   EXPECT_EQ(apply(12, na2_11, 0x3, true), 0x01);  // from power-up Q was 0
+  apply(12, na2_11, 0x0, true);
+  chip_reset(chip);
+  EXPECT_EQ(apply(12, na2_11, 0x3, true), 0x01);  // a reset forgets the earlier 00 as well
+  apply(12, 0, 0x0, true);
+  EXPECT_EQ(apply(12, na2_11, 0x3, true), 0x01);  // and leaves the cells working
 }
 
 TEST_F(ChipTest, InputBitsAboveTheCircuitsInputsDriveNothing) {

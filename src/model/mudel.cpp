@@ -78,6 +78,16 @@ char* quoted(char* p) {
 /// The model file being read.
 BlockReader input;
 
+/// A file that is closed when it goes out of scope, unless closed before.
+struct OpenFile {
+  std::FILE* f;
+  ~OpenFile() { close(); }
+  void close() {
+    if (f != nullptr) std::fclose(f);
+    f = nullptr;
+  }
+};
+
 /// Reads one line of at most kLineLimit characters, its line end included, into `line`
 /// (kLineLimit + 1 bytes). False at end of file. A zero byte in the line ends its text.
 bool read_line(char* line, int* length) {
@@ -213,10 +223,12 @@ void read_ag(const char* fileName) {
   char* step = step_text("Reading SSBDD-model file", fileName);
   BeginProcessing(step);
   _free(step);
-  std::FILE* f = std::fopen(fileName, "r");
-  if (f == nullptr) Errors(fileName, "Can't open DD-model file", -1);
-  char* line = static_cast<char*>(table_alloc(kLineLimit + 1, 1, -1));
-  start_reading(input, f);
+  // The file is closed and the line buffer is the reader's own, also when a fatal error cuts
+  // the reading short where end_process returns to a caller (the fuzz targets).
+  OpenFile file{std::fopen(fileName, "r")};
+  if (file.f == nullptr) Errors(fileName, "Can't open DD-model file", -1);
+  char line[kLineLimit + 1];
+  start_reading(input, file.f);
 
   CurrentLine = 0;
   ReadState st;
@@ -228,8 +240,7 @@ void read_ag(const char* fileName) {
     read_line_of_section(line, st);
   }
   if (st.section != Section::Variables) corrupt();
-  std::fclose(f);
-  _free(line);
+  file.close();
   EndProcessing();
 }
 

@@ -238,6 +238,14 @@ void close_file() {
   f = nullptr;
 }
 
+/// Closes the file being read, unless closed before, also when a fatal error cuts the reading
+/// short where end_process returns to a caller (the fuzz targets).
+struct ReadingFile {
+  ~ReadingFile() {
+    if (f != nullptr) close_file();
+  }
+};
+
 void announce(const char* head, const char* fileName) {
   char* step = step_text(head, fileName);
   BeginProcessing(step);
@@ -326,6 +334,7 @@ void scan_keyword_lines(OnKeyword on_keyword) {
 void read_vec(const char* fileName) {
   announce("Reading test patterns file", fileName);
   open_for_reading(fileName);
+  ReadingFile reading;
   functionals = 0;
   FAULT_TABLE = 0;
   FAULT_VECTOR = 0;
@@ -379,6 +388,7 @@ void free_vec() {
 void read_faults(const char* fileName) {
   announce("Reading fault info file", fileName);
   open_for_reading(fileName);
+  ReadingFile reading;
   CurrentRow = 1;
   scan_keyword_lines([](char* line) {
     if (std::strncmp(line + 1, "FAULTS", 6) == 0)

@@ -20,7 +20,11 @@ char** AllocCharTable(int x, int y, char fill) {
   // The row pointers and the rows share one block: a table of short rows (a TST file's
   // vectors) then costs little more than its characters.
   const std::size_t pointers = rows * sizeof(char*);
-  if (cols != 0 && rows > (SIZE_MAX - pointers) / cols) table_failed();
+  // A count from a file (".VECTORS") cannot ask for more than a sane amount of memory, which
+  // would be set to the fill character byte by byte.
+  if (pointers > kMaxCharTableBytes ||
+      (cols != 0 && rows > (kMaxCharTableBytes - pointers) / cols))
+    table_failed();
   char** t = static_cast<char**>(std::malloc(pointers + rows * cols + 1));
   if (!t) table_failed();
   char* characters = reinterpret_cast<char*>(t) + pointers;

@@ -2,8 +2,12 @@
 #ifndef KAVTEST_MISC_H
 #define KAVTEST_MISC_H
 
+/// The most memory one character table may take, row pointers included.
+constexpr unsigned long long kMaxCharTableBytes = 1ull << 30;
+
 /// A table of x + 1 rows of y + 1 characters, every character set to `fill`. Ends the process
-/// when memory runs out. Release with FreeCharTable.
+/// when memory runs out or the table would take more than kMaxCharTableBytes. Release with
+/// FreeCharTable.
 char** AllocCharTable(int x, int y, char fill);
 /// Releases the x + 1 rows of a table and the table; null does nothing.
 void FreeCharTable(char** t, int x, int y);

@@ -49,6 +49,11 @@ TEST(CharTable, RowsDoNotOverlap) {
 TEST(CharTableDeath, ImpossibleSizeEndsWithMessage) {
   EXPECT_EXIT(AllocCharTable(-5, 1, 0), kavtest_test::ExitedWithStatus(-1),
               "^AllocCharTable: malloc failed\\.\n$");
+  // What a TST file's ".VECTORS 2000000000" would ask for: refused before any allocation.
+  EXPECT_EXIT(AllocCharTable(2000000000, 7, 0), kavtest_test::ExitedWithStatus(-1),
+              "^AllocCharTable: malloc failed\\.\n$");
+  EXPECT_EXIT(AllocCharTable(1, 1 << 30, 0), kavtest_test::ExitedWithStatus(-1),
+              "^AllocCharTable: malloc failed\\.\n$");
 }
 
 TEST(CharVector, AllCharactersTakeTheFill) {

@@ -1,0 +1,87 @@
+// Fuzz target of the TST reader: the input is a TST file. It is read as the tool reads it (a
+// record made by the caller, loose and strict row checks), written back, fitted to a circuit as
+// a test run fits it, written back again and released.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "KavrinConst.h"
+#include "TSTData.h"
+#include "fatal_exit.h"
+#include "fuzz_files.h"
+#include "main.h"
+#include "messages.h"
+
+namespace {
+
+/// Vector counts above this are skipped when the table they ask for would still be allowed:
+/// such a file only costs time and memory (the table's limit has its own unit test).
+constexpr long kMaxFuzzedVectors = 10000;
+
+/// False when a ".VECTORS" line of the input asks for a big, yet allowed, pattern table.
+bool affordable(const std::uint8_t* data, std::size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  for (std::size_t at = text.find(".VECTORS"); at != std::string::npos;
+       at = text.find(".VECTORS", at + 1)) {
+    long count = std::strtol(text.c_str() + at + 8 + (at + 8 < size ? 1 : 0), nullptr, 10);
+    if (count > kMaxFuzzedVectors && count < (1L << 30) / 9) return false;
+  }
+  return true;
+}
+
+/// A record as runTestFile makes it for `circuit`.
+BIST* new_record(int circuit) {
+  BIST* dat = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
+  if (dat == nullptr) std::abort();
+  dat->cons = 0;
+  dat->inps = elements[circuit].in;
+  dat->vars = -1;
+  dat->outs = elements[circuit].out;
+  return dat;
+}
+
+/// The write-back of a test run: the circuit's columns, then the whole file.
+void write_back(BIST* dat, int circuit, const std::string& out) {
+  const KAVRIN_ELEMENT_LIST& c = elements[circuit];
+  dat->inps = c.in;
+  dat->cons = 0;
+  dat->outs = c.out;
+  dat->vars = c.in + c.out;
+  WriteTST(dat, nullptr, out.c_str());
+}
+
+void read_once(const std::string& in, int circuit, bool strict) {
+  static const std::string out = scratch_path("out.tst");
+  BIST* dat = new_record(circuit);
+  try {
+    if (ReadTST(dat, in.c_str(), 0, strict) != nullptr) {
+      WriteTST(dat, nullptr, out.c_str());
+      adjustTST(dat, circuit);
+      write_back(dat, circuit, out);
+    }
+  } catch (const FatalExit&) {
+    // A file the reader refuses ends the tool; here the next input follows.
+  }
+  FreeTST(dat);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  silence_stdout();
+  verbose_mode = 1;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (!affordable(data, size)) return -1;
+  static const std::string in_name = "in.tst";
+  std::string in = write_scratch(in_name, data, size);
+  int circuit = static_cast<int>(size % KAVRIN_CIRCUIT_COUNT);
+  read_once(in, circuit, false);
+  read_once(in, circuit, true);
+  check_no_open_files();
+  return 0;
+}

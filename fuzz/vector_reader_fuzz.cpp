@@ -1,0 +1,136 @@
+// Fuzz target of the pattern file reader: the input is a pattern file for a fixed model in the
+// store. It is read (with and without the fault table), its fault summary is read again with
+// read_faults, the tables are written back in one of the writer's variants and released.
+//
+// Two models take turns: the tool's -agm export of C17 (inputs and outputs only) and a small
+// model with constants, so that rows also take the constants' values from the store.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "fatal_exit.h"
+#include "fuzz_files.h"
+#include "messages.h"
+#include "mudel.h"
+#include "table_alloc.h"
+#include "vector.h"
+
+#ifndef KAVTEST_FUZZ_MODEL
+#error "KAVTEST_FUZZ_MODEL names the model file the patterns are read against"
+#endif
+
+namespace {
+
+/// Inputs 0-2, constants 0 and 1, an internal variable and two outputs.
+const char kModelWithConstants[] =
+    "STAT# 4 Nods, 8 Vars, 3 Grps, 3 Inps, 2 Cons, 2 Outs\n"
+    "MODE# FUNCTIONAL\n"
+    "VAR# 0: (i) \"a\"\nVAR# 1: (i) \"b\"\nVAR# 2: (i) \"c\"\n"
+    "VAR# 3: (c) \"k0\" = 0\nVAR# 4: (c) \"k1\" = 1\n"
+    "VAR# 5: () \"n\"\nGRP# 0: BEG = 0, LEN = 2\n"
+    "0 0: () (0 0) V = 0 \"p\"\n1 1: () (0 0) V = 1 \"q\"\n"
+    "VAR# 6: (o) \"y0\"\nGRP# 1: BEG = 2, LEN = 1\n2 0: () (0 0) V = 2 \"r\"\n"
+    "VAR# 7: (o) \"y1\"\nGRP# 2: BEG = 3, LEN = 1\n3 0: () (0 0) V = 5 \"s\"\n";
+
+/// One model read into the store, kept aside; the pattern reader only reads the store.
+struct Model {
+  node_t* nods;
+  char** nod_names;
+  varb_t* vars;
+  char** var_names;
+  grap_t* grps;
+  std::uint32_t nod_count, var_count, grp_count, inp_count, con_count, out_count;
+  int type;
+};
+
+Model load(const std::string& path) {
+  read_ag(path.c_str());  // a fatal error here ends the target: the model is part of the build
+  Model m{Nods, NodNames, Vars, VarNames, Grps, NodCount, VarCount,
+          GrpCount, InpCount, ConCount, OutCount, ModelType};
+  Nods = nullptr;
+  NodNames = nullptr;
+  Vars = nullptr;
+  VarNames = nullptr;
+  Grps = nullptr;
+  return m;
+}
+
+void select(const Model& m) {
+  Nods = m.nods;
+  NodNames = m.nod_names;
+  Vars = m.vars;
+  VarNames = m.var_names;
+  Grps = m.grps;
+  NodCount = m.nod_count;
+  VarCount = m.var_count;
+  GrpCount = m.grp_count;
+  InpCount = m.inp_count;
+  ConCount = m.con_count;
+  OutCount = m.out_count;
+  ModelType = m.type;
+}
+
+Model models[2];
+
+/// The vector count of a ".VECTORS" line as the reader takes it (32-bit wrap-around).
+std::uint32_t vector_count(const char* s) {
+  while (*s == ' ' || (*s >= '\t' && *s <= '\r')) s++;
+  bool negative = *s == '-';
+  if (*s == '-' || *s == '+') s++;
+  std::int64_t v = 0;
+  for (; *s >= '0' && *s <= '9'; s++)
+    if (v <= 0xFFFFFFFFll) v = v * 10 + (*s - '0');
+  if (v > 0xFFFFFFFFll) v = 0xFFFFFFFFll;
+  return static_cast<std::uint32_t>(negative ? -v : v);
+}
+
+/// Vector counts above this are skipped when the reader would make their tables: such a file
+/// only costs time and memory (the reader's limit on the tables has its own unit test).
+constexpr std::uint32_t kMaxFuzzedVectors = 10000;
+
+bool affordable(const std::uint8_t* data, std::size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  const std::uint64_t row_cost = std::uint64_t{VarCount} + sizeof(char*);
+  for (std::size_t at = text.find(".VECTORS"); at != std::string::npos;
+       at = text.find(".VECTORS", at + 1)) {
+    std::uint32_t count = vector_count(text.c_str() + at + 8);
+    if (count > kMaxFuzzedVectors && fits_in_tables(count, row_cost)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  silence_stdout();
+  verbose_mode = 1;
+  models[0] = load(KAVTEST_FUZZ_MODEL);
+  std::string path = write_scratch("constants.agm",
+                                   reinterpret_cast<const std::uint8_t*>(kModelWithConstants),
+                                   sizeof kModelWithConstants - 1);
+  models[1] = load(path);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::string out = scratch_path("out.vec");
+  // The choices come from the length, so that every byte of the input stays file text.
+  select(models[size % 2]);
+  if (!affordable(data, size)) return -1;
+  std::string in = write_scratch("in.vec", data, size);
+  READ_FAULT_TABLE = (size / 2) % 2 == 0 ? 1 : 0;
+  int variant = static_cast<int>((size / 4) % 10);  // 0 and 9: the full file
+  try {
+    read_vec(in.c_str());
+    read_faults(in.c_str());
+    write_vec(out.c_str(), variant);
+  } catch (const FatalExit&) {
+    // A file the reader refuses ends the tool; here the next input follows.
+  }
+  free_vec();
+  check_no_open_files();
+  return 0;
+}
