@@ -69,7 +69,7 @@ void set_hook(Box* box, std::uint8_t hook, std::uint8_t value) {
     case 1: f.fail_read = value == 0 ? 0 : box->reads + value % 8; break;
     case 2: f.short_read = value == 0 ? 0 : box->reads + value % 8; break;
     case 3: f.short_read_bytes = value; break;
-    case 4: f.unplug_after = value == 0 ? 0 : box->transfers + value % 16; break;
+    case 4: f.unplug_at = value == 0 ? 0 : box->transfers + 1 + value % 16; break;
     case 5: f.refuse_open = value % 2 != 0; break;
   }
 }

@@ -66,13 +66,11 @@ bool accept_report(Box* box, const unsigned char* report, std::size_t length) {
   }
 }
 
-/// Ends transfer number box->transfers: records it and pulls the plug when its time has come.
+/// Ends transfer number box->transfers: records it.
 bool finish(Box* box, BoxTransfer record, unsigned long* error) {
   *error = record.error;
   bool ok = record.error == 0 || record.error == BOX_ERROR_SHORT_READ;
   box->transcript.push_back(std::move(record));
-  if (box->faults.unplug_after != 0 && box->transfers == box->faults.unplug_after)
-    box->unplugged = true;
   return ok;
 }
 

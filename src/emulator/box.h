@@ -23,7 +23,6 @@ struct BoxFaults {
   unsigned long fail_read = 0;        ///< the read with this number fails
   unsigned long short_read = 0;       ///< the read with this number delivers fewer bytes
   std::size_t short_read_bytes = 0;   ///< how many bytes that read delivers at most
-  unsigned long unplug_after = 0;     ///< after this transfer every transfer and open fails
   unsigned long unplug_at = 0;        ///< this transfer, and every one and open after it, fails
   bool refuse_open = false;           ///< opens fail as if another process held the box
 };

@@ -89,7 +89,7 @@ TEST_F(TestRunDeathTest, UnpluggedBoxEndsEveryMode) {
   for (const char* mode : {"-table", "-verify"}) {
     EXPECT_EXIT(
         {
-          box->faults.unplug_after = 9;  // within the chosen cell's exchange
+          box->faults.unplug_at = 10;  // within the chosen cell's exchange
           run_command({"-single_defect", "5", mode, "-circuit", "16", test_file.string()});
         },
         kavtest_test::ExitedWithStatus(-1), "")

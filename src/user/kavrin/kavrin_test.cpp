@@ -283,7 +283,7 @@ TEST_F(LibraryTest, AFailedOpenLeavesOtherOpenCountsAlone) {
 TEST_F(LibraryTest, AnUnpluggedDeviceFailsItsExchangeAndCannotBeOpenedAgain) {
   HANDLE h = open("Kavrin0");
   stage(h, 0x00, {0}, {0}, {1});
-  boxes[0]->faults.unplug_after = 1;
+  boxes[0]->faults.unplug_at = 2;
   EXPECT_EQ(output(h, 0x00, 1).status, KAVRIN_SYSTEM_ERROR);
   EXPECT_EQ(kavClose(h), KAVRIN_SUCCESS);
   testing::internal::CaptureStdout();
