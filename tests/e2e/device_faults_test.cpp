@@ -3,8 +3,6 @@
 // time the run must end with status -1 and the failing step's text, leave the test file as it
 // was, and leave neither the -tst file nor a temporary file behind.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -17,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "read_bytes.h"
+#include "run_support.h"
 
 namespace fs = std::filesystem;
 
@@ -50,25 +48,16 @@ struct Workspace {
     fs::remove(transcript);
     std::vector<std::string> words = {"kavtest", "-all_defects", "-circuit", "16", "-tst",
                                       "out.tst", "t.tst"};
-    std::vector<char*> argv;
-    for (auto& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-      int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      int null = open("/dev/null", O_WRONLY);
-      if (out < 0 || null < 0 || chdir(work.c_str()) != 0) _exit(127);
-      dup2(out, 1);
-      dup2(null, 2);
-      setenv("KAVTEST_BOX_TRANSCRIPT", transcript.c_str(), 1);
-      if (!faults.empty()) setenv("KAVTEST_BOX_FAULTS", faults.c_str(), 1);
-      execv(KAVTEST_FAULTS_BINARY, argv.data());
-      _exit(127);
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
+    Launch l;
+    l.program = KAVTEST_FAULTS_BINARY;
+    l.argv = words;
+    l.cwd = work;
+    l.out = out_file;
+    l.err = "/dev/null";
+    l.environment = {{"KAVTEST_BOX_TRANSCRIPT", transcript.string()}};
+    if (!faults.empty()) l.environment.push_back({"KAVTEST_BOX_FAULTS", faults});
     Run r;
-    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    r.status = run_process(l);
     r.out = read_bytes(out_file);
     r.transcript = read_bytes(transcript);
     return r;

@@ -14,8 +14,6 @@
 //   KAVTEST_E2E_TEXT_MODE   when set, CR LF in outputs and written files reads as LF
 //   KAVTEST_E2E_BIN_DIR     the directory of the binaries, instead of this build's
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "read_bytes.h"
+#include "run_support.h"
 
 namespace fs = std::filesystem;
 
@@ -107,27 +105,15 @@ Outcome run(const fs::path& binary, const std::string& name, const std::vector<s
   bool launched = !argv_strings.empty();
   argv_strings.push_back(launched ? binary.string() : name);
   argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& a : argv_strings) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  pid_t pid = fork();
-  if (pid == 0) {
-    int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
-    dup2(out, 1);
-    dup2(err, 2);
-    if (launched)
-      execvp(argv[0], argv.data());
-    else
-      execv(binary.c_str(), argv.data());
-    _exit(127);
-  }
+  Launch l;
+  l.program = launched ? argv_strings.front() : binary.string();
+  l.search_path = launched;
+  l.argv = argv_strings;
+  l.cwd = cwd;
+  l.out = out_file;
+  l.err = err_file;
   Outcome o;
-  int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
-  o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  o.status = run_process(l);
   o.out = normalized(read_file(out_file));
   o.err = normalized(read_file(err_file));
   if (launched) {

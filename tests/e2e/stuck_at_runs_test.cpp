@@ -5,7 +5,6 @@
 // Like the command-line cases, the runs follow KAVTEST_E2E_LAUNCHER, KAVTEST_E2E_EXE_SUFFIX,
 // KAVTEST_E2E_BIN_DIR and KAVTEST_E2E_TEXT_MODE (see e2e_test.cpp).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,7 +16,7 @@
 
 #include "KavrinConst.h"
 #include "gate_logic_test.h"
-#include "read_bytes.h"
+#include "run_support.h"
 
 namespace fs = std::filesystem;
 
@@ -54,21 +53,12 @@ int run_sim(const fs::path& dir, std::vector<std::string> words) {
   for (std::string w; launcher_words >> w;) launcher.push_back(w);
   words.insert(words.begin(), launcher.empty() ? "kavtest-sim" : binary.string());
   words.insert(words.begin(), launcher.begin(), launcher.end());
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
-    if (launcher.empty())
-      execv(binary.c_str(), argv.data());
-    else
-      execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  Launch l;
+  l.program = launcher.empty() ? binary.string() : words.front();
+  l.search_path = !launcher.empty();
+  l.argv = words;
+  l.cwd = dir;
+  return run_process(l);
 }
 
 /// The rows of the ".TABLE" section of a written TST file.
