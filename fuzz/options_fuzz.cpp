@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "KavrinConst.h"
+#include "command_line.h"
 #include "fatal_exit.h"
 #include "fuzz_files.h"
-#include "main.h"
+#include "options.h"
 #include "messages.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "TSTData.h"
 #include "fatal_exit.h"
 #include "fuzz_files.h"
-#include "main.h"
+#include "fit_vectors.h"
 #include "messages.h"
 
 namespace {

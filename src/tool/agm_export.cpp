@@ -1,9 +1,11 @@
 // The placeholder SSBDD model of -agm: the circuit's inputs and outputs as variables and its
 // selected defects as the nodes of the output graphs, in fault-table column order.
+#include "agm_export.h"
+
 #include <cstdio>
 
 #include "KavrinConst.h"
-#include "main.h"
+#include "options.h"
 
 void fakeAGMStats(FILE* f, int nodes, int in, int out) {
   std::fprintf(f, "STAT#   %d Nods,   %d Vars,   %d Grps,   %d Inps,   %d Cons,   %d Outs\n\n",
@@ -18,8 +20,8 @@ static int graph_length(int o, int outs, int nodes) {
   return o < nodes ? 1 : 0;
 }
 
-void generateAGMFile(FILE* f, unsigned int circuit, unsigned int def_type) {
-  const KAVRIN_ELEMENT_LIST& c = elements[circuit];
+void generateAGMFile(FILE* f, unsigned int circuit_index, unsigned int def_type) {
+  const KAVRIN_ELEMENT_LIST& c = elements[circuit_index];
   int nodes = 0;
   for (int j = 0; j < c.count; j++)
     if (c.idx[j].type & def_type) nodes++;

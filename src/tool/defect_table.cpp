@@ -1,19 +1,24 @@
 // The defect table run: the reference cell and every selected defective cell over all vectors.
+#include "defect_table.h"
+
 #include <cstdlib>
 #include <cstring>
 
 #include "KavrinConst.h"
-#include "main.h"
+#include "apply_vectors.h"
+#include "bit_text.h"
 #include "misc.h"
+#include "options.h"
 
-void doDefectTable(DeviceList* dev, int circuit, int def_mask, BIST* dat) {
-  const KAVRIN_ELEMENT_LIST& c = elements[circuit];
+void doDefectTable(DeviceList* dev, int circuit_index, int def_mask, BIST* dat) {
+  const KAVRIN_ELEMENT_LIST& c = elements[circuit_index];
   vf_print(stdout, 0, "Performing defect testing of circuit %s : %s\n", c.name, c.desc);
-  int ref_idx = getReferenceCell(circuit);
-  unsigned char* in = require_input_bytes(dat, circuit);
+  int ref_idx = getReferenceCell(circuit_index);
+  unsigned char* in = require_input_bytes(dat, circuit_index);
 
   vf_print(stdout, 0, "Running reference test\n");
-  unsigned char* ref = require_response(runTest(dev, circuit, ref_idx, in, dat->vcount, true));
+  unsigned char* ref =
+      require_response(runTest(dev, circuit_index, ref_idx, in, dat->vcount, true));
   vf_print(stdout, 0, "Reference done\n");
 
   int defcnt = 0;
@@ -28,7 +33,7 @@ void doDefectTable(DeviceList* dev, int circuit, int def_mask, BIST* dat) {
   for (int j = 0, i = 0; j < c.count; j++) {
     if (!cell_selected(def_mask, c.idx[j].type)) continue;
     vf_print(stdout, 0, "Running defect testing for cell %d [%d]\n", j, i);
-    unsigned char* test = require_response(runTest(dev, circuit, j, in, dat->vcount, true));
+    unsigned char* test = require_response(runTest(dev, circuit_index, j, in, dat->vcount, true));
     for (int k = 0; k < dat->vcount; k++) {
       dat->ftable[k][i] = test[k] == ref[k] ? 'X' : '1';
       dat->faults[i] = CheckFault(dat->faults[i], dat->ftable[k][i]);

@@ -1,10 +1,12 @@
 // The devices the tool has opened: Kavrin0, Kavrin1, ... in the platform's order.
+#include "device_list.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "exit.h"
-#include "main.h"
+#include "options.h"
 
 /// Devices are named from this word and a number below kMaxDevices.
 static const char* const kDeviceWord = "Kavrin";

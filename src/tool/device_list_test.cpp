@@ -1,10 +1,11 @@
 // The device list against emulated boxes.
+#include "device_list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "main.h"
 #include "messages.h"
 #include "platform-sim.h"
 

@@ -1,9 +1,11 @@
 // The catalogue listings of -list.
+#include "listings.h"
+
 #include <cstdio>
 
 #include "KavrinConst.h"
 #include "exit.h"
-#include "main.h"
+#include "options.h"
 
 void list_circuits() {
   vf_print(stdout, 0, "Available circuits:\n");
@@ -12,9 +14,9 @@ void list_circuits() {
     vf_print(stdout, 1, "%2d %-7s %-7s\n", i, elements[i].name, elements[i].desc);
 }
 
-void list_defects(unsigned int circuit, unsigned int def_type) {
+void list_defects(unsigned int circuit_index, unsigned int def_type) {
   unsigned int i = 0;
-  while (i < circuit && elements[i].name != nullptr) i++;
+  while (i < circuit_index && elements[i].name != nullptr) i++;
   const KAVRIN_ELEMENT_LIST& entry = elements[i];
   if (entry.name == nullptr) {
     vf_print(stderr, 0, "Bad circuit index\n");

@@ -1,6 +1,8 @@
 // kavtest: defect-oriented testing of the circuits on a Kavrin box's test chip.
-#include "main.h"
+#include "command_line.h"
 #include "messages.h"
+#include "options.h"
+#include "run_file.h"
 
 int main(int argc, char** argv) {
   verbose_mode = 0;

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "exit.h"
-#include "main.h"
 #include "messages.h"
+#include "options.h"
 
 static char* copy_option_value(const char* value) {
   size_t size = std::strlen(value) + 1;
@@ -26,8 +26,8 @@ static int find_key(const char* arg, const char** keys, int ct) {
   return -1;
 }
 
-int scan_input(int argc, char** argv, const char* act, const char** keys, char** args, int ct) {
-  for (int j = 0; j < ct; j++) args[j] = nullptr;
+int scan_input(int argc, char** argv, const char* act, const char** keys, char** values, int ct) {
+  for (int j = 0; j < ct; j++) values[j] = nullptr;
   bool last_was_option = false;
   int i = 1;
   while (i < argc) {
@@ -41,17 +41,17 @@ int scan_input(int argc, char** argv, const char* act, const char** keys, char**
       i++;
       continue;
     }
-    if (args[j] != nullptr) {
+    if (values[j] != nullptr) {
       std::string text = std::string("Argument ") + keys[j] + " redefined!";
-      std::free(args[j]);
-      args[j] = nullptr;
+      std::free(values[j]);
+      values[j] = nullptr;
       Warning(text.c_str(), -1);
     }
     if (act[j] && i == argc - 1) {
       std::fprintf(stderr, "\nError : argument '%s' also needs a parameter!\n", keys[j]);
       return -1;
     }
-    args[j] = copy_option_value(act[j] ? argv[i + 1] : sel);
+    values[j] = copy_option_value(act[j] ? argv[i + 1] : sel);
     i += act[j] ? 2 : 1;
     last_was_option = true;
   }

@@ -161,8 +161,8 @@ TEST_P(CommandLine, MatchesExpectedBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CommandLine, testing::ValuesIn(case_names()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
+                         [](const testing::TestParamInfo<std::string>& case_info) {
+                           std::string name = case_info.param;
                            for (char& c : name)
                              if (!isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;

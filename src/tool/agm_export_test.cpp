@@ -1,4 +1,6 @@
 // The -agm export of every circuit, under every class mask, read back through the model store.
+#include "agm_export.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "KavrinConst.h"
-#include "main.h"
 #include "messages.h"
 #include "mudel.h"
 

@@ -1,4 +1,6 @@
-// Test runs against the emulated box: what the box is sent, and what a failing box leaves behind.
+// Whole runs against a failing emulated box: what they leave behind.
+#include "run_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,10 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "KavrinConst.h"
+#include "command_line.h"
 #include "exit_test_util.h"
-#include "main.h"
-#include "messages.h"
 #include "platform-sim.h"
 #include "tst_test_util.h"
 
@@ -106,77 +106,6 @@ TEST_F(TestRunDeathTest, FailedWriteOfAReportEndsTheRun) {
       },
       kavtest_test::ExitedWithStatus(-1), "");
   expect_untouched();
-}
-
-TEST_F(TestRun, FailureTextEndsTheTraceLine) {
-  circuit = 16;
-  box->faults.fail_read = 1;
-  DeviceList* list = getDeviceList();
-  ASSERT_NE(list, nullptr);
-  unsigned char in[40] = {};
-  testing::internal::CaptureStdout();
-  unsigned char* result = runTest(list, 16, 0, in, 40, true);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "runTest:: circuit=16 cell=0 vcount=40 masking=on [0 32]runTest::kavGetOutput failed\n\n");
-  EXPECT_EQ(result, nullptr);
-  freeDeviceList(list);
-}
-
-TEST_F(TestRun, RefusedStagingIsReportedNotSkipped) {
-  circuit = 14;
-  DeviceList bogus{0xDEAD, nullptr, nullptr};
-  unsigned char in[2] = {0, 1};
-  testing::internal::CaptureStdout();
-  unsigned char* result = runTest(&bogus, 14, 1, in, 2, true);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "runTest:: circuit=14 cell=1 vcount=2 masking=on [0 2]runTest::kavSetColumn failed\n\n");
-  EXPECT_EQ(result, nullptr);
-}
-
-TEST_F(TestRun, ChunksOf32VectorsSelectTheCellEachTime) {
-  circuit = 16;
-  const KAVRIN_ELEMENT& cell5 = elements[16].idx[5];
-  DeviceList* list = getDeviceList();
-  ASSERT_NE(list, nullptr);
-  ASSERT_EQ(kavSetBicmState(list->devHandle, 0x80, 1), KAVRIN_SUCCESS);
-  std::vector<unsigned char> in(33);
-  for (int i = 0; i < 33; i++) in[i] = static_cast<unsigned char>(i % 32);
-  box->transcript.clear();
-  testing::internal::CaptureStdout();
-  unsigned char* result = runTest(list, 16, 5, in.data(), 33, false);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "runTest:: circuit=16 cell=5 vcount=33 masking=off [0 32] [32 33]\n");
-  ASSERT_NE(result, nullptr);
-
-  std::vector<std::vector<unsigned char>> expected = {
-      {0x40}, {0x50}, {0x00, cell5.row}, {0x10, cell5.col}, {0x20}, {},
-      {0x40}, {0x50}, {0x00, cell5.row}, {0x10, cell5.col}, {0x20, 0}, {}};
-  expected[4].insert(expected[4].end(), in.begin(), in.begin() + 32);
-  ASSERT_EQ(box->transcript.size(), expected.size());
-  for (size_t t = 0; t < expected.size(); t++) {
-    SCOPED_TRACE(t);
-    EXPECT_EQ(box->transcript[t].is_read, expected[t].empty());
-    if (!expected[t].empty()) {
-      EXPECT_EQ(box->transcript[t].bytes, expected[t]);
-    }
-  }
-  EXPECT_EQ(box->transcript[5].asked, 32u);
-  EXPECT_EQ(box->transcript[11].asked, 1u);
-  EXPECT_EQ(box->violations, 0u);
-  std::free(result);
-  freeDeviceList(list);
-}
-
-TEST_F(TestRun, NoVectorsMakeNoExchange) {
-  DeviceList* list = getDeviceList();
-  box->transcript.clear();
-  testing::internal::CaptureStdout();
-  unsigned char* result = runTest(list, 16, 0, nullptr, 0, true);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "runTest:: circuit=16 cell=0 vcount=0 masking=on\n");
-  EXPECT_NE(result, nullptr);
-  EXPECT_TRUE(box->transcript.empty());
-  std::free(result);
-  freeDeviceList(list);
 }
 
 }  // namespace

@@ -1,40 +1,21 @@
-// The single-cell modes (verify, truth table) and the text conversions they share.
+// The single-cell modes: verify and truth table.
+#include "single_cell_modes.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "KavrinConst.h"
-#include "exit.h"
-#include "main.h"
-
-char* numBits(unsigned char in, int nBits) {
-  static char buf[9];
-  buf[nBits] = '\0';
-  for (int i = 0; i < nBits; i++) buf[nBits - 1 - i] = (in >> i) & 1 ? '1' : '0';
-  return buf;
-}
-
-char* convertToStr(unsigned char in, char* buf, int n) {
-  buf[n] = '\0';
-  for (int i = 0; i < n && i < 8; i++) buf[i] = (in >> i) & 1 ? '1' : '0';
-  return buf;
-}
-
-char* cutVector(const char* vect, int start, int nBits) {
-  static std::string copy;
-  if (vect == nullptr) return nullptr;
-  int len = static_cast<int>(std::strlen(vect));
-  copy.assign(vect);
-  char* result = copy.data() + (len >= start ? start : 0);
-  if (len >= start + nBits) result[nBits] = '\0';
-  return result;
-}
+#include "apply_vectors.h"
+#include "bit_text.h"
+#include "options.h"
 
 void printChipStatus(unsigned char status) {
   static const char* const labels[3] = {"BICM output : ", " CUT out0 : ", " CUT out1 "};
   vf_print(stdout, 0, "\t| ");
   for (int i = 0; i < 3; i++)
-    vf_print(stdout, 0, "%s%s%s", i == 0 ? "" : ", ", labels[i], (status >> i) & 1 ? "pass" : "fail");
+    vf_print(stdout, 0, "%s%s%s", i == 0 ? "" : ", ", labels[i],
+             (status >> i) & 1 ? "pass" : "fail");
 }
 
 void printKavError(unsigned char errVal) {
@@ -46,33 +27,21 @@ void printKavError(unsigned char errVal) {
   vf_print(stdout, 0, "\n");
 }
 
-const char* defect_label(int circuit, int cell) {
-  const char* name = elements[circuit].idx[cell].defect;
+const char* defect_label(int circuit_index, int cell_index) {
+  const char* name = elements[circuit_index].idx[cell_index].defect;
   return name != nullptr ? name : "reference";
 }
 
-unsigned char* require_response(unsigned char* response) {
-  if (response == nullptr) end_process(TOOL_FAILURE);
-  return response;
-}
-
-unsigned char* require_input_bytes(BIST* dat, int circuit) {
-  unsigned char* bytes = convertToByteArray(dat, circuit);
-  if (bytes == nullptr) {
-    vf_print(stderr, 0, "Not enough memory.\n");
-    end_process(TOOL_FAILURE);
-  }
-  return bytes;
-}
-
-void doVerify(DeviceList* dev, int circuit, int cell, BIST* dat) {
-  const KAVRIN_ELEMENT_LIST& c = elements[circuit];
+void doVerify(DeviceList* dev, int circuit_index, int cell_index, BIST* dat) {
+  const KAVRIN_ELEMENT_LIST& c = elements[circuit_index];
   bool bicm = option_given(OPT_BICM);
-  vf_print(stdout, 0, "Verifying cell %s [%s]\n", c.name, defect_label(circuit, cell));
-  int ref_idx = getReferenceCell(circuit);
-  unsigned char* in = require_input_bytes(dat, circuit);
-  unsigned char* ref = require_response(runTest(dev, circuit, ref_idx, in, dat->vcount, true));
-  unsigned char* test = require_response(runTest(dev, circuit, cell, in, dat->vcount, true));
+  vf_print(stdout, 0, "Verifying cell %s [%s]\n", c.name, defect_label(circuit_index, cell_index));
+  int ref_idx = getReferenceCell(circuit_index);
+  unsigned char* in = require_input_bytes(dat, circuit_index);
+  unsigned char* ref =
+      require_response(runTest(dev, circuit_index, ref_idx, in, dat->vcount, true));
+  unsigned char* test =
+      require_response(runTest(dev, circuit_index, cell_index, in, dat->vcount, true));
   for (int i = 0; i < dat->vcount; i++) {
     vf_print(stdout, 1, "%s   ", numBits(in[i], c.in));
     if (bicm) {
@@ -100,16 +69,18 @@ static void printTruthTableHeader(const KAVRIN_ELEMENT_LIST& c, bool bicm) {
   vf_print(stdout, 1, "\n");
 }
 
-void printTruthTable(DeviceList* dev, int circuit, int cell, BIST* dat) {
-  const KAVRIN_ELEMENT_LIST& c = elements[circuit];
+void printTruthTable(DeviceList* dev, int circuit_index, int cell_index, BIST* dat) {
+  const KAVRIN_ELEMENT_LIST& c = elements[circuit_index];
   bool bicm = option_given(OPT_BICM);
-  int ref_idx = getReferenceCell(circuit), inpCnt = c.in, outCnt = c.out;
+  int ref_idx = getReferenceCell(circuit_index), inpCnt = c.in, outCnt = c.out;
   vf_print(stdout, 0, "Printing truth table for %s [%s] cell (inps: %d, outs: %d)\n", c.name,
-           defect_label(circuit, cell), inpCnt, outCnt);
-  unsigned char* in = require_input_bytes(dat, circuit);
-  unsigned char* test = require_response(runTest(dev, circuit, cell, in, dat->vcount, false));
+           defect_label(circuit_index, cell_index), inpCnt, outCnt);
+  unsigned char* in = require_input_bytes(dat, circuit_index);
+  unsigned char* test =
+      require_response(runTest(dev, circuit_index, cell_index, in, dat->vcount, false));
   unsigned char* ref = nullptr;
-  if (cell != ref_idx) ref = require_response(runTest(dev, circuit, ref_idx, in, dat->vcount, false));
+  if (cell_index != ref_idx)
+    ref = require_response(runTest(dev, circuit_index, ref_idx, in, dat->vcount, false));
 
   printTruthTableHeader(c, bicm);
   char outputs[9];
