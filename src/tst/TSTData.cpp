@@ -12,15 +12,12 @@
 #include "misc.h"
 #include "rdline.h"
 
-const char* kwords[11] = {".VECTORS",  ".GENERATOR", ".ANALYZER", ".INITIAL_STATE",
+const char* kwords[11] = {".VECTORS",    ".GENERATOR", ".ANALYZER", ".INITIAL_STATE",
                           ".POLYNOMIAL", ".SIGNATURE", ".PATTERNS", ".TABLE",
-                          ".FAULTS",   ".COVERAGE",  nullptr};
+                          ".FAULTS",     ".COVERAGE",  nullptr};
 
 namespace {
 
-// Section indices of kwords.
-constexpr int kVectors = 0, kGenerator = 1, kAnalyzer = 2, kInitialState = 3, kPolynomial = 4,
-              kSignature = 5, kPatterns = 6;
 // Register selector (tmp slot 3) after ".ANALYZER" and ".GENERATOR".
 constexpr int kSelectAnalyzer = 3, kSelectGenerator = 4;
 
@@ -39,7 +36,8 @@ BIST* new_record() {
   return b;
 }
 
-char* copy_text(const char* text) {
+/// A copy of a register value; ends the process when memory runs out.
+char* copy_value(const char* text) {
   std::size_t n = std::strlen(text) + 1;
   char* copy = static_cast<char*>(std::malloc(n));
   if (!copy) {
@@ -53,7 +51,7 @@ char* copy_text(const char* text) {
 /// Checks a register value and stores a copy of it in `slot`, replacing an earlier one.
 void store_register(BIST* b, char* value, char** slot, int length, const char* message) {
   if (!readPolynomial(value, length)) Error(message, line_number(b));
-  char* copy = copy_text(value);
+  char* copy = copy_value(value);
   std::free(*slot);
   *slot = copy;
 }
@@ -156,29 +154,29 @@ int processInput(BIST* b, char* buf, int state, bool strict) {
   if (state < 0 || state > 9) return -2;
   int next = -1;
   switch (state) {
-    case kVectors:
+    case SECTION_VECTORS:
       processVectorCount(b, buf);
       break;
-    case kGenerator:
+    case SECTION_GENERATOR:
       b->tmp[3] = kSelectGenerator;
       break;
-    case kAnalyzer:
+    case SECTION_ANALYZER:
       b->tmp[3] = kSelectAnalyzer;
       break;
-    case kInitialState:
+    case SECTION_INITIAL_STATE:
       store_register(b, buf, analyzer_selected(b) ? &b->a_init : &b->g_init, register_length(b),
                      "Bad initial state polynomial ");
       break;
-    case kPolynomial:
+    case SECTION_POLYNOMIAL:
       store_register(b, buf, analyzer_selected(b) ? &b->a_poly : &b->g_poly, register_length(b),
                      "Bad feedback polynomial ");
       break;
-    case kSignature:
+    case SECTION_SIGNATURE:
       store_register(b, buf, &b->signature, b->tmp[4], "Bad signature ");
       break;
-    case kPatterns:
+    case SECTION_PATTERNS:
       // Inside the section every line is a row; otherwise this is the keyword line itself.
-      next = b->tmp[2] == kPatterns ? processPatterns(b, buf, strict) : kPatterns;
+      next = b->tmp[2] == SECTION_PATTERNS ? processPatterns(b, buf, strict) : SECTION_PATTERNS;
       break;
     default:  // ".TABLE", ".FAULTS", ".COVERAGE": the tool's own results end the reading
       next = state;
@@ -216,7 +214,7 @@ BIST* ReadTST(BIST* dat, const char* pattern_file, int /*mode*/, bool strict) {
         if (own_record) FreeTST(dat);
         return nullptr;
       }
-      if (state > kPatterns) break;
+      if (state > SECTION_PATTERNS) break;
     }
   }
   EndProcessing();

@@ -29,6 +29,19 @@ struct BIST {
 
 /// Section keywords, in section-index order, null-ended.
 extern const char* kwords[11];
+/// Section indices of kwords.
+enum TstSection {
+  SECTION_VECTORS,
+  SECTION_GENERATOR,
+  SECTION_ANALYZER,
+  SECTION_INITIAL_STATE,
+  SECTION_POLYNOMIAL,
+  SECTION_SIGNATURE,
+  SECTION_PATTERNS,
+  SECTION_TABLE,
+  SECTION_FAULTS,
+  SECTION_COVERAGE,
+};
 
 /// Reads `pattern_file` into `dat` (a fresh record when null). Errors in the file end the
 /// process. `mode` is unused; `strict` selects exact row checks.
