@@ -73,9 +73,9 @@ typedef struct KAVRIN_CONTEXT_HEADER {
 /// open context holds, which then keeps the name. Returns
 /// - KAVRIN_SUCCESS: `*phDevice` is set;
 /// - KAVRIN_NO_DEVICE: `name` is null (nothing is set); every attached device is held, or none is
-///   attached (`*phDevice` is set to 0); or the chosen device would not open (the platform's reason is printed on standard output,
-///   "open - failed: <code>" or "CreateFile - failed: <code>" in hexadecimal, with no line end;
-///   `*phDevice` is left as it was);
+///   attached (`*phDevice` is set to 0); or the chosen device would not open (the platform's
+///   reason is printed on standard output, "open - failed: <code>" or "CreateFile - failed:
+///   <code>" in hexadecimal, with no line end; `*phDevice` is left as it was);
 /// - KAVRIN_SYSTEM_ERROR: the devices could not be enumerated, or memory for the context ran out
 ///   (the reason is printed on standard output, ending with a line end).
 BYTE kavOpen(PHANDLE phDevice, LPSTR name);
