@@ -76,9 +76,9 @@ int list_command(int circuit, bool json) {
     }
   } else {
     const KAVRIN_ELEMENT_LIST& c = elements[circuit];
-    std::printf("%4s  %-10s %s\n", "cell", "class", "defect");
+    std::printf("%4s  %-16s %s\n", "cell", "defect", "class");
     for (int k = 1; k < c.count; k++)
-      std::printf("%4d  %-10s %s\n", k, defect_class(c.idx[k].type), c.idx[k].defect);
+      std::printf("%4d  %-16s %s\n", k, c.idx[k].defect, defect_class(c.idx[k].type));
   }
   return std::fflush(stdout) == 0 ? LAB_OK : LAB_BAD_INPUT;
 }

@@ -137,7 +137,7 @@ void print_summary(FILE* out, const std::string& source, const Results& r,
                p.version.c_str(), p.device.empty() ? "an unknown box" : p.device.c_str(),
                p.emulated == "yes" ? (" (emulated, " + p.engine + ")").c_str() : "",
                p.date_time.c_str(), r.partial ? ", PARTIAL" : "");
-  std::fprintf(out, "%4s %-8s %7s  %-12s %-12s %-12s %-12s\n", "idx", "circuit", "defects",
+  std::fprintf(out, "%4s %-8s %7s  %-12s %-12s %-12s %s\n", "idx", "circuit", "defects",
                "logic", "monitor", "both", "neither");
   int total[5] = {0, 0, 0, 0, 0};
   bool logic_known = true, monitor_known = true;
