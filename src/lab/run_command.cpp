@@ -64,19 +64,12 @@ bool parse_circuits(const std::vector<std::string>& words, std::vector<int>* cir
 }
 
 /// The circuits with their cells, vectors and empty passes; test files stay locked in `locks`.
-bool plan_run(const RunArgs& a, const std::vector<int>& circuits, std::vector<FileLock>& locks,
-              Results& r, std::string* error) {
-  if (!a.exhaustive && a.tests.size() != circuits.size()) {
-    *error = std::to_string(circuits.size()) + " circuit(s) need as many test files, one per " +
-             "circuit in the same order (or --exhaustive); " + std::to_string(a.tests.size()) +
-             " given";
-    return false;
-  }
+bool plan_run(const RunArgs& a, const std::vector<int>& circuits,
+              const std::vector<std::vector<int>>& cells, std::vector<FileLock>& locks, Results& r,
+              std::string* error) {
   locks.resize(circuits.size());
   for (std::size_t i = 0; i < circuits.size(); i++) {
-    std::vector<int> cells;
-    if (!choose_cells(circuits[i], a.cells, &cells, error)) return false;
-    CircuitResult c = circuit_skeleton(circuits[i], cells);
+    CircuitResult c = circuit_skeleton(circuits[i], cells[i]);
     if (a.exhaustive)
       load_exhaustive(c);
     else if (!load_test_file(a.tests[i], c, locks[i], error))
@@ -124,13 +117,22 @@ int run_command(const RunArgs& a) {
   std::vector<int> circuits;
   if (a.exhaustive && !a.tests.empty()) return command_failed(LAB_USAGE, "--exhaustive takes no test files");
   if (!parse_circuits(a.circuits, &circuits, &error)) return command_failed(LAB_USAGE, error);
+  if (!a.exhaustive && a.tests.size() != circuits.size())
+    return command_failed(LAB_USAGE, std::to_string(circuits.size()) +
+                                         " circuit(s) need as many test files, one per circuit "
+                                         "in the same order (or --exhaustive); " +
+                                         std::to_string(a.tests.size()) + " given");
+  std::vector<std::vector<int>> cells(circuits.size());
+  for (std::size_t i = 0; i < circuits.size(); i++)
+    if (!choose_cells(circuits[i], a.cells, &cells[i], &error))
+      return command_failed(LAB_USAGE, error);
   std::string out = output_path(a.output, a.exhaustive ? "" : a.tests.empty() ? "" : a.tests[0],
                                 a.force, &error);
   if (out.empty()) return command_failed(LAB_BAD_INPUT, error);
   Results r;
   r.provenance = provenance_of(a.command_line);
   std::vector<FileLock> locks;
-  bool planned = plan_run(a, circuits, locks, r, &error);
+  bool planned = plan_run(a, circuits, cells, locks, r, &error);
   int status = planned ? measure_on_box(a, r, &error) : LAB_BAD_INPUT;
   for (FileLock& l : locks) unlock_file(l);
   if (!planned) return command_failed(status, error);
