@@ -31,6 +31,16 @@ bool write_output(const std::string& path, const std::function<bool(FILE*)>& bod
   return true;
 }
 
+bool can_write(const std::string& path, std::string* error) {
+  FileReplacement probe;
+  if (path != "-" && !begin_replacement(probe, path.c_str())) {
+    *error = path + ": cannot write here";
+    return false;
+  }
+  if (path != "-") abandon_replacement(probe);
+  return true;
+}
+
 bool save_results(const Results& r, const std::string& path, std::string* error) {
   std::string text = results_text(r);
   return write_output(path, [&](FILE* fp) {

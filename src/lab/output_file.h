@@ -13,6 +13,9 @@
 /// replaces `path` once `body` succeeded. False with `*error` set when any step fails.
 bool write_output(const std::string& path, const std::function<bool(FILE*)>& body,
                   std::string* error);
+/// True when `path` can be written ("-" always can); else false with `*error` set. Nothing is
+/// left behind.
+bool can_write(const std::string& path, std::string* error);
 /// Writes the results file `path` that way.
 bool save_results(const Results& r, const std::string& path, std::string* error);
 /// Reads and checks the results file `path`; false with `*error` set.

@@ -29,7 +29,8 @@ Provenance provenance_of(const std::vector<std::string>& command_line) {
   return p;
 }
 
-/// The output path, or empty with `*error` set when it exists and may not be replaced.
+/// The output path, or empty with `*error` set when it exists and may not be replaced, or
+/// cannot be written.
 std::string output_path(const std::string& given, const std::string& test, bool force,
                         std::string* error) {
   std::string path = given.empty() ? default_output(test) : given;
@@ -38,7 +39,7 @@ std::string output_path(const std::string& given, const std::string& test, bool 
     *error = path + " exists; give --force to replace it (or -o another file)";
     return "";
   }
-  return path;
+  return can_write(path, error) ? path : "";
 }
 
 /// The circuits that -c names, in order; false with `*error` set.

@@ -2,6 +2,7 @@
 #include "summary.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "csv.h"
 
