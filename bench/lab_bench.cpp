@@ -35,8 +35,8 @@ double pass_floor() {
 }
 
 void report_run(const char* what, double best, double floor_s, int repeats) {
-  std::printf("%s: best of %d %.3f s, floor %.3f s, overhead %.3f s = %.2f %% (limit 3 %%)\n",
-              what, repeats, best, floor_s, best - floor_s, 100.0 * (best - floor_s) / floor_s);
+  std::printf("%s: best of %d %.3f s, floor %.3f s, overhead %.3f s = %.2f %% (limit 3 %%)\n", what,
+              repeats, best, floor_s, best - floor_s, 100.0 * (best - floor_s) / floor_s);
 }
 
 }  // namespace
@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
   double both = best_of(run + two + "'", repeats);
   double cpu_two = children_cpu_seconds();
   double single = best_of(run + one + "' --one-pass", repeats);
-  double summary = best_of(sim + " summary '" + two + "' > '" + (dir / "summary.txt").string() + "'", 5);
+  double summary =
+      best_of(sim + " summary '" + two + "' > '" + (dir / "summary.txt").string() + "'", 5);
   if (both < 0 || single < 0 || summary < 0) {
     std::fprintf(stderr, "kavlab-sim failed\n");
     return 1;
@@ -63,11 +64,13 @@ int main(int argc, char** argv) {
   std::printf("kavlab-sim on the whole chip (%d cells), every input vector:\n", cells);
   report_run("  run, two passes", both, 2 * floor_s, repeats);
   report_run("  run, --one-pass", single, floor_s, repeats);
-  std::printf("  --one-pass takes %.1f %% of two passes' time (half: 50 %%)\n", 100.0 * single / both);
+  std::printf("  --one-pass takes %.1f %% of two passes' time (half: 50 %%)\n",
+              100.0 * single / both);
   if (cpu_before >= 0 && cpu_two >= 0)
     std::printf("  processor time of a two-pass run: %.3f s\n", (cpu_two - cpu_before) / repeats);
-  std::printf("  summary of the two-pass results: best of 5 %.3f s (limit 0.5 s), results %ju bytes\n",
-              summary, static_cast<std::uintmax_t>(fs::file_size(two)));
+  std::printf(
+      "  summary of the two-pass results: best of 5 %.3f s (limit 0.5 s), results %ju bytes\n",
+      summary, static_cast<std::uintmax_t>(fs::file_size(two)));
   fs::remove_all(dir);
   return 0;
 }

@@ -9,8 +9,8 @@ void describe_box(Provenance& p) {
   p.program = "kavlab-sim";
   p.emulated = "yes";
   p.engine = "switch";
-  p.engine_parameters = {{"G_N", G_N},         {"G_P", G_P},   {"G_DRV", G_DRV},
-                         {"G_SHORT", G_SHORT}, {"VT", VT},     {"V_FLOAT", V_FLOAT},
+  p.engine_parameters = {{"G_N", G_N},         {"G_P", G_P},     {"G_DRV", G_DRV},
+                         {"G_SHORT", G_SHORT}, {"VT", VT},       {"V_FLOAT", V_FLOAT},
                          {"C_OUT", C_OUT},     {"C_INT", C_INT}, {"I_TH", I_TH}};
 }
 

@@ -15,8 +15,9 @@ struct PassFlags {
 };
 
 void add_run(CLI::App& app, RunArgs& a, PassFlags& f) {
-  CLI::App* run = app.add_subcommand("run", "Measure the reference and the chosen cells of "
-                                            "circuits on the box, and save the results");
+  CLI::App* run = app.add_subcommand("run",
+                                     "Measure the reference and the chosen cells of "
+                                     "circuits on the box, and save the results");
   run->add_option("-c,--circuit", a.circuits, "Circuit number; repeat for several, or 'all'")
       ->required()
       ->allow_extra_args(false)
@@ -25,8 +26,8 @@ void add_run(CLI::App& app, RunArgs& a, PassFlags& f) {
       ->type_name("all|saf|I,J,...");
   CLI::Option* logic = run->add_flag("--logic", f.logic, "Judge by the outputs only (monitor off)");
   CLI::Option* monitor = run->add_flag("--monitor", f.monitor, "Judge by the current monitor only");
-  CLI::Option* both = run->add_flag("--both", f.both,
-                                    "A logic pass, then a monitor pass (the default)");
+  CLI::Option* both =
+      run->add_flag("--both", f.both, "A logic pass, then a monitor pass (the default)");
   logic->excludes(monitor)->excludes(both);
   monitor->excludes(both);
   run->add_flag("--one-pass", f.one_pass,
@@ -38,8 +39,8 @@ void add_run(CLI::App& app, RunArgs& a, PassFlags& f) {
                   "Results file (default: <test file stem>.results.json, or "
                   "kavlab-results.json with --exhaustive)");
   run->add_flag("--force", a.force, "Replace an existing results file");
-  CLI::Option* exhaustive = run->add_flag(
-      "--exhaustive", a.exhaustive, "Every input vector of each circuit, in counting order");
+  CLI::Option* exhaustive = run->add_flag("--exhaustive", a.exhaustive,
+                                          "Every input vector of each circuit, in counting order");
   run->add_option("tests", a.tests, "One TST file per circuit, in the order of -c")
       ->check(CLI::ExistingFile)
       ->excludes(exhaustive);
@@ -50,8 +51,9 @@ void add_import(CLI::App& app, ImportArgs& a) {
       "import", "Turn a TST file written by kavtest's defect-table run into a results file");
   imp->add_option("test", a.test, "The TST file")->required()->check(CLI::ExistingFile);
   imp->add_option("-c,--circuit", a.circuit, "The circuit of that run")->required();
-  imp->add_option("--cells", a.cells, "The cells of that run: all (-all_defects) or saf "
-                                      "(-saf_defects)")
+  imp->add_option("--cells", a.cells,
+                  "The cells of that run: all (-all_defects) or saf "
+                  "(-saf_defects)")
       ->check(CLI::IsMember({"all", "saf"}));
   imp->add_flag("--monitor", a.monitor, "That run judged by the current monitor (-bicm)");
   imp->add_option("-o,--output", a.output, "Results file (default: <stem>.results.json)");
@@ -59,12 +61,14 @@ void add_import(CLI::App& app, ImportArgs& a) {
 }
 
 void add_reports(CLI::App& app, SummaryArgs& s, ExportArgs& e, int& circuit, bool& json) {
-  CLI::App* sum = app.add_subcommand("summary", "Per circuit: detections by logic and by the "
-                                                "monitor, escapes, essential vectors");
+  CLI::App* sum = app.add_subcommand("summary",
+                                     "Per circuit: detections by logic and by the "
+                                     "monitor, escapes, essential vectors");
   sum->add_option("results", s.files, "Results files")->required();
   sum->add_flag("--json", s.json, "As JSON")->excludes(sum->add_flag("--csv", s.csv, "As CSV"));
-  CLI::App* ex = app.add_subcommand("export", "Write a result as CSV, or as the TST file kavtest "
-                                              "would have written");
+  CLI::App* ex = app.add_subcommand("export",
+                                    "Write a result as CSV, or as the TST file kavtest "
+                                    "would have written");
   ex->add_option("results", e.results, "Results file")->required();
   ex->add_option("--csv", e.csv, "One row per circuit, cell and vector ('-': standard output)");
   ex->add_option("--tst", e.tst, "The TST file of circuit -c ('-': standard output)");

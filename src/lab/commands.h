@@ -9,8 +9,8 @@
 
 /// Exit statuses of kavlab.
 constexpr int LAB_OK = 0;
-constexpr int LAB_BAD_INPUT = 1;    ///< a file could not be read, checked or written
-constexpr int LAB_USAGE = 2;        ///< the command line is wrong
+constexpr int LAB_BAD_INPUT = 1;      ///< a file could not be read, checked or written
+constexpr int LAB_USAGE = 2;          ///< the command line is wrong
 constexpr int LAB_INTERRUPTED = 130;  ///< Ctrl-C: what was measured is saved, marked partial
 constexpr int LAB_BOX_FAILURE = 255;  ///< no box, or the box failed (as kavtest's -1)
 

@@ -71,7 +71,8 @@ bool export_tst(const CircuitResult& c, Measure m, const std::string& path, std:
   }
   std::vector<std::string> marks = detection_marks(c, m);
   bool known = p->reference_measured && marks.size() == c.cells.size();
-  known = known && (m == Measure::Logic ? !p->reference.outputs.empty() : !p->reference.monitor.empty());
+  known = known &&
+          (m == Measure::Logic ? !p->reference.outputs.empty() : !p->reference.monitor.empty());
   for (const std::string& row : marks) known = known && row.find('?') == std::string::npos;
   if (!known) {
     *error = circuit + ": the " + p->name + " pass is not complete (a partial result?)";

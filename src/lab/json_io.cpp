@@ -32,15 +32,13 @@ Json response_json(const Response& r) {
 
 Json registers_json(const Registers& g) {
   Json j;
-  j["generator"] = g.generator_polynomial.empty()
-                       ? Json()
-                       : Json{{"initial_state", g.generator_initial},
-                              {"polynomial", g.generator_polynomial}};
-  j["analyzer"] = g.analyzer_polynomial.empty()
-                      ? Json()
-                      : Json{{"initial_state", g.analyzer_initial},
-                             {"polynomial", g.analyzer_polynomial},
-                             {"signature", g.signature}};
+  j["generator"] = g.generator_polynomial.empty() ? Json()
+                                                  : Json{{"initial_state", g.generator_initial},
+                                                         {"polynomial", g.generator_polynomial}};
+  j["analyzer"] = g.analyzer_polynomial.empty() ? Json()
+                                                : Json{{"initial_state", g.analyzer_initial},
+                                                       {"polynomial", g.analyzer_polynomial},
+                                                       {"signature", g.signature}};
   return j;
 }
 
@@ -60,17 +58,19 @@ Json pass_json(const Pass& p) {
 Json circuit_json(const CircuitResult& c) {
   Json cells = Json::array(), passes = Json::array();
   for (const TestedCell& cell : c.cells)
-    cells.push_back({{"index", cell.index}, {"defect", cell.defect},
-                     {"class", defect_class(cell.type)}});
+    cells.push_back(
+        {{"index", cell.index}, {"defect", cell.defect}, {"class", defect_class(cell.type)}});
   for (const Pass& p : c.passes) passes.push_back(pass_json(p));
   return Json{{"index", c.index},
               {"name", c.name},
               {"description", c.description},
               {"inputs", c.inputs},
               {"outputs", c.outputs},
-              {"test", {{"source", c.test.kind}, {"file", nullable(c.test.file)},
-                        {"sha256", nullable(c.test.sha256)},
-                        {"registers", registers_json(c.test.registers)}}},
+              {"test",
+               {{"source", c.test.kind},
+                {"file", nullable(c.test.file)},
+                {"sha256", nullable(c.test.sha256)},
+                {"registers", registers_json(c.test.registers)}}},
               {"vectors", c.vectors},
               {"cells", cells},
               {"passes", passes}};
@@ -78,10 +78,14 @@ Json circuit_json(const CircuitResult& c) {
 
 Json provenance_json(const Provenance& p) {
   Json emulated = p.emulated == "unknown" ? Json() : Json(p.emulated == "yes");
-  Json engine = p.engine.empty() ? Json() : Json{{"name", p.engine}, {"parameters", p.engine_parameters}};
-  return Json{{"program", p.program},     {"version", p.version},
-              {"command_line", p.command_line}, {"date_time_utc", p.date_time},
-              {"device", nullable(p.device)}, {"emulated", emulated},
+  Json engine =
+      p.engine.empty() ? Json() : Json{{"name", p.engine}, {"parameters", p.engine_parameters}};
+  return Json{{"program", p.program},
+              {"version", p.version},
+              {"command_line", p.command_line},
+              {"date_time_utc", p.date_time},
+              {"device", nullable(p.device)},
+              {"emulated", emulated},
               {"engine", engine}};
 }
 
@@ -106,13 +110,14 @@ struct BadField : std::runtime_error {
 };
 
 /// A member of an object, checked for its kind; `where` names the object in messages.
-const Json& member(const Json& object, const char* key, Json::value_t kind, const std::string& where,
-                   bool may_be_null = false) {
+const Json& member(const Json& object, const char* key, Json::value_t kind,
+                   const std::string& where, bool may_be_null = false) {
   if (!object.is_object()) throw BadField(where + " is not an object");
   auto it = object.find(key);
   if (it == object.end()) throw BadField(where + "." + key + " is missing");
   if (may_be_null && it->is_null()) return *it;
-  bool ok = it->type() == kind || (kind == Json::value_t::number_integer && it->is_number_integer());
+  bool ok =
+      it->type() == kind || (kind == Json::value_t::number_integer && it->is_number_integer());
   if (!ok) throw BadField(where + "." + key + " is " + it->type_name() + ", not the kind expected");
   return *it;
 }
@@ -232,8 +237,8 @@ CircuitResult read_circuit(const Json& j, const std::string& where) {
   c.test.kind = text(test, "source", where + ".test");
   c.test.file = optional_text(test, "file", where + ".test");
   c.test.sha256 = optional_text(test, "sha256", where + ".test");
-  c.test.registers = read_registers(member(test, "registers", Json::value_t::object, where + ".test"),
-                                    where + ".test.registers");
+  c.test.registers = read_registers(
+      member(test, "registers", Json::value_t::object, where + ".test"), where + ".test.registers");
   const Json& vectors = array(j, "vectors", where);
   for (std::size_t v = 0; v < vectors.size(); v++) {
     std::string at = where + ".vectors[" + std::to_string(v) + "]";
@@ -262,8 +267,8 @@ Provenance read_provenance(const Json& j) {
   const Json& engine = member(j, "engine", Json::value_t::object, where, true);
   if (!engine.is_null()) {
     p.engine = text(engine, "name", where + ".engine");
-    for (const auto& [key, value] : member(engine, "parameters", Json::value_t::object,
-                                           where + ".engine").items())
+    for (const auto& [key, value] :
+         member(engine, "parameters", Json::value_t::object, where + ".engine").items())
       if (value.is_number()) p.engine_parameters[key] = value.get<double>();
   }
   return p;
@@ -326,16 +331,21 @@ std::string summaries_json(const std::vector<SummarySet>& sets) {
     for (std::size_t i = 0; i < set.circuits.size(); i++) {
       const CircuitSummary& s = set.circuits[i];
       const CircuitResult& c = set.results->circuits[i];
-      circuits.push_back({{"index", s.index}, {"name", s.name}, {"description", s.description},
-                          {"vectors", s.vectors}, {"chosen_cells", s.chosen},
+      circuits.push_back({{"index", s.index},
+                          {"name", s.name},
+                          {"description", s.description},
+                          {"vectors", s.vectors},
+                          {"chosen_cells", s.chosen},
                           {"defects", s.defects},
                           {"logic", measure_json(c, s.logic, s.defects)},
                           {"monitor", measure_json(c, s.monitor, s.defects)},
                           {"either", measure_json(c, s.either, s.defects)},
                           {"both", s.both >= 0 ? Json(s.both) : Json()},
-                          {"neither", s.neither}, {"escapes", s.escapes}});
+                          {"neither", s.neither},
+                          {"escapes", s.escapes}});
     }
-    all.push_back({{"results", set.source}, {"partial", set.results->partial},
+    all.push_back({{"results", set.source},
+                   {"partial", set.results->partial},
                    {"provenance", provenance_json(set.results->provenance)},
                    {"circuits", circuits}});
   }
@@ -347,16 +357,23 @@ std::string catalogue_json(int circuit) {
   if (circuit < 0) {
     for (int i = 0; i < KAVRIN_CIRCUIT_COUNT; i++) {
       const KAVRIN_ELEMENT_LIST& c = elements[i];
-      list.push_back({{"index", i}, {"name", c.name}, {"description", c.desc},
-                      {"inputs", c.in}, {"outputs", c.out}, {"defects", c.count - 1}});
+      list.push_back({{"index", i},
+                      {"name", c.name},
+                      {"description", c.desc},
+                      {"inputs", c.in},
+                      {"outputs", c.out},
+                      {"defects", c.count - 1}});
     }
   } else {
     const KAVRIN_ELEMENT_LIST& c = elements[circuit];
     for (int k = 0; k < c.count; k++)
-      list.push_back({{"index", k}, {"defect", c.idx[k].defect ? Json(c.idx[k].defect) : Json()},
+      list.push_back({{"index", k},
+                      {"defect", c.idx[k].defect ? Json(c.idx[k].defect) : Json()},
                       {"class", defect_class(c.idx[k].type)}});
   }
   return list.dump(1) + "\n";
 }
 
-std::string devices_json(const std::vector<std::string>& names) { return Json(names).dump() + "\n"; }
+std::string devices_json(const std::vector<std::string>& names) {
+  return Json(names).dump() + "\n";
+}

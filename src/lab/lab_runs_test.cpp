@@ -1,10 +1,10 @@
 // kavlab-sim against kavtest-sim on the emulated box, every circuit with every input vector:
 // the TST export equals kavtest-sim's file byte for byte (logic, and -bicm for --monitor), and
-// an import of kavtest-sim's file summarizes as the run does by logic (and by the monitor). Then test files with
-// LFSR registers and stuck-at cells, and results files that must be refused.
-// Like the command-line cases, the runs follow KAVTEST_E2E_LAUNCHER, KAVTEST_E2E_EXE_SUFFIX
-// and KAVTEST_E2E_BIN_DIR (see tests/e2e/e2e_test.cpp): this host program drives the Windows
-// binaries under Wine too.
+// an import of kavtest-sim's file summarizes as the run does by logic (and by the monitor). Then
+// test files with LFSR registers and stuck-at cells, and results files that must be refused. Like
+// the command-line cases, the runs follow KAVTEST_E2E_LAUNCHER, KAVTEST_E2E_EXE_SUFFIX and
+// KAVTEST_E2E_BIN_DIR (see tests/e2e/e2e_test.cpp): this host program drives the Windows binaries
+// under Wine too.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -78,7 +78,8 @@ std::vector<std::string> fields(const std::string& line) {
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> all;
   std::istringstream in(text);
-  for (std::string s; std::getline(in, s);) all.push_back(s.back() == '\r' ? s.substr(0, s.size() - 1) : s);
+  for (std::string s; std::getline(in, s);)
+    all.push_back(s.back() == '\r' ? s.substr(0, s.size() - 1) : s);
   return all;
 }
 
@@ -124,8 +125,8 @@ TEST_F(LabRuns, ExportEqualsKavtestSimAndImportSummarizesAsTheRun) {
     std::string n = std::to_string(c);
     for (bool monitor : {false, true}) {
       std::string kt = "k" + n + (monitor ? "m" : "l") + ".tst", lt = "l" + kt;
-      std::vector<std::string> tool = {"-quiet", "-all_defects", "-circuit", n, "-tst", kt,
-                                       example_of(c)};
+      std::vector<std::string> tool = {"-quiet", "-all_defects", "-circuit", n, "-tst",
+                                       kt,       example_of(c)};
       std::vector<std::string> ex = {"export", "two.json", "--tst", lt, "-c", n};
       std::vector<std::string> imp = {"import", kt, "-c", n, "-o", kt + ".json"};
       if (monitor) {
@@ -154,9 +155,13 @@ TEST_F(LabRuns, RegistersAndStuckAtCellsAsKavtestSim) {
                                     ".POLYNOMIAL 01\n.SIGNATURE 10\n\n.PATTERNS\n\n0\n1\n";
   Ran r = run(dir, "kavlab-sim", {"run", "-c", "14", "--cells", "saf", "reg.tst"});
   ASSERT_EQ(r.status, 0) << r.err;
-  ASSERT_EQ(run(dir, "kavtest-sim", {"-quiet", "-saf_defects", "-circuit", "14", "-tst", "k.tst",
-                                     "reg.tst"}).status, 0);
-  ASSERT_EQ(run(dir, "kavlab-sim", {"export", "reg.results.json", "--tst", "l.tst", "-c", "14"}).status, 0);
+  ASSERT_EQ(run(dir, "kavtest-sim",
+                {"-quiet", "-saf_defects", "-circuit", "14", "-tst", "k.tst", "reg.tst"})
+                .status,
+            0);
+  ASSERT_EQ(
+      run(dir, "kavlab-sim", {"export", "reg.results.json", "--tst", "l.tst", "-c", "14"}).status,
+      0);
   EXPECT_EQ(read_bytes(dir / "l.tst"), read_bytes(dir / "k.tst"));
   EXPECT_NE(read_bytes(dir / "l.tst").find(".SIGNATURE 10"), std::string::npos);
   std::string results = read_bytes(dir / "reg.results.json");
@@ -168,12 +173,14 @@ TEST_F(LabRuns, RegistersAndStuckAtCellsAsKavtestSim) {
 }
 
 TEST_F(LabRuns, BadResultsFilesAreRefused) {
-  ASSERT_EQ(run(dir, "kavlab-sim", {"run", "-c", "14", "--exhaustive", "-o", "in1.json"}).status, 0);
+  ASSERT_EQ(run(dir, "kavlab-sim", {"run", "-c", "14", "--exhaustive", "-o", "in1.json"}).status,
+            0);
   std::string text = read_bytes(dir / "in1.json");
   std::string version = "\"version\": 1,";
   ASSERT_NE(text.find(version), std::string::npos);
   std::ofstream(dir / "v2.json", std::ios::binary)
-      << text.substr(0, text.find(version)) << "\"version\": 2," << text.substr(text.find(version) + version.size());
+      << text.substr(0, text.find(version)) << "\"version\": 2,"
+      << text.substr(text.find(version) + version.size());
   std::ofstream(dir / "cut.json", std::ios::binary) << text.substr(0, text.size() * 2 / 3);
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"summary", "v2.json"}, "v2.json: results format version 2"},

@@ -43,9 +43,9 @@ bool can_write(const std::string& path, std::string* error) {
 
 bool save_results(const Results& r, const std::string& path, std::string* error) {
   std::string text = results_text(r);
-  return write_output(path, [&](FILE* fp) {
-    return std::fwrite(text.data(), 1, text.size(), fp) == text.size();
-  }, error);
+  return write_output(
+      path, [&](FILE* fp) { return std::fwrite(text.data(), 1, text.size(), fp) == text.size(); },
+      error);
 }
 
 bool load_results(const std::string& path, Results* r, std::string* error) {

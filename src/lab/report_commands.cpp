@@ -38,25 +38,32 @@ int summary_command(const SummaryArgs& a) {
       print_summary(stdout, sets[i].source, all[i], sets[i].circuits);
     if (!a.csv && i + 1 < sets.size()) std::fputc('\n', stdout);
   }
-  if (a.json && !print(summaries_json(sets))) return command_failed(LAB_BAD_INPUT, "cannot write the summary");
-  return std::fflush(stdout) == 0 ? LAB_OK : command_failed(LAB_BAD_INPUT, "cannot write the summary");
+  if (a.json && !print(summaries_json(sets)))
+    return command_failed(LAB_BAD_INPUT, "cannot write the summary");
+  return std::fflush(stdout) == 0 ? LAB_OK
+                                  : command_failed(LAB_BAD_INPUT, "cannot write the summary");
 }
 
 int export_command(const ExportArgs& a) {
-  if (a.csv.empty() && a.tst.empty()) return command_failed(LAB_USAGE, "export needs --csv FILE or --tst FILE");
-  if (!a.tst.empty() && a.circuit < 0) return command_failed(LAB_USAGE, "--tst needs -c N, the circuit");
+  if (a.csv.empty() && a.tst.empty())
+    return command_failed(LAB_USAGE, "export needs --csv FILE or --tst FILE");
+  if (!a.tst.empty() && a.circuit < 0)
+    return command_failed(LAB_USAGE, "--tst needs -c N, the circuit");
   Results r;
   std::string error;
   if (!load_results(a.results, &r, &error)) return command_failed(LAB_BAD_INPUT, error);
-  if (!a.csv.empty() && !write_output(a.csv, [&](FILE* fp) { return export_csv(r, fp); }, &error))
+  if (!a.csv.empty() && !write_output(
+                            a.csv, [&](FILE* fp) { return export_csv(r, fp); }, &error))
     return command_failed(LAB_BAD_INPUT, error);
   if (a.tst.empty()) return LAB_OK;
   const CircuitResult* c = find_circuit(r, a.circuit);
   if (c == nullptr) {
     std::string held;
-    for (const CircuitResult& k : r.circuits) held += (held.empty() ? "" : ", ") + std::to_string(k.index);
-    return command_failed(LAB_BAD_INPUT, a.results + " holds no circuit " + std::to_string(a.circuit) +
-                                   " (it holds " + (held.empty() ? "none" : held) + ")");
+    for (const CircuitResult& k : r.circuits)
+      held += (held.empty() ? "" : ", ") + std::to_string(k.index);
+    return command_failed(LAB_BAD_INPUT, a.results + " holds no circuit " +
+                                             std::to_string(a.circuit) + " (it holds " +
+                                             (held.empty() ? "none" : held) + ")");
   }
   if (!export_tst(*c, a.monitor ? Measure::Monitor : Measure::Logic, a.tst, &error))
     return command_failed(LAB_BAD_INPUT, error);
@@ -65,7 +72,8 @@ int export_command(const ExportArgs& a) {
 
 int list_command(int circuit, bool json) {
   if (circuit >= KAVRIN_CIRCUIT_COUNT)
-    return command_failed(LAB_USAGE, "-c " + std::to_string(circuit) + ": not a circuit of the chip");
+    return command_failed(LAB_USAGE,
+                          "-c " + std::to_string(circuit) + ": not a circuit of the chip");
   if (json) return print(catalogue_json(circuit)) ? LAB_OK : LAB_BAD_INPUT;
   if (circuit < 0) {
     std::printf("%3s  %-5s %6s %7s %7s  %s\n", "idx", "name", "inputs", "outputs", "defects",

@@ -51,8 +51,8 @@ const char* defect_class(unsigned char type) {
 }
 
 unsigned char defect_type(const std::string& class_name) {
-  for (unsigned char t : {static_cast<unsigned char>(DEFECT_SHORT | DEFECT_STUCK_AT), DEFECT_SHORT,
-                          DEFECT_OPEN})
+  for (unsigned char t :
+       {static_cast<unsigned char>(DEFECT_SHORT | DEFECT_STUCK_AT), DEFECT_SHORT, DEFECT_OPEN})
     if (class_name == defect_class(t)) return t;
   return 0;
 }

@@ -18,7 +18,7 @@ struct Provenance {
   std::string date_time;                  ///< UTC, ISO 8601: 2024-05-01T12:00:00Z
   std::string device;                     ///< the box's name; empty when unknown
   std::string emulated = "unknown";
-  std::string engine;                             ///< the emulation's engine ("switch"); empty for a box
+  std::string engine;  ///< the emulation's engine ("switch"); empty for a box
   std::map<std::string, double> engine_parameters;  ///< that engine's settings
 };
 
@@ -40,9 +40,9 @@ struct TestSource {
 
 /// One cell under test.
 struct TestedCell {
-  int index = 0;          ///< index in the circuit's cell list (0 is the reference)
-  std::string defect;     ///< the defect's name
-  unsigned char type = 0; ///< defect class bits, as in KavrinConst.h
+  int index = 0;           ///< index in the circuit's cell list (0 is the reference)
+  std::string defect;      ///< the defect's name
+  unsigned char type = 0;  ///< defect class bits, as in KavrinConst.h
 };
 
 /// The answers of one cell to every vector in one pass. An empty member is unknown.

@@ -9,8 +9,9 @@ namespace {
 /// A result with every kind of field set, the unusual ones included.
 Results sample() {
   Results r;
-  r.provenance = {"kavlab-sim", "9.8", {"kavlab-sim", "run", "-c", "14"}, "2024-05-01T12:00:00Z",
-                  "Kavrin0", "yes", "switch", {{"VT", 0.3}, {"G_N", 1.0}}};
+  r.provenance = {
+      "kavlab-sim", "9.8",    {"kavlab-sim", "run", "-c", "14"}, "2024-05-01T12:00:00Z", "Kavrin0",
+      "yes",        "switch", {{"VT", 0.3}, {"G_N", 1.0}}};
   r.partial = true;
   CircuitResult c;
   c.index = 14;

@@ -97,7 +97,8 @@ int measure_on_box(const RunArgs& a, Results& r, std::string* message) {
   r.provenance.device = box->dch->DeviceName;
   ProgressLine line;
   std::signal(SIGINT, on_interrupt);
-  RunOutcome outcome = measure(box, r, [&](int done, int total) { show_progress(line, done, total); });
+  RunOutcome outcome =
+      measure(box, r, [&](int done, int total) { show_progress(line, done, total); });
   std::signal(SIGINT, SIG_DFL);
   end_progress(line);
   freeDeviceList(list);
@@ -116,7 +117,8 @@ std::string default_output(const std::string& test) {
 int run_command(const RunArgs& a) {
   std::string error;
   std::vector<int> circuits;
-  if (a.exhaustive && !a.tests.empty()) return command_failed(LAB_USAGE, "--exhaustive takes no test files");
+  if (a.exhaustive && !a.tests.empty())
+    return command_failed(LAB_USAGE, "--exhaustive takes no test files");
   if (!parse_circuits(a.circuits, &circuits, &error)) return command_failed(LAB_USAGE, error);
   if (!a.exhaustive && a.tests.size() != circuits.size())
     return command_failed(LAB_USAGE, std::to_string(circuits.size()) +
@@ -127,7 +129,10 @@ int run_command(const RunArgs& a) {
   for (std::size_t i = 0; i < circuits.size(); i++)
     if (!choose_cells(circuits[i], a.cells, &cells[i], &error))
       return command_failed(LAB_USAGE, error);
-  std::string out = output_path(a.output, a.exhaustive ? "" : a.tests.empty() ? "" : a.tests[0],
+  std::string out = output_path(a.output,
+                                a.exhaustive      ? ""
+                                : a.tests.empty() ? ""
+                                                  : a.tests[0],
                                 a.force, &error);
   if (out.empty()) return command_failed(LAB_BAD_INPUT, error);
   Results r;
@@ -145,16 +150,17 @@ int run_command(const RunArgs& a) {
     return command_failed(status == LAB_OK ? LAB_BAD_INPUT : status, save_error);
   if (status == LAB_INTERRUPTED) error = "interrupted";
   if (status != LAB_OK)
-    return command_failed(status, error + (measured_some ? "; what was measured is in " + out +
-                                                     ", marked partial"
-                                               : "; nothing was measured"));
+    return command_failed(
+        status, error + (measured_some ? "; what was measured is in " + out + ", marked partial"
+                                       : "; nothing was measured"));
   return LAB_OK;
 }
 
 int import_command(const ImportArgs& a) {
   std::string error;
   if (a.circuit < 0 || a.circuit >= KAVRIN_CIRCUIT_COUNT)
-    return command_failed(LAB_USAGE, "-c " + std::to_string(a.circuit) + ": not a circuit of the chip");
+    return command_failed(LAB_USAGE,
+                          "-c " + std::to_string(a.circuit) + ": not a circuit of the chip");
   if (a.cells != "all" && a.cells != "saf")
     return command_failed(LAB_USAGE, "--cells " + a.cells + ": import takes all or saf");
   std::string out = output_path(a.output, a.test, a.force, &error);
@@ -167,7 +173,8 @@ int import_command(const ImportArgs& a) {
   r.provenance.engine.clear();
   r.provenance.engine_parameters.clear();
   r.circuits.push_back(circuit_skeleton(a.circuit, cells));
-  if (!import_tst(a.test, a.monitor, r.circuits[0], &error)) return command_failed(LAB_BAD_INPUT, error);
+  if (!import_tst(a.test, a.monitor, r.circuits[0], &error))
+    return command_failed(LAB_BAD_INPUT, error);
   if (!save_results(r, out, &error)) return command_failed(LAB_BAD_INPUT, error);
   return LAB_OK;
 }

@@ -28,7 +28,8 @@ Response response_of(const unsigned char* raw, std::size_t n, int outputs, bool 
 /// Measures cell `cell_index`; false when the box failed.
 bool measure_cell(DeviceList* dev, const CircuitResult& c, int cell_index,
                   std::vector<unsigned char>& in, bool monitor_on, Response* out) {
-  unsigned char* raw = runTest(dev, c.index, cell_index, in.data(), static_cast<int>(in.size()), false);
+  unsigned char* raw =
+      runTest(dev, c.index, cell_index, in.data(), static_cast<int>(in.size()), false);
   if (raw == nullptr) return false;
   *out = response_of(raw, in.size(), c.outputs, monitor_on);
   std::free(raw);
@@ -76,10 +77,14 @@ std::vector<Pass> plan_passes(PassPlan plan) {
   one.name = "one-pass";
   one.monitor_on = one.gives_logic = one.gives_monitor = true;
   switch (plan) {
-    case PassPlan::Logic: return {logic};
-    case PassPlan::Monitor: return {monitor};
-    case PassPlan::Both: return {logic, monitor};
-    case PassPlan::OnePass: return {one};
+    case PassPlan::Logic:
+      return {logic};
+    case PassPlan::Monitor:
+      return {monitor};
+    case PassPlan::Both:
+      return {logic, monitor};
+    case PassPlan::OnePass:
+      return {one};
   }
   return {};
 }

@@ -65,6 +65,7 @@ std::string sha256_hex(const std::string& bytes) {
   for (std::size_t at = 0; at < tail.size(); at += 64)
     compress(state, reinterpret_cast<const unsigned char*>(tail.data()) + at);
   char hex[65];
-  for (int i = 0; i < 8; i++) std::snprintf(hex + 8 * i, 9, "%08x", static_cast<unsigned>(state[i]));
+  for (int i = 0; i < 8; i++)
+    std::snprintf(hex + 8 * i, 9, "%08x", static_cast<unsigned>(state[i]));
   return std::string(hex, 64);
 }

@@ -123,7 +123,8 @@ void print_details(FILE* out, const CircuitResult& c, const CircuitSummary& s) {
       {"logic", &s.logic}, {"monitor", &s.monitor}, {"either", &s.either}};
   for (const auto& [label, m] : rows) {
     if (!m->known) continue;
-    std::fprintf(out, "  %-7s essential vectors: %s\n", label, vector_list(c, m->essential).c_str());
+    std::fprintf(out, "  %-7s essential vectors: %s\n", label,
+                 vector_list(c, m->essential).c_str());
     std::fprintf(out, "  %-7s vectors per detected defect: least %d, median %g\n", label, m->least,
                  m->median);
   }
@@ -138,8 +139,8 @@ void print_summary(FILE* out, const std::string& source, const Results& r,
                p.version.c_str(), p.device.empty() ? "an unknown box" : p.device.c_str(),
                p.emulated == "yes" ? (" (emulated, " + p.engine + ")").c_str() : "",
                p.date_time.c_str(), r.partial ? ", PARTIAL" : "");
-  std::fprintf(out, "%4s %-8s %7s  %-12s %-12s %-12s %s\n", "idx", "circuit", "defects",
-               "logic", "monitor", "both", "neither");
+  std::fprintf(out, "%4s %-8s %7s  %-12s %-12s %-12s %s\n", "idx", "circuit", "defects", "logic",
+               "monitor", "both", "neither");
   int total[5] = {0, 0, 0, 0, 0};
   bool logic_known = true, monitor_known = true;
   for (const CircuitSummary& c : s) {
@@ -197,11 +198,11 @@ void print_summary_csv(FILE* out, const std::string& source, const Results& r,
   for (std::size_t i = 0; i < s.size(); i++) {
     const CircuitSummary& c = s[i];
     const CircuitResult& cr = r.circuits[i];
-    std::fprintf(out, "%s,%d,%d,%s,%d,%d,%s,%s,%s,%s,%d,%s\n", csv_field(source).c_str(),
-                 r.partial ? 1 : 0, c.index, csv_field(c.name).c_str(), c.vectors, c.defects,
-                 csv_measure(cr, c.logic, c.defects).c_str(),
-                 csv_measure(cr, c.monitor, c.defects).c_str(),
-                 csv_measure(cr, c.either, c.defects).c_str(), csv_count(c.both >= 0, c.both).c_str(),
-                 c.neither, csv_field(join(c.escapes, " ")).c_str());
+    std::fprintf(
+        out, "%s,%d,%d,%s,%d,%d,%s,%s,%s,%s,%d,%s\n", csv_field(source).c_str(), r.partial ? 1 : 0,
+        c.index, csv_field(c.name).c_str(), c.vectors, c.defects,
+        csv_measure(cr, c.logic, c.defects).c_str(), csv_measure(cr, c.monitor, c.defects).c_str(),
+        csv_measure(cr, c.either, c.defects).c_str(), csv_count(c.both >= 0, c.both).c_str(),
+        c.neither, csv_field(join(c.escapes, " ")).c_str());
   }
 }

@@ -11,11 +11,11 @@
 
 /// What one way of judging (logic, the monitor, or either of them) detects.
 struct MeasureSummary {
-  bool known = false;  ///< some pass judges this way
-  int detected = 0;    ///< defects detected on at least one vector
+  bool known = false;          ///< some pass judges this way
+  int detected = 0;            ///< defects detected on at least one vector
   std::vector<int> essential;  ///< vectors that alone detect some defect, in applied order
-  int least = 0;       ///< fewest vectors detecting a detected defect (0 when none is detected)
-  double median = 0;   ///< median number of vectors detecting a detected defect
+  int least = 0;      ///< fewest vectors detecting a detected defect (0 when none is detected)
+  double median = 0;  ///< median number of vectors detecting a detected defect
 };
 
 struct CircuitSummary {
@@ -25,8 +25,8 @@ struct CircuitSummary {
   int chosen = 0;   ///< cells chosen for the run
   int defects = 0;  ///< cells measured by every judging pass (all chosen unless partial)
   MeasureSummary logic, monitor, either;
-  int both = -1;     ///< detected by logic and by the monitor; -1 unless both are known
-  int neither = 0;   ///< detected in no known way
+  int both = -1;    ///< detected by logic and by the monitor; -1 unless both are known
+  int neither = 0;  ///< detected in no known way
   std::vector<std::string> escapes;  ///< the defects detected in no known way, by name
 };
 

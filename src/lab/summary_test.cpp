@@ -57,7 +57,7 @@ TEST(Summary, CountsEscapesAndEssentialVectors) {
 
 TEST(Summary, UnmeasuredWaysAndMissingCells) {
   CircuitResult c = circuit();
-  c.passes[1].cells.pop_back();  // cut short before C: only A and B count
+  c.passes[1].cells.pop_back();      // cut short before C: only A and B count
   c.passes.erase(c.passes.begin());  // and no logic pass
   CircuitSummary s = summarize(c);
   EXPECT_EQ(s.defects, 2);

@@ -94,8 +94,7 @@ Registers record_registers(const BIST* dat) {
   return g;
 }
 
-bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock,
-                    std::string* error) {
+bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock, std::string* error) {
   c.test.kind = "file";
   c.test.file = path;
   std::string bytes;

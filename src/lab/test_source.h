@@ -25,8 +25,7 @@ BIST* read_test_file(const std::string& path, FileLock& lock, std::string* bytes
 /// The LFSR registers of a record.
 Registers record_registers(const BIST* dat);
 /// Fills `c`'s vectors and test source from the file `path`, fitted to the circuit.
-bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock,
-                    std::string* error);
+bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock, std::string* error);
 /// Fills `c`'s vectors with every input vector in counting order.
 void load_exhaustive(CircuitResult& c);
 /// The first `inputs` characters of every row of a fitted record.
