@@ -122,9 +122,14 @@ bool finish_replacement(FileReplacement& r) {
   if (ok && r.kind == ReplacementKind::Rename) {
     ok = MoveFileExA(r.temp.c_str(), r.target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    DWORD error = ok ? 0 : GetLastError();
     if (ok) r.temp.clear();                           // it is the target now
     if (ok && attributes != INVALID_FILE_ATTRIBUTES)  // keep hidden, system and archive marks
       SetFileAttributesA(r.target.c_str(), attributes);
+    // A target open elsewhere (the run's own lock holds it) cannot be renamed over on every
+    // Windows: its bytes are replaced in place instead, where its sharing allows it.
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
+      ok = rewrite_in_place(r.target, r.temp);
   } else if (ok) {
     ok = rewrite_in_place(r.target, r.temp);
   }
