@@ -137,6 +137,29 @@ TEST_F(Patterns, ASecondCountReplacesTheTables) {
   EXPECT_EQ(std::string(ftable[1], 4), "0000");
 }
 
+/// A ".VECTORS" line that fuzzing found: `zeros` zeros, then 19 digits and other marks.
+std::string long_count_line(std::size_t zeros) {
+  return ".VECTORS " + std::string(zeros, '0') + "1229782939358414552&&&&&\n";
+}
+
+const void* at(const char* p) { return p; }
+
+TEST_F(Patterns, ALongCountIsReadFromTheKeywordLineLimitAndTablesAreOneBlock) {
+  // The first 127 characters of this line hold the count 12297; the rest of the line is a
+  // further line, passed over.
+  read_text(long_count_line(113) + ".PATTERNS\n1x0\n");
+  ASSERT_EQ(vcount, 12297u);
+  EXPECT_EQ(row_text(0).substr(0, 5), std::string("\1x\0\0\1", 5));
+  EXPECT_EQ(row_text(vcount - 1), std::string(8, '\0'));
+  EXPECT_EQ(std::string(ftable[vcount - 1], 4), "XXXX");
+  // Each table is its row pointers followed by its rows, so it costs no more than the limit
+  // on the tables has counted.
+  EXPECT_EQ(at(vects[0]), at(reinterpret_cast<char*>(vects + vcount)));
+  EXPECT_EQ(at(vects[vcount - 1]), at(vects[0] + (vcount - 1) * VarCount));
+  EXPECT_EQ(at(ftable[0]), at(reinterpret_cast<char*>(ftable + vcount)));
+  EXPECT_EQ(at(ftable[vcount - 1]), at(ftable[0] + (vcount - 1) * NodCount));
+}
+
 TEST_F(Patterns, ReadingStartsFromCleanFlags) {
   read_text(".VECTORS 1\n.FUNCTIONAL 4\n.FAULTS\n1\n");
   EXPECT_EQ(FAULT_VECTOR, 1);
