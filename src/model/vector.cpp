@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "block_reader.h"
+#include "count.h"
 #include "messages.h"
 #include "mudel.h"
 #include "table_alloc.h"
@@ -65,8 +66,8 @@ bool next_row() {
 /// The line at the file position, at most kKeywordLineLimit characters with its line end.
 void read_keyword_line(char* line) { line[next_line(in, line, kKeywordLineLimit)] = '\0'; }
 
-/// The decimal number at `s` after white space, 0 when there is none; negative numbers wrap
-/// as in a 32-bit word, larger ones are held at the 32-bit limits.
+/// The decimal number at `s` after white space (the value of ".FUNCTIONAL"), 0 when there is
+/// none; its magnitude is held at 0xFFFFFFFF.
 std::int64_t read_decimal(const char* s) {
   while (is_white(*s)) s++;
   bool negative = *s == '-';
@@ -168,10 +169,18 @@ struct VectorFile {
   bool sized = false;        ///< ... with a positive count
 };
 
+/// The count of a ".VECTORS" line: 0 when the line holds no number; a number that does not
+/// fit ends the process with a conversion error.
+std::uint32_t vector_count(const char* number) {
+  int count = 0;
+  CountText found = read_count(number, &count);
+  if (found == CountText::kOutOfRange) Error("Conversion error", row_number());
+  return found == CountText::kFits ? static_cast<std::uint32_t>(count) : 0;
+}
+
 void read_vectors_line(const char* number, VectorFile& file) {
   if (file.made_tables) free_vec();
-  std::int64_t count = read_decimal(number);
-  vcount = static_cast<std::uint32_t>(count);
+  vcount = vector_count(number);
   make_tables(READ_FAULT_TABLE != 0);
   file.made_tables = true;
   file.sized = vcount > 0;

@@ -34,7 +34,9 @@ extern const char* cstp_poly;
 /// is taken as a further line (so a ".VECTORS" count is read from this much of its line).
 constexpr int kKeywordLineLimit = 127;
 
-/// Reads the pattern file `fileName` into the tables. Errors in the file end the process.
+/// Reads the pattern file `fileName` into the tables. Errors in the file end the process; a
+/// ".VECTORS" count above INT_MAX, or negative, is a conversion error, and one whose tables
+/// would take more than kMaxTableBytes (table_alloc.h) is "Out of memory".
 void read_vec(const char* fileName);
 /// Writes the tables to `fileName` in the variant `m`:
 ///   1 no fault table; 2 patterns only; 3 with the analyser block (cstp_*); 4 with generator

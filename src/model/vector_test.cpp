@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include "messages.h"
 #include "model_test_util.h"
 #include "mudel.h"
+#include "table_alloc.h"
 
 namespace {
 
@@ -306,11 +308,29 @@ TEST_F(PatternsDeath, SectionsNeedAPositiveCountBeforeThem) {
   const std::string message = "Positive .VECTORS count expected before this section!\n";
   expect_read_error("\n.PATTERNS\n000\n", "\nError at line 2: " + message);
   expect_read_error(".VECTORS 0\n.PATTERNS\n000\n", "\nError at line 2: " + message);
-  expect_read_error(".VECTORS -1\n.TABLE\n000\n", "\nError: Out of memory!\n");
   expect_read_error(".TABLE\n0000\n", "\nError at line 1: " + message);
   expect_read_error(".VECTORS 2\n.VECTORS 0\n.TABLE\n", "\nError at line 3: " + message);
   expect_read_error(".FAULTS\n1\n", "\nError at line 1: Fault list not allocated!\n");
-  expect_read_error(".VECTORS 99999999999\n", "\nError: Out of memory!\n");
+}
+
+TEST_F(PatternsDeath, CountsThatDoNotFitAreConversionErrors) {
+  const std::string message = "Conversion error!\n";
+  expect_read_error(".VECTORS -1\n.TABLE\n000\n", "\nError at line 1: " + message);
+  expect_read_error(".VECTORS 99999999999\n", "\nError at line 1: " + message);
+  expect_read_error("\n.VECTORS 2\n.VECTORS\t2147483648\n", "\nError at line 3: " + message);
+  // The digits of the long line, all within the characters a keyword line is read with.
+  expect_read_error("x\n\n" + long_count_line(50), "\nError at line 3: " + message);
+}
+
+TEST_F(PatternsDeath, CountsWhoseTablesPassTheLimitAreRefused) {
+  // A row of 8 variables and one of 4 fault marks, each with its row pointer.
+  const std::uint64_t both = 8 + 4 + 2 * sizeof(char*), patterns_only = 8 + sizeof(char*);
+  const std::string message = "\nError: Out of memory!\n";
+  expect_read_error(".VECTORS " + std::to_string(kMaxTableBytes / both + 1) + "\n", message);
+  expect_read_error(".VECTORS 2147483647\n", message);
+  READ_FAULT_TABLE = 0;
+  expect_read_error(".VECTORS " + std::to_string(kMaxTableBytes / patterns_only + 1) + "\n",
+                    message);
 }
 
 TEST_F(PatternsDeath, ConstantWithoutValue) {
