@@ -86,9 +86,9 @@ memcheck: build
 # stack-depth feature for the same reason. Its summary, one line a target, goes to
 # $(FUZZ_BUILD)/fuzz-smoke.txt for comparing two runs.
 #
-# fuzz-explore is open-ended fuzzing: each target for FUZZ_TIME seconds from a random seed, all
-# of libFuzzer's guidance on. What it finds goes into fuzz/corpus/<target>/ with a regression
-# test.
+# fuzz-explore is open-ended fuzzing: each target for FUZZ_TIME seconds from a random seed (in
+# its log, $(FUZZ_BUILD)/logs/<target>.log), comparison operands and corpus reload on. What it
+# finds goes into fuzz/corpus/<target>/ with a regression test.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TARGETS = tst_reader agm_reader vector_reader options box
 FUZZ_RUNS ?= 300000
