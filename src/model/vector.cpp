@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "block_reader.h"
+#include "count.h"
 #include "messages.h"
 #include "mudel.h"
 #include "table_alloc.h"
@@ -31,9 +32,6 @@ std::FILE* f = nullptr;
 BlockReader in;
 /// Number of the line being read, from 1.
 std::uint32_t CurrentRow = 0;
-
-/// Characters a keyword line is read with; the rest of a longer line counts as a further line.
-constexpr int kKeywordLimit = 127;
 
 int row_number() { return static_cast<int>(CurrentRow); }
 
@@ -65,11 +63,11 @@ bool next_row() {
   }
 }
 
-/// The line at the file position, at most kKeywordLimit characters with its line end.
-void read_keyword_line(char* line) { line[next_line(in, line, kKeywordLimit)] = '\0'; }
+/// The line at the file position, at most kKeywordLineLimit characters with its line end.
+void read_keyword_line(char* line) { line[next_line(in, line, kKeywordLineLimit)] = '\0'; }
 
-/// The decimal number at `s` after white space, 0 when there is none; negative numbers wrap
-/// as in a 32-bit word, larger ones are held at the 32-bit limits.
+/// The decimal number at `s` after white space (the value of ".FUNCTIONAL"), 0 when there is
+/// none; its magnitude is held at 0xFFFFFFFF.
 std::int64_t read_decimal(const char* s) {
   while (is_white(*s)) s++;
   bool negative = *s == '-';
@@ -154,25 +152,15 @@ char* filled_row(std::uint32_t length, char fill) {
 }
 
 /// Makes vects (rows of zeros), and ftable when `with_table`, for vcount vectors, and faults;
-/// the fault marks all 'X'.
+/// the fault marks all 'X'. Each table is one block, so the limit on the tables together is
+/// what they cost.
 void make_tables(bool with_table) {
   std::uint64_t row_cost = std::uint64_t{VarCount} + sizeof(char*);
   if (with_table) row_cost += std::uint64_t{NodCount} + sizeof(char*);
   if (!fits_in_tables(vcount, row_cost)) Error("Out of memory", -1);
-  vects = static_cast<char**>(table_alloc(vcount, sizeof(char*), -1));
-  for (std::uint32_t k = 0; k < vcount; k++) vects[k] = filled_row(VarCount, 0);
-  ftable = nullptr;
-  if (with_table) {
-    ftable = static_cast<char**>(table_alloc(vcount, sizeof(char*), -1));
-    for (std::uint32_t k = 0; k < vcount; k++) ftable[k] = filled_row(NodCount, 'X');
-  }
+  vects = row_table(vcount, VarCount, 0, -1);
+  ftable = with_table ? row_table(vcount, NodCount, 'X', -1) : nullptr;
   faults = filled_row(NodCount, 'X');
-}
-
-void free_rows(char** rows, std::uint32_t count) {
-  if (rows == nullptr) return;
-  for (std::uint32_t k = 0; k < count; k++) _free(rows[k]);
-  _free(rows);
 }
 
 /// The state of one read_vec: whether this file has sized the tables.
@@ -181,10 +169,18 @@ struct VectorFile {
   bool sized = false;        ///< ... with a positive count
 };
 
+/// The count of a ".VECTORS" line: 0 when the line holds no number; a number that does not
+/// fit ends the process with a conversion error.
+std::uint32_t vector_count(const char* number) {
+  int count = 0;
+  CountText found = read_count(number, &count);
+  if (found == CountText::kOutOfRange) Error("Conversion error", row_number());
+  return found == CountText::kFits ? static_cast<std::uint32_t>(count) : 0;
+}
+
 void read_vectors_line(const char* number, VectorFile& file) {
   if (file.made_tables) free_vec();
-  std::int64_t count = read_decimal(number);
-  vcount = static_cast<std::uint32_t>(count);
+  vcount = vector_count(number);
   make_tables(READ_FAULT_TABLE != 0);
   file.made_tables = true;
   file.sized = vcount > 0;
@@ -314,7 +310,7 @@ void write_faults(int m) {
 /// keyword are passed over, and every keyword line goes to `on_keyword`.
 template <typename OnKeyword>
 void scan_keyword_lines(OnKeyword on_keyword) {
-  char line[kKeywordLimit + 1];
+  char line[kKeywordLineLimit + 1];
   int c;
   while ((c = next_char(in)) != EOF) {
     if (c == '\n') {
@@ -377,8 +373,8 @@ void alloc_vec() {
 }
 
 void free_vec() {
-  free_rows(vects, vcount);
-  free_rows(ftable, vcount);
+  _free(vects);
+  _free(ftable);
   _free(faults);
   vects = nullptr;
   ftable = nullptr;

@@ -1,12 +1,12 @@
 // TST reader: a keyword-driven state machine over the lines of the file.
 #include "TSTData.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "count.h"
 #include "exit.h"
 #include "messages.h"
 #include "misc.h"
@@ -96,12 +96,10 @@ char* readPolynomial(char* buf, int length) {
 
 int processVectorCount(BIST* b, char* buf) {
   // The count sizes the pattern table, so it cannot change once the table exists.
-  char* rest = nullptr;
-  errno = 0;
-  long count = std::strtol(buf, &rest, 10);
-  if (rest == buf || errno == ERANGE || count < 0 || count > INT_MAX || b->vects)
+  int count = 0;
+  if (read_count(buf, &count) != CountText::kFits || b->vects)
     Error("Conversion error ", line_number(b));
-  b->vcount = static_cast<int>(count);
+  b->vcount = count;
   b->tmp[kCountLine] = line_number(b);
   return 0;
 }
