@@ -35,11 +35,8 @@ std::uint32_t CurrentRow = 0;
 
 int row_number() { return static_cast<int>(CurrentRow); }
 
-/// Lets the character just read be read again.
-void stepback() { step_back(in); }
-
-/// Passes over the rest of the current line.
-void waistln() {
+/// Passes over the rest of the current line, counting it.
+void skip_rest_of_line() {
   if (skip_line(in)) CurrentRow++;
 }
 
@@ -53,13 +50,13 @@ bool next_row() {
     int c = next_char(in);
     if (c == EOF) return false;
     if (!is_white(c)) {
-      stepback();
+      step_back(in);
       return true;
     }
     if (c == '\n')
       CurrentRow++;
     else
-      waistln();
+      skip_rest_of_line();
   }
 }
 
@@ -81,10 +78,18 @@ std::int64_t read_decimal(const char* s) {
 
 char pattern_value(int c) {
   switch (c) {
-    case '0': case 'L': case 'l': return 0;
-    case '1': case 'H': case 'h': return 1;
-    case 'x': return 'x';
-    default: Error("Unknown symbol in patterns file", row_number());
+    case '0':
+    case 'L':
+    case 'l':
+      return 0;
+    case '1':
+    case 'H':
+    case 'h':
+      return 1;
+    case 'x':
+      return 'x';
+    default:
+      Error("Unknown symbol in patterns file", row_number());
   }
 }
 
@@ -96,7 +101,7 @@ char constant_value(std::uint32_t j) {
 }
 
 /// Reads one pattern row: the input values, then the constants from the model.
-void readPattern(std::uint32_t row) {
+void read_pattern_row(std::uint32_t row) {
   char* v = vects[row];
   for (std::uint32_t j = 0; j < InpCount; j++) {
     int c = next_char(in);
@@ -104,7 +109,7 @@ void readPattern(std::uint32_t row) {
     v[j] = pattern_value(c);
   }
   for (std::uint32_t j = InpCount; j < InpCount + ConCount; j++) v[j] = constant_value(j);
-  waistln();
+  skip_rest_of_line();
 }
 
 /// Stores the run of characters of `marks` at the file position into `out`, at most NodCount
@@ -115,8 +120,8 @@ void read_marks(char* out, const char* marks, const char* too_long) {
     int c = next_char(in);
     if (c == EOF) return;
     if (c == '\0' || std::strchr(marks, c) == nullptr) {
-      stepback();
-      waistln();
+      step_back(in);
+      skip_rest_of_line();
       return;
     }
     if (n == NodCount) Error(too_long, row_number());
@@ -124,9 +129,11 @@ void read_marks(char* out, const char* marks, const char* too_long) {
   }
 }
 
-void readTable(std::uint32_t row) { read_marks(ftable[row], "01Xx", "Line of table too long"); }
+void read_table_row(std::uint32_t row) {
+  read_marks(ftable[row], "01Xx", "Line of table too long");
+}
 
-void readFaults() { read_marks(faults, "01&Xx", "FAULTS section too long"); }
+void read_fault_summary() { read_marks(faults, "01&Xx", "FAULTS section too long"); }
 
 /// Reads the rows of a section, one per vector, with `read_row`.
 void read_rows(void (*read_row)(std::uint32_t)) {
@@ -141,7 +148,7 @@ void read_fault_section() {
   if (faults == nullptr) Error("Fault list not allocated", row_number());
   CurrentRow++;
   if (!next_row()) return;
-  readFaults();
+  read_fault_summary();
   FAULT_VECTOR = 1;
 }
 
@@ -199,18 +206,20 @@ void read_keyword(const char* line, VectorFile& file) {
     CurrentRow++;
   } else if (is("FUNCTIONAL", 10)) {
     std::int64_t n = read_decimal(kw + 10);
-    functionals = static_cast<std::int32_t>(n < INT32_MIN ? INT32_MIN : n > INT32_MAX ? INT32_MAX : n);
+    functionals = static_cast<std::int32_t>(n < INT32_MIN   ? INT32_MIN
+                                            : n > INT32_MAX ? INT32_MAX
+                                                            : n);
     CurrentRow++;
   } else if (is("PATTERNS", 8)) {
     require_rows(file);
     CurrentRow++;
-    read_rows(readPattern);
+    read_rows(read_pattern_row);
   } else if (is("TABLE", 5)) {
     // Without a fault table its rows are passed over like comment lines.
     if (READ_FAULT_TABLE != 0) require_rows(file);
     CurrentRow++;
     if (READ_FAULT_TABLE != 0) {
-      read_rows(readTable);
+      read_rows(read_table_row);
       FAULT_TABLE = 1;
     }
   } else if (is("FAULTS", 6)) {
@@ -316,9 +325,9 @@ void scan_keyword_lines(OnKeyword on_keyword) {
     if (c == '\n') {
       CurrentRow++;
     } else if (c != '.') {
-      waistln();
+      skip_rest_of_line();
     } else {
-      stepback();
+      step_back(in);
       read_keyword_line(line);
       on_keyword(line);
     }
