@@ -92,6 +92,7 @@ bool finish(Box* box, BoxTransfer record, unsigned long* error) {
 /// Starts transfer number box->transfers + 1: counts it and pulls the plug when its time has come.
 void start_transfer(Box* box) {
   box->transfers++;
+  if (box->faults.on_transfer != nullptr) box->faults.on_transfer(box->transfers);
   if (box->faults.unplug_at != 0 && box->transfers == box->faults.unplug_at) box->unplugged = true;
 }
 

@@ -1,12 +1,12 @@
 // TST reader: a keyword-driven state machine over the lines of the file.
 #include "TSTData.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "count.h"
 #include "exit.h"
 #include "messages.h"
 #include "misc.h"
@@ -20,6 +20,11 @@ namespace {
 
 // Register selector (tmp slot 3) after ".ANALYZER" and ".GENERATOR".
 constexpr int kSelectAnalyzer = 3, kSelectGenerator = 4;
+// Slots of the reader's working state: the line of the ".VECTORS" count in force, and how many
+// rows of the table the file has filled.
+constexpr int kCountLine = 7, kRowsFilled = 8;
+/// The byte order mark that some editors put at the start of a UTF-8 file.
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 /// White space of the POSIX locale: space, tab, LF, VT, FF, CR.
 bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -91,12 +96,11 @@ char* readPolynomial(char* buf, int length) {
 
 int processVectorCount(BIST* b, char* buf) {
   // The count sizes the pattern table, so it cannot change once the table exists.
-  char* rest = nullptr;
-  errno = 0;
-  long count = std::strtol(buf, &rest, 10);
-  if (rest == buf || errno == ERANGE || count < 0 || count > INT_MAX || b->vects)
+  int count = 0;
+  if (read_count(buf, &count) != CountText::kFits || b->vects)
     Error("Conversion error ", line_number(b));
-  b->vcount = static_cast<int>(count);
+  b->vcount = count;
+  b->tmp[kCountLine] = line_number(b);
   return 0;
 }
 
@@ -141,10 +145,12 @@ int processPatterns(BIST* b, char* buf, bool strict) {
     b->vects = AllocCharTable(b->vcount, b->vars, 0);
     if (!b->vects) Error("Cant allocate stimuli table\n", -1);
   }
-  // The table has vcount + 1 rows; a row beyond them is refused, never stored.
-  if (b->tmp[1] > b->vcount) Error("Bad input vector", line_number(b));
+  // The table has vcount rows and a spare one that is never written back: a row beyond the
+  // count is refused, never stored where it would be lost.
+  if (b->tmp[1] >= b->vcount) Error("Bad input vector", line_number(b));
   std::memcpy(b->vects[b->tmp[1]], buf, static_cast<std::size_t>(b->vars));
   ++b->tmp[1];
+  if (b->tmp[1] > b->tmp[kRowsFilled]) b->tmp[kRowsFilled] = b->tmp[1];
   if (b->tmp[1] >= b->vcount) return -1;
   return b->tmp[2];
 }
@@ -201,6 +207,7 @@ BIST* ReadTST(BIST* dat, const char* pattern_file, int /*mode*/, bool strict) {
         end_process(-1);
       }
       if (!line || in.GetLen() == 0) continue;
+      if (dat->tmp[0] == 1 && std::strncmp(line, kUtf8Mark, 3) == 0) line += 3;
       char* text = strip_whitespaces(line);
       if (*text == 0) continue;
       if (state == -1) {
@@ -217,6 +224,9 @@ BIST* ReadTST(BIST* dat, const char* pattern_file, int /*mode*/, bool strict) {
       if (state > SECTION_PATTERNS) break;
     }
   }
+  // Rows the count announced but the file never gave would be measured as phantom vectors.
+  if (dat->vcount > 0 && dat->tmp[kRowsFilled] < dat->vcount)
+    Error("Missing input vectors", dat->tmp[kCountLine]);
   EndProcessing();
   return dat;
 }

@@ -62,7 +62,8 @@ char* strip_whitespaces(char* str);
 int processInput(BIST* b, char* buf, int state, bool strict);
 /// `buf` when it holds only '0' and '1' and, for a positive `length`, has that length; else null.
 char* readPolynomial(char* buf, int length);
-/// Reads the vector count from the value of ".VECTORS"; 0.
+/// Reads the vector count from the value of ".VECTORS" (read_count: no number, or one that
+/// does not fit, is a conversion error); 0.
 int processVectorCount(BIST* b, char* buf);
 /// Checks and stores one pattern row; returns the next state.
 int processPatterns(BIST* b, char* buf, bool strict);

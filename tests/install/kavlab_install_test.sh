@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# kavlab's manual page and bash completion, installed from the build tree into a
+# kavlab's manual page (compressed) and bash completion, installed from the build tree into a
 # scratch prefix: the page renders without warnings and documents every command,
 # every option that a command's --help shows and every exit status; the
 # completion offers the commands, the circuits that `kavlab list` shows, and
@@ -20,7 +20,8 @@ prefix=$scratch/usr
 kavlab=$prefix/bin/kavlab-sim
 
 # --- manual page -----------------------------------------------------------------
-page=$prefix/share/man/man1/kavlab.1
+page=$scratch/kavlab.1
+gzip -dc "$prefix/share/man/man1/kavlab.1.gz" >"$page" || fail "kavlab.1.gz does not decompress"
 warnings=$(groff -ww -man -z "$page" 2>&1)
 [ -z "$warnings" ] || fail "groff warns about kavlab.1: $warnings"
 text=$(groff -man -Tascii -P-cbou "$page" 2>/dev/null)
@@ -40,8 +41,8 @@ status=$(sed -n '/^EXIT STATUS$/,/^KAVLAB-SIM$/p' <<<"$text")
 for code in 0 1 2 14 130 255; do
   grep -Eq "^ {7}$code( |\$)" <<<"$status" || fail "exit status $code is not documented"
 done
-sim_page=$(cd "$prefix/share/man" && groff -man -Tascii -P-cbou man1/kavlab-sim.1 2>&1)
-grep -q "^KAVLAB-SIM\$" <<<"$sim_page" || fail "kavlab-sim.1 does not lead to the manual page"
+sim_page=$(MANPATH= man -l "$prefix/share/man/man1/kavlab-sim.1.gz" 2>&1)
+grep -q "^KAVLAB-SIM\$" <<<"$sim_page" || fail "kavlab-sim.1.gz does not lead to the manual page"
 
 # --- bash completion -----------------------------------------------------------------
 # shellcheck source=/dev/null
