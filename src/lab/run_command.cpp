@@ -114,26 +114,52 @@ std::string default_output(const std::string& test) {
   return std::filesystem::path(test).stem().string() + ".results.json";
 }
 
+namespace {
+
+/// The circuits and their cells from the command line; false with `*error` set.
+bool check_run_line(const RunArgs& a, std::vector<int>* circuits,
+                    std::vector<std::vector<int>>* cells, std::string* error) {
+  if (a.exhaustive && !a.tests.empty()) {
+    *error = "--exhaustive takes no test files";
+    return false;
+  }
+  if (!parse_circuits(a.circuits, circuits, error)) return false;
+  if (!a.exhaustive && a.tests.size() != circuits->size()) {
+    *error = std::to_string(circuits->size()) + " circuit(s) need as many test files, one per " +
+             "circuit in the same order (or --exhaustive); " + std::to_string(a.tests.size()) +
+             " given";
+    return false;
+  }
+  cells->resize(circuits->size());
+  for (std::size_t i = 0; i < circuits->size(); i++)
+    if (!choose_cells((*circuits)[i], a.cells, &(*cells)[i], error)) return false;
+  return true;
+}
+
+/// Saves what was measured, complete or not; the run's exit status.
+int save_run(const Results& r, const std::string& out, int status, std::string error) {
+  bool measured_some = false;
+  for (const CircuitResult& c : r.circuits)
+    for (const Pass& p : c.passes) measured_some = measured_some || p.reference_measured;
+  std::string save_error;
+  if (measured_some && !save_results(r, out, &save_error))
+    return command_failed(status == LAB_OK ? LAB_BAD_INPUT : status, save_error);
+  if (status == LAB_OK) return LAB_OK;
+  if (status == LAB_INTERRUPTED) error = "interrupted";
+  return command_failed(
+      status, error + (measured_some ? "; what was measured is in " + out + ", marked partial"
+                                     : "; nothing was measured"));
+}
+
+}  // namespace
+
 int run_command(const RunArgs& a) {
   std::string error;
   std::vector<int> circuits;
-  if (a.exhaustive && !a.tests.empty())
-    return command_failed(LAB_USAGE, "--exhaustive takes no test files");
-  if (!parse_circuits(a.circuits, &circuits, &error)) return command_failed(LAB_USAGE, error);
-  if (!a.exhaustive && a.tests.size() != circuits.size())
-    return command_failed(LAB_USAGE, std::to_string(circuits.size()) +
-                                         " circuit(s) need as many test files, one per circuit "
-                                         "in the same order (or --exhaustive); " +
-                                         std::to_string(a.tests.size()) + " given");
-  std::vector<std::vector<int>> cells(circuits.size());
-  for (std::size_t i = 0; i < circuits.size(); i++)
-    if (!choose_cells(circuits[i], a.cells, &cells[i], &error))
-      return command_failed(LAB_USAGE, error);
-  std::string out = output_path(a.output,
-                                a.exhaustive      ? ""
-                                : a.tests.empty() ? ""
-                                                  : a.tests[0],
-                                a.force, &error);
+  std::vector<std::vector<int>> cells;
+  if (!check_run_line(a, &circuits, &cells, &error)) return command_failed(LAB_USAGE, error);
+  std::string first_test = a.exhaustive || a.tests.empty() ? "" : a.tests[0];
+  std::string out = output_path(a.output, first_test, a.force, &error);
   if (out.empty()) return command_failed(LAB_BAD_INPUT, error);
   Results r;
   r.provenance = provenance_of(a.command_line);
@@ -142,18 +168,7 @@ int run_command(const RunArgs& a) {
   int status = planned ? measure_on_box(a, r, &error) : LAB_BAD_INPUT;
   for (FileLock& l : locks) unlock_file(l);
   if (!planned) return command_failed(status, error);
-  bool measured_some = false;
-  for (const CircuitResult& c : r.circuits)
-    for (const Pass& p : c.passes) measured_some = measured_some || p.reference_measured;
-  std::string save_error;
-  if (measured_some && !save_results(r, out, &save_error))
-    return command_failed(status == LAB_OK ? LAB_BAD_INPUT : status, save_error);
-  if (status == LAB_INTERRUPTED) error = "interrupted";
-  if (status != LAB_OK)
-    return command_failed(
-        status, error + (measured_some ? "; what was measured is in " + out + ", marked partial"
-                                       : "; nothing was measured"));
-  return LAB_OK;
+  return save_run(r, out, status, error);
 }
 
 int import_command(const ImportArgs& a) {
