@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <initializer_list>
+#include <string>
 
 #include "KavrinConst.h"
 #include "chip.h"
@@ -16,7 +17,8 @@ double seconds_since(Clock::time_point start) {
 }
 
 /// One sweep: every cell, every vector in counting order, monitor on then off. Returns the
-/// number of evaluations; `checksum` collects the replies so that none is optimised away.
+/// number of evaluations, or -1 when the chip failed; `checksum` collects the replies so that
+/// none is optimised away.
 long sweep(Chip* chip, unsigned* checksum) {
   long evaluations = 0;
   for (bool monitor : {true, false})
@@ -24,8 +26,14 @@ long sweep(Chip* chip, unsigned* checksum) {
       for (int k = 0; k < elements[c].count; ++k) {
         const KAVRIN_ELEMENT& e = elements[c].idx[k];
         for (unsigned v = 0; v < (1u << elements[c].in); ++v) {
-          *checksum = *checksum * 31 + chip_apply(chip, elements[c].lib, e.col, e.row,
-                                                  static_cast<unsigned char>(v), monitor);
+          unsigned char input = static_cast<unsigned char>(v), reply = 0;
+          std::string error;
+          if (!chip_apply(chip, elements[c].lib, e.col, e.row, &input, 1, monitor, &reply,
+                          &error)) {
+            std::fprintf(stderr, "chip_bench: %s\n", error.c_str());
+            return -1;
+          }
+          *checksum = *checksum * 31 + reply;
           ++evaluations;
         }
       }
@@ -45,6 +53,7 @@ int main() {
   for (int r = 0; r < repeats; ++r) {
     start = Clock::now();
     evaluations = sweep(chip, &checksum);
+    if (evaluations < 0) return 1;
     double elapsed = seconds_since(start);
     total += elapsed;
     if (elapsed < best) best = elapsed;

@@ -33,51 +33,55 @@ void restart(Box* box) {
   box->reply.clear();
 }
 
-/// The reply to one input report: reply[k * m + j] answers pair k to input vector j.
-void answer(Box* box, const unsigned char* inputs, std::size_t m) {
+/// The reply to one input report: reply[k * m + j] answers pair k to input vector j. False with
+/// box->engine_error set when the chip's engine failed.
+bool answer(Box* box, const unsigned char* inputs, std::size_t m) {
   box->reply.assign(box->rows.size() * m, 0);
   for (std::size_t k = 0; k < box->rows.size(); k++)
-    for (std::size_t j = 0; j < m; j++)
-      box->reply[k * m + j] = chip_apply(box->chip, box->block, box->columns[k], box->rows[k],
-                                         inputs[j], box->monitor_on);
+    if (!chip_apply(box->chip, box->block, box->columns[k], box->rows[k], inputs, m,
+                    box->monitor_on, box->reply.data() + k * m, &box->engine_error))
+      return false;
+  return true;
 }
 
-/// Takes one report into the exchange; false when the report breaks the protocol.
-bool accept_report(Box* box, const unsigned char* report, std::size_t length) {
-  if (length == 0 || (report[0] & kReportKindMask) != 0) return false;
+/// Takes one report into the exchange: 0, BOX_ERROR_VIOLATION when the report breaks the
+/// protocol, BOX_ERROR_ENGINE when the chip could not answer it.
+unsigned long accept_report(Box* box, const unsigned char* report, std::size_t length) {
+  constexpr unsigned long kAccepted = 0;
+  if (length == 0 || (report[0] & kReportKindMask) != 0) return BOX_ERROR_VIOLATION;
   const unsigned char* payload = report + 1;
   std::size_t n = length - 1;
   BoxState s = box->state;
   switch (report[0]) {
     case kBlockLowReport:
     case kBlockHighReport:
-      if (n != 0 || (s != BoxState::AwaitBlock && s != BoxState::AfterRead)) return false;
+      if (n != 0 || (s != BoxState::AwaitBlock && s != BoxState::AfterRead)) return BOX_ERROR_VIOLATION;
       box->block = report[0] == kBlockLowReport ? kBlockLow : kBlockHigh;
       box->state = BoxState::AwaitMonitor;
-      return true;
+      return kAccepted;
     case kMonitorOnReport:
     case kMonitorOffReport:
-      if (n != 0 || s != BoxState::AwaitMonitor) return false;
+      if (n != 0 || s != BoxState::AwaitMonitor) return BOX_ERROR_VIOLATION;
       box->monitor_on = report[0] == kMonitorOnReport;
       box->state = BoxState::AwaitRows;
-      return true;
+      return kAccepted;
     case kRowReport:
-      if (n > kMaxPairs || (s != BoxState::AwaitRows && s != BoxState::AfterRead)) return false;
+      if (n > kMaxPairs || (s != BoxState::AwaitRows && s != BoxState::AfterRead)) return BOX_ERROR_VIOLATION;
       box->rows.assign(payload, payload + n);
       box->state = BoxState::AwaitColumns;
-      return true;
+      return kAccepted;
     case kColumnReport:
-      if (n != box->rows.size() || s != BoxState::AwaitColumns) return false;
+      if (n != box->rows.size() || s != BoxState::AwaitColumns) return BOX_ERROR_VIOLATION;
       box->columns.assign(payload, payload + n);
       box->state = BoxState::AwaitInput;
-      return true;
+      return kAccepted;
     case kInputReport:
-      if (n > kMaxInputs || (s != BoxState::AwaitInput && s != BoxState::AfterRead)) return false;
-      answer(box, payload, n);
+      if (n > kMaxInputs || (s != BoxState::AwaitInput && s != BoxState::AfterRead)) return BOX_ERROR_VIOLATION;
+      if (!answer(box, payload, n)) return BOX_ERROR_ENGINE;
       box->state = BoxState::ReplyPending;
-      return true;
+      return kAccepted;
     default:
-      return false;
+      return BOX_ERROR_VIOLATION;
   }
 }
 
@@ -109,6 +113,22 @@ Box* box_power_up() {
   Box* box = new Box;
   box->chip = chip_power_up();
   return box;
+}
+
+Box* box_power_up_with(const EngineChoice& choice, std::string* error) {
+  Chip* chip = chip_power_up_with(choice, error);
+  if (chip == nullptr) return nullptr;
+  Box* box = new Box;
+  box->chip = chip;
+  return box;
+}
+
+bool box_change_engine(Box* box, const EngineChoice& choice, std::string* error) {
+  Chip* chip = chip_power_up_with(choice, error);
+  if (chip == nullptr) return false;
+  chip_power_down(box->chip);
+  box->chip = chip;
+  return true;
 }
 
 void box_power_down(Box* box) {
@@ -145,8 +165,10 @@ bool box_write(Box* box, const unsigned char* report, std::size_t length, unsign
     record.error = BOX_ERROR_UNPLUGGED;
   else if (box->writes == box->faults.fail_write)
     record.error = fail(box, BOX_ERROR_WRITE_FAULT);
-  else if (!box->is_open || !accept_report(box, report, length))
+  else if (!box->is_open)
     record.error = fail(box, BOX_ERROR_VIOLATION);
+  else if (unsigned long code = accept_report(box, report, length))
+    record.error = fail(box, code);
   return finish(box, std::move(record), error);
 }
 

@@ -5,7 +5,10 @@
 #define KAVTEST_BOX_H
 
 #include <cstddef>
+#include <string>
 #include <vector>
+
+#include "engine.h"
 
 struct Chip;
 
@@ -16,6 +19,7 @@ constexpr unsigned long BOX_ERROR_READ_FAULT = 0xb03;   ///< hook: this read fai
 constexpr unsigned long BOX_ERROR_SHORT_READ = 0xb04;   ///< hook: this read delivers fewer bytes
 constexpr unsigned long BOX_ERROR_UNPLUGGED = 0xb05;    ///< hook: the box is gone
 constexpr unsigned long BOX_ERROR_BUSY = 0xb06;         ///< the box is held by another user
+constexpr unsigned long BOX_ERROR_ENGINE = 0xb07;       ///< the chip's engine could not answer
 
 /// Test hooks. Transfers, writes and reads are numbered from 1 since power-up; 0 means never.
 struct BoxFaults {
@@ -63,10 +67,16 @@ struct Box {
   unsigned char block = 0;
   bool monitor_on = false;
   std::vector<unsigned char> rows, columns, reply;
+  std::string engine_error;  ///< why the chip's engine last failed
 };
 
-/// A box with a freshly powered chip, closed, with no faults set.
+/// A box with a freshly powered chip of the switch-level engine, closed, with no faults set.
 Box* box_power_up();
+/// The same with the engine `choice` names; null with `*error` set when it cannot be made.
+Box* box_power_up_with(const EngineChoice& choice, std::string* error);
+/// Powers the box's chip down and up again with the engine `choice` names; false with `*error`
+/// set, the chip unchanged, when that engine cannot be made. The box stays open or closed.
+bool box_change_engine(Box* box, const EngineChoice& choice, std::string* error);
 void box_power_down(Box* box);
 
 /// Takes the box for one user; false with `*error` set when it is unplugged or held.

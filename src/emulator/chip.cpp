@@ -1,19 +1,18 @@
-// The simulated test chip: every catalogue cell at its position in its block, each a
-// switch-level cell that keeps its voltages for as long as the chip is powered.
+// The simulated test chip: every catalogue cell at its position in its block, each an instance
+// of its circuit's netlist with its defect, computed by the chip's engine, which keeps the
+// cells' state for as long as the chip is powered.
 #include "chip.h"
 
 #include <cstdio>
-#include <string>
 #include <vector>
 
 #include "KavrinConst.h"
 #include "defects.h"
 #include "exit.h"
-#include "solver.h"
 
 namespace {
 
-/// Positions of one block: `cell_at[col * rows + row]` is an index into `Chip::cells` or -1.
+/// Positions of one block: `cell_at[col * rows + row]` is a cell of the engine or -1.
 struct Block {
   int cols = 0;
   int rows = 0;
@@ -29,13 +28,29 @@ int block_index(unsigned char block) {
 }  // namespace
 
 struct Chip {
-  std::vector<Cell> cells;
+  EngineChoice choice;
+  std::unique_ptr<CellEngine> engine;
   Block blocks[2];
-  std::vector<std::vector<double>> power_up_voltage;  ///< per cell, for chip_reset
+  std::vector<CellAnswer> answers;  ///< working storage of chip_apply
 };
 
 Chip* chip_power_up() {
+  std::string error;
+  Chip* chip = chip_power_up_with(EngineChoice{}, &error);
+  if (chip == nullptr) {
+    // The switch-level engine cannot fail to be made.
+    std::fprintf(stderr, "chip: %s\n", error.c_str());
+    end_process(-1);
+  }
+  return chip;
+}
+
+Chip* chip_power_up_with(const EngineChoice& choice, std::string* error) {
+  std::unique_ptr<CellEngine> engine = make_engine(choice, error);
+  if (!engine) return nullptr;
   Chip* chip = new Chip;
+  chip->choice = choice;
+  chip->engine = std::move(engine);
   for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; ++c) {
     const KAVRIN_ELEMENT_LIST& circuit = elements[c];
     Block& block = chip->blocks[block_index(circuit.lib)];
@@ -46,6 +61,7 @@ Chip* chip_power_up() {
   }
   for (Block& block : chip->blocks) block.cell_at.assign(block.cols * block.rows, -1);
 
+  int cells = 0;
   for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; ++c) {
     const KAVRIN_ELEMENT_LIST& circuit = elements[c];
     Block& block = chip->blocks[block_index(circuit.lib)];
@@ -53,15 +69,14 @@ Chip* chip_power_up() {
     for (int k = 0; k < circuit.count; ++k) {
       const KAVRIN_ELEMENT& element = circuit.idx[k];
       Netlist net;
-      std::string error;
-      if (!apply_defect(base, element.defect, &net, &error)) {
+      std::string defect_error;
+      if (!apply_defect(base, element.defect, &net, &defect_error)) {
         // The catalogue is fixed data that the tests resolve in full; this is a build defect.
-        std::fprintf(stderr, "chip: cell %d of circuit %d: %s\n", k, c, error.c_str());
+        std::fprintf(stderr, "chip: cell %d of circuit %d: %s\n", k, c, defect_error.c_str());
         end_process(-1);
       }
-      block.cell_at[element.col * block.rows + element.row] = static_cast<int>(chip->cells.size());
-      chip->cells.push_back(cell_power_up(net));
-      chip->power_up_voltage.push_back(chip->cells.back().voltage);
+      block.cell_at[element.col * block.rows + element.row] = cells++;
+      chip->engine->add_cell(net);
     }
   }
   return chip;
@@ -69,20 +84,27 @@ Chip* chip_power_up() {
 
 void chip_power_down(Chip* chip) { delete chip; }
 
-void chip_reset(Chip* chip) {
-  for (std::size_t i = 0; i < chip->cells.size(); ++i)
-    chip->cells[i].voltage = chip->power_up_voltage[i];
-}
+void chip_reset(Chip* chip) { chip->engine->power_up_all(); }
 
-unsigned char chip_apply(Chip* chip, unsigned char block, unsigned char col, unsigned char row,
-                         unsigned char input, bool monitor_on) {
+const EngineChoice& chip_engine(const Chip* chip) { return chip->choice; }
+
+bool chip_apply(Chip* chip, unsigned char block, unsigned char col, unsigned char row,
+                const unsigned char* inputs, std::size_t count, bool monitor_on,
+                unsigned char* replies, std::string* error) {
+  for (std::size_t k = 0; k < count; ++k) replies[k] = 0x00;
   int b = block_index(block);
-  if (b < 0) return 0x00;
+  if (b < 0) return true;
   const Block& grid = chip->blocks[b];
-  if (col >= grid.cols || row >= grid.rows) return 0x00;
+  if (col >= grid.cols || row >= grid.rows) return true;
   int index = grid.cell_at[col * grid.rows + row];
-  if (index < 0) return 0x00;
-  VectorResult result = cell_apply(&chip->cells[index], input);
-  bool monitor_bit = monitor_on ? result.monitor_pass : true;
-  return static_cast<unsigned char>((result.outputs << 1) | (monitor_bit ? 1u : 0u));
+  if (index < 0) return true;
+  chip->answers.resize(count);
+  if (!chip->engine->apply(static_cast<std::size_t>(index), inputs, count, chip->answers.data(),
+                           error))
+    return false;
+  for (std::size_t k = 0; k < count; ++k) {
+    bool monitor_bit = monitor_on ? chip->answers[k].monitor_pass : true;
+    replies[k] = static_cast<unsigned char>((chip->answers[k].outputs << 1) | (monitor_bit ? 1u : 0u));
+  }
+  return true;
 }

@@ -17,7 +17,14 @@ struct ChipTest : ::testing::Test {
 
   unsigned char apply(int circuit, int cell, unsigned char input, bool monitor) {
     const KAVRIN_ELEMENT& e = elements[circuit].idx[cell];
-    return chip_apply(chip, elements[circuit].lib, e.col, e.row, input, monitor);
+    return at(elements[circuit].lib, e.col, e.row, input, monitor);
+  }
+  unsigned char at(unsigned char block, unsigned char col, unsigned char row, unsigned char input,
+                   bool monitor) {
+    unsigned char reply = 0xee;
+    std::string error;
+    EXPECT_TRUE(chip_apply(chip, block, col, row, &input, 1, monitor, &reply, &error)) << error;
+    return reply;
   }
 };
 
@@ -37,8 +44,8 @@ TEST_F(ChipTest, EveryCataloguePositionHoldsACellAndOthersAnswerZero) {
   for (unsigned char block : {0x00, 0x80})
     for (int col = 0; col < 16; ++col)
       for (int row = 0; row < 32; ++row) {
-        unsigned char reply = chip_apply(chip, block, static_cast<unsigned char>(col),
-                                         static_cast<unsigned char>(row), 0, false);
+        unsigned char reply =
+            at(block, static_cast<unsigned char>(col), static_cast<unsigned char>(row), 0, false);
         bool in_grid = block == 0x00 ? col < 13 && row < 30 : col < 6 && row < 29;
         EXPECT_EQ((reply & 1u) != 0, in_grid) << int(block) << " " << col << " " << row;
         if (!in_grid) {
@@ -48,8 +55,8 @@ TEST_F(ChipTest, EveryCataloguePositionHoldsACellAndOthersAnswerZero) {
       }
   EXPECT_EQ(occupied, 564);
   for (unsigned char block : {0x01, 0x40, 0x7F, 0x81, 0xFF})
-    EXPECT_EQ(chip_apply(chip, block, 0, 0, 0, false), 0x00) << int(block);
-  EXPECT_EQ(chip_apply(chip, 0x00, 255, 255, 0, false), 0x00);
+    EXPECT_EQ(at(block, 0, 0, 0, false), 0x00) << int(block);
+  EXPECT_EQ(at(0x00, 255, 255, 0, false), 0x00);
 }
 
 TEST_F(ChipTest, MonitorBitIsTheMonitorWhenOnAndOneWhenOff) {

@@ -109,10 +109,14 @@ Bytes expected_replies(BYTE block, bool monitor, const Bytes& rows, const Bytes&
     std::size_t n = std::min<std::size_t>(P - p, 16);
     for (std::size_t q = 0; q < inputs.size(); q += 32) {
       std::size_t m = std::min<std::size_t>(inputs.size() - q, 32);
-      for (std::size_t k = 0; k < n; k++)
-        for (std::size_t j = 0; j < m; j++)
-          replies.push_back(
-              chip_apply(chip, block, columns[p + k], rows[p + k], inputs[q + j], monitor));
+      for (std::size_t k = 0; k < n; k++) {
+        Bytes chunk(m);
+        std::string error;
+        EXPECT_TRUE(chip_apply(chip, block, columns[p + k], rows[p + k], &inputs[q], m, monitor,
+                               chunk.data(), &error))
+            << error;
+        replies.insert(replies.end(), chunk.begin(), chunk.end());
+      }
     }
   }
   chip_power_down(chip);

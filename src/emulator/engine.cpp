@@ -1,0 +1,96 @@
+// The choice of a chip's engine: names, parameter texts, the settings a results file records,
+// and the engine a choice makes.
+#include "engine.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "analog_deck.h"
+#include "solver.h"
+
+namespace {
+
+/// A positive finite decimal number at the start of `text`; `*rest` gets what follows it.
+bool positive_number(const std::string& text, double* value, std::string* rest) {
+  if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '.'))
+    return false;
+  char* end = nullptr;
+  double v = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || !std::isfinite(v) || v <= 0.0) return false;
+  // Decimal digits, point and exponent only: no hexadecimal, no "inf" or "nan".
+  std::string digits = text.substr(0, static_cast<std::size_t>(end - text.c_str()));
+  if (digits.find_first_not_of("0123456789.eE+-") != std::string::npos) return false;
+  *value = v;
+  *rest = end;
+  return true;
+}
+
+}  // namespace
+
+const char* engine_name(EngineKind kind) { return kind == EngineKind::Analog ? "analog" : "switch"; }
+
+bool parse_engine_kind(const std::string& name, EngineKind* kind) {
+  if (name == "switch") {
+    *kind = EngineKind::Switch;
+  } else if (name == "analog") {
+    *kind = EngineKind::Analog;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool parse_ohms(const std::string& text, double* ohms) {
+  double v;
+  std::string suffix;
+  if (!positive_number(text, &v, &suffix)) return false;
+  if (suffix == "k" || suffix == "K") {
+    v *= 1e3;
+  } else if (suffix == "M") {
+    v *= 1e6;
+  } else if (!suffix.empty()) {
+    return false;
+  }
+  if (!std::isfinite(v)) return false;
+  *ohms = v;
+  return true;
+}
+
+bool parse_microamps(const std::string& text, double* microamps) {
+  double v;
+  std::string suffix;
+  if (!positive_number(text, &v, &suffix) || !suffix.empty()) return false;
+  *microamps = v;
+  return true;
+}
+
+std::string ohms_text(double ohms) {
+  char buffer[32];
+  if (ohms >= 1e6)
+    std::snprintf(buffer, sizeof buffer, "%.6gM", ohms / 1e6);
+  else if (ohms >= 1e3)
+    std::snprintf(buffer, sizeof buffer, "%.6gk", ohms / 1e3);
+  else
+    std::snprintf(buffer, sizeof buffer, "%.6g", ohms);
+  return buffer;
+}
+
+std::map<std::string, double> engine_parameters(const EngineChoice& choice) {
+  if (choice.kind == EngineKind::Switch)
+    return {{"G_N", G_N},         {"G_P", G_P},     {"G_DRV", G_DRV},
+            {"G_SHORT", G_SHORT}, {"VT", VT},       {"V_FLOAT", V_FLOAT},
+            {"C_OUT", C_OUT},     {"C_INT", C_INT}, {"I_TH", I_TH}};
+  return {{"bridge_ohms", choice.bridge_ohms},
+          {"monitor_ua", choice.monitor_ua},
+          {"vdd_v", ANALOG_VDD},
+          {"vector_ns", static_cast<double>(ANALOG_VECTOR_PS) / 1000.0},
+          {"c_out_ff", ANALOG_C_OUT_FF},
+          {"c_int_ff", ANALOG_C_INT_FF}};
+}
+
+std::unique_ptr<CellEngine> make_engine(const EngineChoice& choice, std::string* error) {
+  if (choice.kind == EngineKind::Switch) return make_switch_engine();
+  return make_analog_engine(choice, error);
+}

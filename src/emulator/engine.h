@@ -1,0 +1,75 @@
+// The engines that compute a chip's cells: the switch-level model (solver.h) and the analog
+// engine (circuit simulation with ngspice, analog_cell.h). A chip holds one engine for all its
+// cells; the engine keeps every cell's state from one call to the next until a power-up.
+#ifndef KAVTEST_ENGINE_H
+#define KAVTEST_ENGINE_H
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "netlist.h"
+
+enum class EngineKind { Switch, Analog };
+
+/// Resistance of every short, and the current monitor's threshold, of the analog engine.
+constexpr double DEFAULT_BRIDGE_OHMS = 10.0;
+constexpr double DEFAULT_MONITOR_UA = 10.0;
+
+/// Which engine computes the cells, and the analog engine's parameters (unused by the
+/// switch-level engine, whose constants are fixed).
+struct EngineChoice {
+  EngineKind kind = EngineKind::Switch;
+  double bridge_ohms = DEFAULT_BRIDGE_OHMS;
+  double monitor_ua = DEFAULT_MONITOR_UA;
+};
+
+/// One vector's answer of a cell.
+struct CellAnswer {
+  unsigned outputs = 0;  ///< bit i: output Yi reads 1
+  bool monitor_pass = true;
+};
+
+/// The cells of a chip and their state.
+class CellEngine {
+ public:
+  virtual ~CellEngine() = default;
+  /// Adds a freshly powered cell of `net`; cells are numbered from 0 in the order added.
+  virtual void add_cell(const Netlist& net) = 0;
+  /// Applies `count` input vectors in order to cell `cell` (bit 0 of a vector drives the first
+  /// input) and writes one answer per vector. False with `*error` set when the engine failed;
+  /// the cell then keeps the state it had before the call.
+  virtual bool apply(std::size_t cell, const unsigned char* inputs, std::size_t count,
+                     CellAnswer* answers, std::string* error) = 0;
+  /// Powers every cell down and up again.
+  virtual void power_up_all() = 0;
+};
+
+/// The switch-level engine.
+std::unique_ptr<CellEngine> make_switch_engine();
+/// The analog engine with the parameters of `choice`; null with `*error` set when this build
+/// has no analog engine or ngspice cannot be started.
+std::unique_ptr<CellEngine> make_analog_engine(const EngineChoice& choice, std::string* error);
+/// True when this build holds the analog engine (ngspice was found at build time).
+bool analog_engine_built();
+/// The engine `choice` names; null with `*error` set as make_analog_engine says.
+std::unique_ptr<CellEngine> make_engine(const EngineChoice& choice, std::string* error);
+
+/// "switch" or "analog".
+const char* engine_name(EngineKind kind);
+/// The engine named `name` ("switch", "analog"); false for any other text.
+bool parse_engine_kind(const std::string& name, EngineKind* kind);
+/// A resistance in ohms: a positive number, optionally followed by k (kilo) or M (mega):
+/// "10", "4.7k", "1M". False for anything else.
+bool parse_ohms(const std::string& text, double* ohms);
+/// A current in microamperes: a positive number. False for anything else.
+bool parse_microamps(const std::string& text, double* microamps);
+/// The shortest text of a resistance as parse_ohms reads it: 10 -> "10", 4700 -> "4.7k".
+std::string ohms_text(double ohms);
+
+/// The settings a results file records for `choice`: for the switch-level engine its model's
+/// constants, for the analog engine its parameters and reference conditions.
+std::map<std::string, double> engine_parameters(const EngineChoice& choice);
+
+#endif

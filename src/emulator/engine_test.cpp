@@ -1,0 +1,139 @@
+// The engine's choice and parameters, and the analog engine's cells through the chip: their
+// function, their state kept across exchanges and the bridge resistance's effect.
+#include "engine.h"
+
+#include <gtest/gtest.h>
+
+#include "KavrinConst.h"
+#include "chip.h"
+
+namespace {
+
+TEST(EngineChoice, NamesAreSwitchAndAnalogOnly) {
+  EngineKind kind = EngineKind::Switch;
+  EXPECT_TRUE(parse_engine_kind("analog", &kind));
+  EXPECT_EQ(kind, EngineKind::Analog);
+  EXPECT_TRUE(parse_engine_kind("switch", &kind));
+  EXPECT_EQ(kind, EngineKind::Switch);
+  for (const char* other : {"", "Analog", "spice", "switch ", "analogue"})
+    EXPECT_FALSE(parse_engine_kind(other, &kind)) << other;
+  EXPECT_STREQ(engine_name(EngineKind::Analog), "analog");
+  EXPECT_STREQ(engine_name(EngineKind::Switch), "switch");
+}
+
+TEST(EngineChoice, ResistancesTakeKiloAndMegaAndNothingElse) {
+  double ohms = 0;
+  struct Case {
+    const char* text;
+    double ohms;
+  };
+  for (Case c : {Case{"10", 10}, Case{"4.7k", 4700}, Case{"10K", 10000}, Case{"1M", 1e6},
+                 Case{"0.5", 0.5}, Case{".5k", 500}}) {
+    EXPECT_TRUE(parse_ohms(c.text, &ohms)) << c.text;
+    EXPECT_DOUBLE_EQ(ohms, c.ohms) << c.text;
+  }
+  for (const char* bad : {"", "0", "-10", "k", "10 ", "10m", "10ohm", "nan", "inf", "0x10",
+                          "1e400", "+5", "1e309k"})
+    EXPECT_FALSE(parse_ohms(bad, &ohms)) << bad;
+  for (double r : {10.0, 100.0, 1000.0, 4700.0, 10000.0, 2.2e6})
+    EXPECT_TRUE(parse_ohms(ohms_text(r), &ohms) && ohms == r) << r;
+  EXPECT_EQ(ohms_text(4700), "4.7k");
+  EXPECT_EQ(ohms_text(10), "10");
+  EXPECT_EQ(ohms_text(1e6), "1M");
+}
+
+TEST(EngineChoice, MonitorThresholdIsAPositiveNumberOfMicroamps) {
+  double ua = 0;
+  EXPECT_TRUE(parse_microamps("10", &ua));
+  EXPECT_EQ(ua, 10.0);
+  EXPECT_TRUE(parse_microamps("0.25", &ua));
+  EXPECT_EQ(ua, 0.25);
+  for (const char* bad : {"", "0", "-1", "10u", "10uA", "x", "inf"})
+    EXPECT_FALSE(parse_microamps(bad, &ua)) << bad;
+}
+
+TEST(EngineChoice, ParametersRecordTheEngineSettings) {
+  EngineChoice analog{EngineKind::Analog, 1000.0, 2.5};
+  std::map<std::string, double> p = engine_parameters(analog);
+  EXPECT_EQ(p.at("bridge_ohms"), 1000.0);
+  EXPECT_EQ(p.at("monitor_ua"), 2.5);
+  EXPECT_EQ(p.at("vdd_v"), 5.0);
+  EXPECT_EQ(p.count("VT"), 0u);
+  std::map<std::string, double> s = engine_parameters(EngineChoice{});
+  EXPECT_EQ(s.count("VT"), 1u);
+  EXPECT_EQ(s.count("bridge_ohms"), 0u);
+}
+
+TEST(EngineChoice, AnalogEngineIsMadeOrSaysWhyNot) {
+  std::string error;
+  std::unique_ptr<CellEngine> engine = make_engine({EngineKind::Analog, 10.0, 10.0}, &error);
+  if (analog_engine_built()) {
+    EXPECT_NE(engine, nullptr) << error;
+  } else {
+    EXPECT_EQ(engine, nullptr);
+    EXPECT_NE(error.find("ngspice"), std::string::npos) << error;
+  }
+  EXPECT_NE(make_engine(EngineChoice{}, &error), nullptr);
+}
+
+/// A chip on the analog engine; its tests skip where the build has none.
+struct AnalogChip : ::testing::Test {
+  Chip* chip = nullptr;
+  void power_up(double ohms = DEFAULT_BRIDGE_OHMS) {
+    if (chip != nullptr) chip_power_down(chip);
+    std::string error;
+    chip = chip_power_up_with({EngineKind::Analog, ohms, DEFAULT_MONITOR_UA}, &error);
+    ASSERT_NE(chip, nullptr) << error;
+  }
+  void SetUp() override {
+    if (!analog_engine_built()) GTEST_SKIP() << "no analog engine in this build";
+    power_up();
+  }
+  void TearDown() override {
+    if (chip != nullptr) chip_power_down(chip);
+  }
+  /// One exchange: `inputs` to the cell, monitor on; the reply bytes.
+  std::vector<unsigned char> run(int circuit, int cell, std::vector<unsigned char> inputs) {
+    const KAVRIN_ELEMENT& e = elements[circuit].idx[cell];
+    std::vector<unsigned char> replies(inputs.size(), 0xee);
+    std::string error;
+    EXPECT_TRUE(chip_apply(chip, elements[circuit].lib, e.col, e.row, inputs.data(),
+                           inputs.size(), true, replies.data(), &error))
+        << error;
+    return replies;
+  }
+};
+
+using Bytes = std::vector<unsigned char>;
+
+TEST_F(AnalogChip, DefectFreeCellsComputeTheirFunctionQuietly) {
+  EXPECT_EQ(run(11, 0, {0, 1, 2, 3}), (Bytes{0x03, 0x03, 0x03, 0x01}));  // NA2
+  EXPECT_EQ(run(16, 0, {0x00, 0x1f, 0x03}), (Bytes{0x01, 0x03, 0x07}));  // C17
+  EXPECT_EQ(chip_engine(chip).kind, EngineKind::Analog);
+}
+
+TEST_F(AnalogChip, StuckOpenAnswersByItsHistoryAcrossExchanges) {
+  const int na2_07 = 7;  // circuit 12: "NA2_07", the drain of the A pMOS cut off
+  // On 10 (A low, B high) nothing drives Q: it keeps what the exchange before left.
+  run(12, na2_07, {3});
+  run(12, 0, {0, 3});  // another cell in between
+  EXPECT_EQ(run(12, na2_07, {2}), Bytes{0x01});
+  run(12, na2_07, {0});
+  EXPECT_EQ(run(12, na2_07, {2}), Bytes{0x03});
+  chip_reset(chip);
+  EXPECT_EQ(run(12, na2_07, {3, 2}), (Bytes{0x01, 0x01}));
+  EXPECT_EQ(run(12, na2_07, {1, 2}), (Bytes{0x03, 0x03}));
+}
+
+TEST_F(AnalogChip, RailShortDrawsCurrentWhenDrivenAgainst) {
+  // IN1 "A/gnd": A held low whatever its driver does; current when A is driven high.
+  EXPECT_EQ(run(14, 1, {0, 1}), (Bytes{0x03, 0x02}));
+}
+
+TEST_F(AnalogChip, DriverWinsAgainstAWeakBridge) {
+  power_up(10e3);
+  // Through 10 kOhm the driver holds A high: the output is right, the current still flows.
+  EXPECT_EQ(run(14, 1, {0, 1}), (Bytes{0x03, 0x00}));
+}
+
+}  // namespace
