@@ -77,6 +77,36 @@ std::string ohms_text(double ohms) {
   return buffer;
 }
 
+bool choose_engine(const char* engine, const char* bridge_ohms, const char* monitor_ua,
+                   const EngineSettingNames& names, EngineChoice* choice, std::string* error) {
+  EngineChoice c;
+  if (engine != nullptr && !parse_engine_kind(engine, &c.kind)) {
+    *error = std::string(names.engine) + engine + ": no such engine (switch or analog)";
+    return false;
+  }
+  if (bridge_ohms != nullptr && !parse_ohms(bridge_ohms, &c.bridge_ohms)) {
+    *error = std::string(names.bridge_ohms) + bridge_ohms +
+             ": not a resistance (a positive number of ohms, with k or M if wanted: 10, 4.7k, "
+             "1M)";
+    return false;
+  }
+  if (monitor_ua != nullptr && !parse_microamps(monitor_ua, &c.monitor_ua)) {
+    *error = std::string(names.monitor_ua) + monitor_ua +
+             ": not a current (a positive number of microamperes: 10, 0.5)";
+    return false;
+  }
+  if (c.kind == EngineKind::Switch && (bridge_ohms != nullptr || monitor_ua != nullptr)) {
+    bool bridge = bridge_ohms != nullptr;
+    *error = std::string(bridge ? names.bridge_ohms : names.monitor_ua) +
+             (bridge ? bridge_ohms : monitor_ua) + ": the " +
+             (bridge ? "bridge resistance" : "monitor threshold") +
+             " is a parameter of the analog engine alone (" + names.engine + "analog)";
+    return false;
+  }
+  *choice = c;
+  return true;
+}
+
 std::map<std::string, double> engine_parameters(const EngineChoice& choice) {
   if (choice.kind == EngineKind::Switch)
     return {{"G_N", G_N},         {"G_P", G_P},     {"G_DRV", G_DRV},

@@ -68,6 +68,20 @@ bool parse_microamps(const std::string& text, double* microamps);
 /// The shortest text of a resistance as parse_ohms reads it: 10 -> "10", 4700 -> "4.7k".
 std::string ohms_text(double ohms);
 
+/// How the user gives the three settings of a choice, for messages: "KAVTEST_SIM_ENGINE=" or
+/// "--engine ", and so on; a setting's message starts with its name and the value given.
+struct EngineSettingNames {
+  const char* engine;
+  const char* bridge_ohms;
+  const char* monitor_ua;
+};
+
+/// The choice that the given settings make (null: not given; without an engine, the
+/// switch-level one). False with `*error` set when a value is not one of its kind, or when a
+/// parameter of the analog engine is given to the switch-level one.
+bool choose_engine(const char* engine, const char* bridge_ohms, const char* monitor_ua,
+                   const EngineSettingNames& names, EngineChoice* choice, std::string* error);
+
 /// The settings a results file records for `choice`: for the switch-level engine its model's
 /// constants, for the analog engine its parameters and reference conditions.
 std::map<std::string, double> engine_parameters(const EngineChoice& choice);

@@ -52,6 +52,38 @@ TEST(EngineChoice, MonitorThresholdIsAPositiveNumberOfMicroamps) {
     EXPECT_FALSE(parse_microamps(bad, &ua)) << bad;
 }
 
+TEST(EngineChoice, SettingsAreCheckedAndNamedAsTheUserGaveThem) {
+  const EngineSettingNames env{"E=", "R=", "I="}, options{"--engine ", "--ohms ", "--ua "};
+  EngineChoice c;
+  std::string error;
+  EXPECT_TRUE(choose_engine(nullptr, nullptr, nullptr, env, &c, &error));
+  EXPECT_EQ(c.kind, EngineKind::Switch);
+  EXPECT_TRUE(choose_engine("analog", "1k", "2.5", env, &c, &error));
+  EXPECT_EQ(c.kind, EngineKind::Analog);
+  EXPECT_EQ(c.bridge_ohms, 1000.0);
+  EXPECT_EQ(c.monitor_ua, 2.5);
+  EXPECT_TRUE(choose_engine("analog", nullptr, nullptr, env, &c, &error));
+  EXPECT_EQ(c.bridge_ohms, DEFAULT_BRIDGE_OHMS);
+  EXPECT_EQ(c.monitor_ua, DEFAULT_MONITOR_UA);
+  struct Refused {
+    const char *engine, *ohms, *ua, *message;
+  };
+  for (Refused r : {
+           Refused{"spice", nullptr, nullptr, "E=spice: no such engine (switch or analog)"},
+           Refused{"analog", "ten", nullptr, "R=ten: not a resistance"},
+           Refused{"analog", nullptr, "0", "I=0: not a current"},
+           Refused{nullptr, nullptr, "5",
+                   "I=5: the monitor threshold is a parameter of the analog engine alone (E=analog)"},
+           Refused{"switch", "10", nullptr,
+                   "R=10: the bridge resistance is a parameter of the analog engine alone"},
+       }) {
+    EXPECT_FALSE(choose_engine(r.engine, r.ohms, r.ua, env, &c, &error));
+    EXPECT_EQ(error.compare(0, std::string(r.message).size(), r.message), 0) << error;
+  }
+  EXPECT_FALSE(choose_engine(nullptr, nullptr, "5", options, &c, &error));
+  EXPECT_EQ(error.compare(0, 9, "--ua 5: t"), 0) << error;
+}
+
 TEST(EngineChoice, ParametersRecordTheEngineSettings) {
   EngineChoice analog{EngineKind::Analog, 1000.0, 2.5};
   std::map<std::string, double> p = engine_parameters(analog);

@@ -7,3 +7,11 @@ void describe_box(Provenance& p) {
 }
 
 void before_pass() {}
+
+bool use_engine(const std::string& engine, const std::string& bridge_ohms,
+                const std::string& monitor_ua, std::string* error) {
+  if (engine.empty() && bridge_ohms.empty() && monitor_ua.empty()) return true;
+  *error = "the engine and its parameters are the emulated box's (kavlab-sim); kavlab measures "
+           "real boxes";
+  return false;
+}

@@ -1,17 +1,30 @@
-// kavlab-sim: the emulated box of the sim backend, its switch-level chip and the model's
-// constants, and a fresh power-up before every pass.
+// kavlab-sim: the emulated box of the sim backend, the engine of its chip and that engine's
+// parameters, and a fresh power-up before every pass.
 #include "box_kind.h"
 #include "chip.h"
 #include "platform-sim.h"
-#include "solver.h"
 
 void describe_box(Provenance& p) {
+  EngineChoice engine = sim_engine();
   p.program = "kavlab-sim";
   p.emulated = "yes";
-  p.engine = "switch";
-  p.engine_parameters = {{"G_N", G_N},         {"G_P", G_P},     {"G_DRV", G_DRV},
-                         {"G_SHORT", G_SHORT}, {"VT", VT},       {"V_FLOAT", V_FLOAT},
-                         {"C_OUT", C_OUT},     {"C_INT", C_INT}, {"I_TH", I_TH}};
+  p.engine = engine_name(engine.kind);
+  p.engine_parameters = engine_parameters(engine);
+}
+
+bool use_engine(const std::string& engine, const std::string& bridge_ohms,
+                const std::string& monitor_ua, std::string* error) {
+  const EngineSettingNames names{"--engine ", "--bridge-ohms ", "--monitor-ua "};
+  auto given = [](const std::string& text) { return text.empty() ? nullptr : text.c_str(); };
+  EngineChoice choice;
+  if (!choose_engine(given(engine), given(bridge_ohms), given(monitor_ua), names, &choice, error))
+    return false;
+  std::string why;
+  if (!sim_use_engine(choice, &why)) {
+    *error = std::string(names.engine) + engine_name(choice.kind) + ": " + why;
+    return false;
+  }
+  return true;
 }
 
 void before_pass() {

@@ -14,7 +14,19 @@ struct PassFlags {
   bool logic = false, monitor = false, both = false, one_pass = false;
 };
 
-void add_run(CLI::App& app, RunArgs& a, PassFlags& f) {
+/// kavlab-sim's choice of the emulated box's engine.
+void add_engine_options(CLI::App* command, RunArgs& a) {
+  command->add_option("--engine", a.engine, "The emulated chip's engine (default: switch)")
+      ->check(CLI::IsMember({"switch", "analog"}));
+  command->add_option("--bridge-ohms", a.bridge_ohms,
+                      "Analog engine: the resistance of every short (default 10)")
+      ->type_name("R");
+  command->add_option("--monitor-ua", a.monitor_ua,
+                      "Analog engine: the current monitor's threshold in uA (default 10)")
+      ->type_name("I");
+}
+
+void add_run(CLI::App& app, RunArgs& a, PassFlags& f, bool emulated) {
   CLI::App* run = app.add_subcommand("run",
                                      "Measure the reference and the chosen cells of "
                                      "circuits on the box, and save the results");
@@ -44,6 +56,7 @@ void add_run(CLI::App& app, RunArgs& a, PassFlags& f) {
   run->add_option("tests", a.tests, "One TST file per circuit, in the order of -c")
       ->check(CLI::ExistingFile)
       ->excludes(exhaustive);
+  if (emulated) add_engine_options(run, a);
 }
 
 void add_import(CLI::App& app, ImportArgs& a) {
@@ -105,7 +118,7 @@ int lab_main(int argc, char** argv) {
   ExportArgs ex;
   int list_circuit = -1;
   bool json = false;
-  add_run(app, run, flags);
+  add_run(app, run, flags, who.emulated == "yes");
   add_import(app, imp);
   add_reports(app, sum, ex, list_circuit, json);
   try {

@@ -24,6 +24,7 @@ struct RunArgs {
   bool exhaustive = false;
   std::vector<std::string> tests;
   std::vector<std::string> command_line;
+  std::string engine, bridge_ohms, monitor_ua;  ///< kavlab-sim's engine; empty: not given
 };
 int run_command(const RunArgs& a);
 

@@ -158,6 +158,8 @@ int run_command(const RunArgs& a) {
   std::vector<int> circuits;
   std::vector<std::vector<int>> cells;
   if (!check_run_line(a, &circuits, &cells, &error)) return command_failed(LAB_USAGE, error);
+  if (!use_engine(a.engine, a.bridge_ohms, a.monitor_ua, &error))
+    return command_failed(LAB_USAGE, error);
   std::string first_test = a.exhaustive || a.tests.empty() ? "" : a.tests[0];
   std::string out = output_path(a.output, first_test, a.force, &error);
   if (out.empty()) return command_failed(LAB_BAD_INPUT, error);

@@ -1,8 +1,10 @@
 // kavtest: defect-oriented testing of the circuits on a Kavrin box's test chip.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "command_line.h"
+#include "engine_environment.h"
 #include "messages.h"
 #include "options.h"
 #include "run_file.h"
@@ -32,6 +34,11 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::printf("%s %s\n", KAVTEST_PROGRAM, KAVTEST_VERSION);
     return 0;
+  }
+  std::string refused;
+  if (!engine_from_environment(&refused)) {
+    std::fprintf(stderr, "%s\n", refused.c_str());
+    return TOOL_FAILURE;
   }
   if (argc > 1) {
     int test_file = test_input(argc, argv);

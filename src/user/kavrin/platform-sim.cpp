@@ -24,14 +24,24 @@ struct AttachedBox {
   Box* box;
 };
 
-/// The attached boxes, in enumeration order; powered down when the process ends.
+/// The attached boxes, in enumeration order, and the engine of their chips; powered down when
+/// the process ends.
 struct Attached {
   std::vector<AttachedBox> boxes;
+  EngineChoice engine;
   Attached() { attach(1); }
   ~Attached() { detach(); }
   void attach(unsigned count) {
-    for (unsigned i = 0; i < count; i++)
-      boxes.push_back({"sim:kavrin" + std::to_string(i), box_power_up()});
+    for (unsigned i = 0; i < count; i++) {
+      std::string error;
+      Box* box = box_power_up_with(engine, &error);
+      if (box == nullptr) {
+        // sim_use_engine made this engine once already: it cannot fail to be made again.
+        std::fprintf(stderr, "emulated box: %s\n", error.c_str());
+        std::abort();
+      }
+      boxes.push_back({"sim:kavrin" + std::to_string(i), box});
+    }
   }
   void detach() {
     for (AttachedBox& b : boxes) box_power_down(b.box);
@@ -76,6 +86,18 @@ std::vector<Box*> sim_attached_boxes() {
   return boxes;
 }
 
+bool sim_use_engine(const EngineChoice& choice, std::string* error) {
+  // Made once first, so that a choice that cannot be made changes no box.
+  if (!make_engine(choice, error)) return false;
+  Attached& all = attached();
+  for (const AttachedBox& b : all.boxes)
+    if (!box_change_engine(b.box, choice, error)) return false;
+  all.engine = choice;
+  return true;
+}
+
+EngineChoice sim_engine() { return attached().engine; }
+
 PlatformEnumeration* platform_enumerate(const PlatformDeviceClass&) {
   return new PlatformEnumeration{0};
 }
@@ -103,6 +125,9 @@ bool platform_write(PlatformDevice* device, const unsigned char* report, std::si
   unsigned long error = 0;
   if (box_write(device->box, report, length, &error)) return true;
   last_error = error;
+  // The library words a failed write by its code alone; the engine's reason is said here.
+  if (error == BOX_ERROR_ENGINE)
+    std::fprintf(stderr, "emulated box: %s\n", device->box->engine_error.c_str());
   return false;
 }
 

@@ -3,6 +3,7 @@
 #ifndef KAVRIN_PLATFORM_SIM_H
 #define KAVRIN_PLATFORM_SIM_H
 
+#include <string>
 #include <vector>
 
 #include "box.h"
@@ -13,5 +14,12 @@
 std::vector<Box*> sim_install_boxes(unsigned count);
 /// The attached boxes, in enumeration order (attaching sim:kavrin0 on first use).
 std::vector<Box*> sim_attached_boxes();
+
+/// The engine of the boxes' chips: the attached boxes' chips are powered up afresh with it, and
+/// boxes attached later get it. False with `*error` set, nothing changed, when the engine cannot
+/// be made. Until the first call, the switch-level engine.
+bool sim_use_engine(const EngineChoice& choice, std::string* error);
+/// The engine of the boxes' chips.
+EngineChoice sim_engine();
 
 #endif
