@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
 .PHONY: all configure build test bench demo install package windows test-asan memcheck fuzz \
-  fuzz-smoke fuzz-explore clean lab-deps
+  fuzz-smoke fuzz-explore clean lab-deps fidelity
 
 all: build
 
@@ -29,6 +29,15 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The switch-level engine against the analog engine over the whole chip: the fidelity table of
+# docs/chip-model.md must be what the engines compute now (`make test` checks one circuit). It
+# needs the analog engine, that is ngspice's shared library (apt-get install libngspice0-dev).
+FIDELITY_REPORT = $(BUILD)/src/emulator/fidelity_report
+fidelity: build
+	@[ -x $(FIDELITY_REPORT) ] || { echo "make fidelity needs the analog engine: install \
+	libngspice0-dev (and ngspice) and build again"; exit 1; }
+	$(FIDELITY_REPORT) --check docs/chip-model.md
 
 # Benchmarks run one at a time, after the build, so that they do not share the cores.
 bench: build
