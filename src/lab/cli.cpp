@@ -59,6 +59,32 @@ void add_run(CLI::App& app, RunArgs& a, PassFlags& f, bool emulated) {
   if (emulated) add_engine_options(run, a);
 }
 
+/// kavlab-sim sweep.
+void add_sweep(CLI::App& app, SweepArgs& a) {
+  CLI::App* sweep = app.add_subcommand("sweep",
+                                       "Measure a circuit on the analog engine once per bridge "
+                                       "resistance, and save and show the coverage of each");
+  sweep->add_option("-c,--circuit", a.circuit, "Circuit number")->required();
+  sweep->add_option("--cells", a.cells, "all (default), saf (shorts to a rail) or I,J,...")
+      ->type_name("all|saf|I,J,...");
+  sweep->add_option("--bridge-ohms", a.bridge_ohms,
+                    "The resistances of the shorts, in order (default 10,100,1k,10k)")
+      ->type_name("R,R,...");
+  sweep->add_option("--monitor-ua", a.monitor_ua,
+                    "The current monitor's threshold in uA (default 10)")
+      ->type_name("I");
+  sweep->add_option("--device", a.device, "The box to use (default: the first one)");
+  sweep->add_option("-o,--output", a.output,
+                    "Results file (default: <test file stem>.sweep.json, or kavlab-sweep.json "
+                    "with --exhaustive)");
+  sweep->add_flag("--force", a.force, "Replace an existing results file");
+  CLI::Option* exhaustive = sweep->add_flag("--exhaustive", a.exhaustive,
+                                            "Every input vector in counting order");
+  sweep->add_option("test", a.tests, "The circuit's TST file")
+      ->check(CLI::ExistingFile)
+      ->excludes(exhaustive);
+}
+
 void add_import(CLI::App& app, ImportArgs& a) {
   CLI::App* imp = app.add_subcommand(
       "import", "Turn a TST file written by kavtest's defect-table run into a results file");
@@ -112,6 +138,7 @@ int lab_main(int argc, char** argv) {
   app.set_version_flag("--version", who.program + " " + KAVLAB_VERSION);
   app.require_subcommand(1);
   RunArgs run;
+  SweepArgs sweep;
   PassFlags flags;
   ImportArgs imp;
   SummaryArgs sum;
@@ -119,6 +146,7 @@ int lab_main(int argc, char** argv) {
   int list_circuit = -1;
   bool json = false;
   add_run(app, run, flags, who.emulated == "yes");
+  if (who.emulated == "yes") add_sweep(app, sweep);
   add_import(app, imp);
   add_reports(app, sum, ex, list_circuit, json);
   try {
@@ -127,10 +155,11 @@ int lab_main(int argc, char** argv) {
     return app.exit(e) == 0 ? LAB_OK : LAB_USAGE;
   }
   std::vector<std::string> words(argv, argv + argc);
-  run.command_line = imp.command_line = words;
+  run.command_line = imp.command_line = sweep.command_line = words;
   run.plan = plan_of(flags);
   std::string chosen = app.get_subcommands().front()->get_name();
   if (chosen == "run") return run_command(run);
+  if (chosen == "sweep") return sweep_command(sweep);
   if (chosen == "import") return import_command(imp);
   if (chosen == "summary") return summary_command(sum);
   if (chosen == "export") return export_command(ex);

@@ -28,6 +28,21 @@ struct RunArgs {
 };
 int run_command(const RunArgs& a);
 
+/// kavlab-sim sweep: one circuit on the analog engine, a pass per bridge resistance.
+struct SweepArgs {
+  int circuit = -1;
+  std::string cells = "all";
+  std::string bridge_ohms = "10,100,1k,10k";  ///< the resistances, comma-separated, in order
+  std::string monitor_ua;                     ///< empty: the engine's default
+  std::string device;
+  std::string output;  ///< empty: named after the test file, or kavlab-sweep.json
+  bool force = false;
+  bool exhaustive = false;
+  std::vector<std::string> tests;  ///< one test file, or none with --exhaustive
+  std::vector<std::string> command_line;
+};
+int sweep_command(const SweepArgs& a);
+
 struct ImportArgs {
   std::string test;
   int circuit = -1;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "KavrinConst.h"
+#include "sweep.h"
 
 using Json = nlohmann::ordered_json;
 
@@ -48,11 +49,13 @@ Json pass_json(const Pass& p) {
   if (p.gives_monitor) judges.push_back("monitor");
   Json cells = Json::array();
   for (const Response& r : p.cells) cells.push_back(response_json(r));
-  return Json{{"name", p.name},
-              {"monitor", p.monitor_on},
-              {"judges", judges},
-              {"reference", p.reference_measured ? response_json(p.reference) : Json()},
-              {"cells", cells}};
+  Json j{{"name", p.name},
+         {"monitor", p.monitor_on},
+         {"judges", judges},
+         {"reference", p.reference_measured ? response_json(p.reference) : Json()},
+         {"cells", cells}};
+  if (!p.engine_parameters.empty()) j["engine_parameters"] = p.engine_parameters;
+  return j;
 }
 
 Json circuit_json(const CircuitResult& c) {
@@ -99,6 +102,7 @@ std::string results_text(const Results& r) {
          {"provenance", provenance_json(r.provenance)},
          {"partial", r.partial},
          {"circuits", circuits}};
+  if (!r.sweep.empty()) j["sweep"] = r.sweep;
   return j.dump(1) + "\n";
 }
 
@@ -154,6 +158,16 @@ void check_chars(const std::string& s, std::size_t length, const char* allowed,
     throw BadField(where + " holds characters other than " + allowed);
 }
 
+/// An object of numbers; a member of another kind is refused.
+std::map<std::string, double> numbers(const Json& object, const std::string& where) {
+  std::map<std::string, double> values;
+  for (const auto& [key, value] : object.items()) {
+    if (!value.is_number()) throw BadField(where + "." + key + " is not a number");
+    values[key] = value.get<double>();
+  }
+  return values;
+}
+
 Response read_response(const Json& j, const CircuitResult& c, const std::string& where) {
   Response r;
   std::string outputs = optional_text(j, "outputs", where);
@@ -193,6 +207,9 @@ Pass read_pass(const Json& j, const CircuitResult& c, const std::string& where) 
     throw BadField(where + ".cells holds more responses than the circuit has cells");
   for (std::size_t k = 0; k < cells.size(); k++)
     p.cells.push_back(read_response(cells[k], c, where + ".cells[" + std::to_string(k) + "]"));
+  if (j.contains("engine_parameters"))
+    p.engine_parameters = numbers(member(j, "engine_parameters", Json::value_t::object, where),
+                                  where + ".engine_parameters");
   return p;
 }
 
@@ -301,6 +318,7 @@ bool parse_results(const std::string& text_in, const std::string& source, Result
     const Json& circuits = array(j, "circuits", "results");
     for (std::size_t k = 0; k < circuits.size(); k++)
       out.circuits.push_back(read_circuit(circuits[k], "circuits[" + std::to_string(k) + "]"));
+    if (j.contains("sweep")) out.sweep = text(j, "sweep", "results");
     *r = out;
     return true;
   } catch (const std::exception& e) {
@@ -320,6 +338,23 @@ Json measure_json(const CircuitResult& c, const MeasureSummary& m, int defects) 
               {"essential_vectors", essential},
               {"least_vectors", m.least},
               {"median_vectors", m.median}};
+}
+
+/// A sweep's points per circuit: what each value's pass detects.
+Json sweep_json(const Results& r) {
+  Json circuits = Json::array();
+  for (const CircuitResult& c : r.circuits) {
+    Json points = Json::array();
+    for (const SweepPoint& p : sweep_points(c, r.sweep))
+      points.push_back({{"value", p.value},
+                        {"defects", p.defects},
+                        {"logic", p.logic},
+                        {"monitor", p.monitor},
+                        {"either", p.either},
+                        {"neither", p.neither}});
+    circuits.push_back({{"index", c.index}, {"points", points}});
+  }
+  return Json{{"parameter", r.sweep}, {"circuits", circuits}};
 }
 
 }  // namespace
@@ -344,10 +379,12 @@ std::string summaries_json(const std::vector<SummarySet>& sets) {
                           {"neither", s.neither},
                           {"escapes", s.escapes}});
     }
-    all.push_back({{"results", set.source},
-                   {"partial", set.results->partial},
-                   {"provenance", provenance_json(set.results->provenance)},
-                   {"circuits", circuits}});
+    Json entry{{"results", set.source},
+               {"partial", set.results->partial},
+               {"provenance", provenance_json(set.results->provenance)},
+               {"circuits", circuits}};
+    if (!set.results->sweep.empty()) entry["sweep"] = sweep_json(*set.results);
+    all.push_back(entry);
   }
   return all.dump(1) + "\n";
 }

@@ -9,6 +9,7 @@
 #include "json_io.h"
 #include "output_file.h"
 #include "summary.h"
+#include "sweep.h"
 
 namespace {
 
@@ -31,9 +32,15 @@ int summary_command(const SummaryArgs& a) {
     if (!load_results(a.files[i], &all[i], &error)) return command_failed(LAB_BAD_INPUT, error);
     sets.push_back({a.files[i], &all[i], summarize(all[i])});
   }
+  for (std::size_t i = 0; i < sets.size() && a.csv; i++)
+    if (!all[i].sweep.empty())
+      return command_failed(LAB_USAGE, a.files[i] + " is a sweep: its summary is a table or "
+                                                    "JSON, not CSV");
   for (std::size_t i = 0; i < sets.size() && !a.json; i++) {
     if (a.csv)
       print_summary_csv(stdout, sets[i].source, all[i], sets[i].circuits, i == 0);
+    else if (!all[i].sweep.empty())
+      print_sweep(stdout, sets[i].source, all[i]);
     else
       print_summary(stdout, sets[i].source, all[i], sets[i].circuits);
     if (!a.csv && i + 1 < sets.size()) std::fputc('\n', stdout);
@@ -52,6 +59,9 @@ int export_command(const ExportArgs& a) {
   Results r;
   std::string error;
   if (!load_results(a.results, &r, &error)) return command_failed(LAB_BAD_INPUT, error);
+  if (!r.sweep.empty())
+    return command_failed(LAB_USAGE, a.results + " is a sweep, a pass per value of " + r.sweep +
+                                         "; export takes the results of a run");
   if (!a.csv.empty() && !write_output(
                             a.csv, [&](FILE* fp) { return export_csv(r, fp); }, &error))
     return command_failed(LAB_BAD_INPUT, error);

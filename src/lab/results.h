@@ -61,6 +61,8 @@ struct Pass {
   bool reference_measured = false;
   Response reference;
   std::vector<Response> cells;  ///< in the order of CircuitResult::cells; fewer when cut short
+  /// The engine's parameters this pass ran with beside the provenance's: a sweep's value.
+  std::map<std::string, double> engine_parameters;
 };
 
 /// One circuit: its cells, its vectors and its passes.
@@ -78,6 +80,9 @@ struct Results {
   Provenance provenance;
   bool partial = false;  ///< some pass holds fewer cells than the circuit
   std::vector<CircuitResult> circuits;
+  /// A sweep: the engine parameter that each pass sets in its engine_parameters
+  /// ("bridge_ohms"); empty for a run, whose passes are those of PassPlan.
+  std::string sweep;
 };
 
 /// What judges a cell: its outputs or the current monitor.

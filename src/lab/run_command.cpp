@@ -9,6 +9,7 @@
 #include "import_tst.h"
 #include "output_file.h"
 #include "progress.h"
+#include "run_steps.h"
 #include "test_source.h"
 
 namespace {
@@ -20,6 +21,8 @@ std::string utc_now() {
   return buf;
 }
 
+}  // namespace
+
 Provenance provenance_of(const std::vector<std::string>& command_line) {
   Provenance p;
   describe_box(p);
@@ -29,8 +32,6 @@ Provenance provenance_of(const std::vector<std::string>& command_line) {
   return p;
 }
 
-/// The output path, or empty with `*error` set when it exists and may not be replaced, or
-/// cannot be written.
 std::string output_path(const std::string& given, const std::string& test, bool force,
                         std::string* error) {
   std::string path = given.empty() ? default_output(test) : given;
@@ -41,6 +42,8 @@ std::string output_path(const std::string& given, const std::string& test, bool 
   }
   return can_write(path, error) ? path : "";
 }
+
+namespace {
 
 /// The circuits that -c names, in order; false with `*error` set.
 bool parse_circuits(const std::vector<std::string>& words, std::vector<int>* circuits,
@@ -64,7 +67,8 @@ bool parse_circuits(const std::vector<std::string>& words, std::vector<int>* cir
   return true;
 }
 
-/// The circuits with their cells, vectors and empty passes; test files stay locked in `locks`.
+}  // namespace
+
 bool plan_run(const RunArgs& a, const std::vector<int>& circuits,
               const std::vector<std::vector<int>>& cells, std::vector<FileLock>& locks, Results& r,
               std::string* error) {
@@ -81,9 +85,12 @@ bool plan_run(const RunArgs& a, const std::vector<int>& circuits,
   return true;
 }
 
+namespace {
+
 void on_interrupt(int) { request_stop(); }
 
-/// Measures on the chosen box; the run's exit status, the results filled in.
+}  // namespace
+
 int measure_on_box(const RunArgs& a, Results& r, std::string* message) {
   DeviceList* list = getDeviceList();
   std::string device = a.device;
@@ -106,8 +113,6 @@ int measure_on_box(const RunArgs& a, Results& r, std::string* message) {
   if (outcome.end == RunEnd::Stopped) return LAB_INTERRUPTED;
   return outcome.end == RunEnd::BoxFailed ? LAB_BOX_FAILURE : LAB_OK;
 }
-
-}  // namespace
 
 std::string default_output(const std::string& test) {
   if (test.empty()) return "kavlab-results.json";
@@ -136,7 +141,8 @@ bool check_run_line(const RunArgs& a, std::vector<int>* circuits,
   return true;
 }
 
-/// Saves what was measured, complete or not; the run's exit status.
+}  // namespace
+
 int save_run(const Results& r, const std::string& out, int status, std::string error) {
   bool measured_some = false;
   for (const CircuitResult& c : r.circuits)
@@ -150,8 +156,6 @@ int save_run(const Results& r, const std::string& out, int status, std::string e
       status, error + (measured_some ? "; what was measured is in " + out + ", marked partial"
                                      : "; nothing was measured"));
 }
-
-}  // namespace
 
 int run_command(const RunArgs& a) {
   std::string error;

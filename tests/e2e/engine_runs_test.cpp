@@ -175,6 +175,33 @@ TEST(KavlabSimEngine, TheResultsFileRecordsTheEngineAndItsParameters) {
   fs::remove_all(dir);
 }
 
+TEST(KavlabSimEngine, SweepShowsTheCoveragePerBridgeResistance) {
+  fs::path dir = scratch_with("sweep", "14-IN1.tst");
+  Ran bad = run(dir, "kavlab-sim", {"sweep", "-c", "14", "--exhaustive", "--bridge-ohms", "10,,1k"},
+                {});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err, "kavlab: --bridge-ohms 10,,1k: an empty value in the list\n");
+  Ran swept = run(dir, "kavlab-sim",
+                  {"sweep", "-c", "14", "--exhaustive", "--bridge-ohms", "10,10k"}, {});
+#ifdef KAVTEST_ANALOG_ENGINE
+  EXPECT_EQ(swept.status, 0) << swept.err;
+  // IN1's five shorts: all wrong at 10 Ohm; at 10 kOhm the drivers and the gate win, and only
+  // the rail shorts of A, driven against, still draw current.
+  EXPECT_NE(swept.out.find("      10       5     5 100.0 %    5 100.0 %"), std::string::npos)
+      << swept.out;
+  EXPECT_NE(swept.out.find("     10k       5     0   0.0 %"), std::string::npos) << swept.out;
+  std::string text = read_bytes(dir / "kavlab-sweep.json");
+  EXPECT_NE(text.find("\"sweep\": \"bridge_ohms\""), std::string::npos);
+  Ran summary = run(dir, "kavlab-sim", {"summary", "kavlab-sweep.json"}, {});
+  EXPECT_EQ(summary.status, 0);
+  EXPECT_EQ(summary.out, swept.out);
+#else
+  EXPECT_EQ(swept.status, 2);
+  EXPECT_NE(swept.err.find("the analog engine is not in this build"), std::string::npos);
+#endif
+  fs::remove_all(dir);
+}
+
 #endif
 
 }  // namespace
