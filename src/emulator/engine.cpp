@@ -109,9 +109,19 @@ bool choose_engine(const char* engine, const char* bridge_ohms, const char* moni
 
 std::map<std::string, double> engine_parameters(const EngineChoice& choice) {
   if (choice.kind == EngineKind::Switch)
-    return {{"G_N", G_N},         {"G_P", G_P},     {"G_DRV", G_DRV},
-            {"G_SHORT", G_SHORT}, {"VT", VT},       {"V_FLOAT", V_FLOAT},
-            {"C_OUT", C_OUT},     {"C_INT", C_INT}, {"I_TH", I_TH}};
+    return {{"G_N", G_N},
+            {"G_P", G_P},
+            {"G_DRV", G_DRV},
+            {"G_SHORT", G_SHORT},
+            {"VT_N", VT_N},
+            {"VT_P", VT_P},
+            {"DRIVE_LEVELS", DRIVE_LEVELS},
+            {"V_FLOAT", V_FLOAT},
+            {"V_FLOAT_PIN", V_FLOAT_PIN},
+            {"RACE_SHARE", RACE_SHARE},
+            {"C_OUT", C_OUT},
+            {"C_INT", C_INT},
+            {"I_TH", I_TH}};
   return {{"bridge_ohms", choice.bridge_ohms},
           {"monitor_ua", choice.monitor_ua},
           {"vdd_v", ANALOG_VDD},

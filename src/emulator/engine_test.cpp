@@ -6,6 +6,7 @@
 
 #include "KavrinConst.h"
 #include "chip.h"
+#include "solver.h"
 
 namespace {
 
@@ -90,9 +91,10 @@ TEST(EngineChoice, ParametersRecordTheEngineSettings) {
   EXPECT_EQ(p.at("bridge_ohms"), 1000.0);
   EXPECT_EQ(p.at("monitor_ua"), 2.5);
   EXPECT_EQ(p.at("vdd_v"), 5.0);
-  EXPECT_EQ(p.count("VT"), 0u);
+  EXPECT_EQ(p.count("VT_N"), 0u);
   std::map<std::string, double> s = engine_parameters(EngineChoice{});
-  EXPECT_EQ(s.count("VT"), 1u);
+  EXPECT_EQ(s.at("VT_N"), VT_N);
+  EXPECT_EQ(s.at("DRIVE_LEVELS"), DRIVE_LEVELS);
   EXPECT_EQ(s.count("bridge_ohms"), 0u);
 }
 

@@ -30,16 +30,32 @@ int find_root(std::vector<int>& parent, int x) {
 
 bool is_rail(int node) { return node == NODE_GND || node == NODE_VDD; }
 
-bool conducts(const Element& e, const OnSet& on) { return e.transistor < 0 || on[e.transistor]; }
+bool conducts(const Element& e, const DriveLevels& on) {
+  return e.transistor < 0 || on[e.transistor] > 0;
+}
 
-/// The on/off set of the transistors at voltages `v`, one bit per transistor.
-OnSet on_set(const Netlist& net, const std::vector<double>& v) {
-  OnSet on;
+/// The share of a channel's full conductance at each drive level: the square of the level's
+/// fraction of full drive, as the saturation current grows with the overdrive.
+struct DriveShares {
+  double share[DRIVE_LEVELS + 1];
+  DriveShares() {
+    for (int level = 0; level <= DRIVE_LEVELS; ++level)
+      share[level] = static_cast<double>(level * level) / (DRIVE_LEVELS * DRIVE_LEVELS);
+  }
+};
+const DriveShares kShares;
+
+/// The conductance of a conducting element.
+double conductance(const Element& e, const DriveLevels& on) {
+  return e.transistor < 0 ? e.g : e.g * kShares.share[on[e.transistor]];
+}
+
+/// The drive levels of the transistors at voltages `v`.
+DriveLevels drive_levels(const Netlist& net, const std::vector<double>& v) {
+  DriveLevels on{};
   for (size_t i = 0; i < net.transistors.size(); ++i) {
     const Transistor& t = net.transistors[i];
-    double g = v[t.gate];
-    bool conducting = t.pmos ? g < 1.0 - VT - EPS : g > VT + EPS;
-    on[i] = conducting;
+    on[i] = static_cast<unsigned char>(drive_level(t.pmos, v[t.gate]));
   }
   return on;
 }
@@ -72,7 +88,7 @@ void gauss(double* a, double* b, int m) {
 
 /// Groups the non-rail nodes into components joined by the conducting elements and marks the
 /// components that reach a rail or a driver. Returns the number of components.
-int group_components(const Cell& cell, const OnSet& on, Scratch& s) {
+int group_components(const Cell& cell, const DriveLevels& on, Scratch& s) {
   int n = static_cast<int>(cell.net.nodes.size());
   s.parent.resize(n);
   s.reaches.assign(n, 0);
@@ -110,9 +126,10 @@ int group_components(const Cell& cell, const OnSet& on, Scratch& s) {
   return count;
 }
 
-/// One round: the node voltages that on/off set `on` gives for input vector `input`.
-void solve_round(const Cell& cell, const OnSet& on, const std::vector<double>& vold, unsigned input,
-                 std::vector<double>* v, Scratch& s) {
+/// One round: the node voltages that drive levels `on` give for input vector `input`; floating
+/// components share the charge of their voltages `held`.
+void solve_round(const Cell& cell, const DriveLevels& on, const std::vector<double>& held,
+                 unsigned input, std::vector<double>* v, Scratch& s) {
   int n = static_cast<int>(cell.net.nodes.size());
   s.local.resize(n);
   int count = group_components(cell, on, s);
@@ -130,7 +147,7 @@ void solve_round(const Cell& cell, const OnSet& on, const std::vector<double>& v
     } else {
       double charge = 0.0, capacitance = 0.0;
       for (int k = s.first[c]; k < s.first[c + 1]; ++k) {
-        charge += cell.capacitance[s.members[k]] * vold[s.members[k]];
+        charge += cell.capacitance[s.members[k]] * held[s.members[k]];
         capacitance += cell.capacitance[s.members[k]];
       }
       for (int k = s.first[c]; k < s.first[c + 1]; ++k) (*v)[s.members[k]] = charge / capacitance;
@@ -154,20 +171,21 @@ void solve_round(const Cell& cell, const OnSet& on, const std::vector<double>& v
   for (const Element& e : cell.elements) {
     if (!conducts(e, on)) continue;
     if (is_rail(e.a) && is_rail(e.b)) continue;
+    double g = conductance(e, on);
     if (is_rail(e.a)) {
-      stamp_to_fixed(e.b, e.g, e.a == NODE_VDD ? 1.0 : 0.0);
+      stamp_to_fixed(e.b, g, e.a == NODE_VDD ? 1.0 : 0.0);
     } else if (is_rail(e.b)) {
-      stamp_to_fixed(e.a, e.g, e.b == NODE_VDD ? 1.0 : 0.0);
+      stamp_to_fixed(e.a, g, e.b == NODE_VDD ? 1.0 : 0.0);
     } else {
       int c = s.component[e.a];
       if (s.matrix_at[c] < 0) continue;  // inside a floating component
       int m = s.size[c];
       double* a = &s.matrix[s.matrix_at[c]];
       int i = s.local[e.a], j = s.local[e.b];
-      a[i * m + i] += e.g;
-      a[j * m + j] += e.g;
-      a[i * m + j] -= e.g;
-      a[j * m + i] -= e.g;
+      a[i * m + i] += g;
+      a[j * m + j] += g;
+      a[i * m + j] -= g;
+      a[j * m + i] -= g;
     }
   }
   for (int c = 0; c < count; ++c) {
@@ -178,20 +196,37 @@ void solve_round(const Cell& cell, const OnSet& on, const std::vector<double>& v
   }
 }
 
+/// After a round: every node of a driven component keeps RACE_SHARE of its swing from `vold`
+/// in `held`, the charge it takes along if a later round cuts it off.
+void hold_driven(const Cell& cell, const std::vector<double>& vold, const std::vector<double>& v,
+                 std::vector<double>* held, Scratch& s) {
+  int n = static_cast<int>(cell.net.nodes.size());
+  for (int i = 2; i < n; ++i)
+    if (s.reaches[find_root(s.parent, i)]) (*held)[i] = vold[i] + RACE_SHARE * (v[i] - vold[i]);
+}
+
 /// The larger of the current leaving vdd and the current entering gnd.
-double quiescent_current(const Cell& cell, const OnSet& on, const std::vector<double>& v) {
+double quiescent_current(const Cell& cell, const DriveLevels& on, const std::vector<double>& v) {
   double leaving_vdd = 0.0, entering_gnd = 0.0;
   for (const Element& e : cell.elements) {
     if (!conducts(e, on)) continue;
-    if (e.a == NODE_VDD) leaving_vdd += e.g * (1.0 - v[e.b]);
-    if (e.b == NODE_VDD) leaving_vdd += e.g * (1.0 - v[e.a]);
-    if (e.a == NODE_GND) entering_gnd += e.g * v[e.b];
-    if (e.b == NODE_GND) entering_gnd += e.g * v[e.a];
+    double g = conductance(e, on);
+    if (e.a == NODE_VDD) leaving_vdd += g * (1.0 - v[e.b]);
+    if (e.b == NODE_VDD) leaving_vdd += g * (1.0 - v[e.a]);
+    if (e.a == NODE_GND) entering_gnd += g * v[e.b];
+    if (e.b == NODE_GND) entering_gnd += g * v[e.a];
   }
   return leaving_vdd > entering_gnd ? leaving_vdd : entering_gnd;
 }
 
 }  // namespace
+
+int drive_level(bool pmos, double gate) {
+  double fraction = pmos ? (1.0 - gate - VT_P) / (1.0 - VT_P) : (gate - VT_N) / (1.0 - VT_N);
+  int level = 0;
+  while (level < DRIVE_LEVELS && fraction > (level + 0.5) / DRIVE_LEVELS + EPS) ++level;
+  return level;
+}
 
 bool is_floating_gate_segment(const Netlist& net, int node) {
   if (is_rail(node)) return false;
@@ -221,28 +256,36 @@ Cell cell_power_up(const Netlist& net) {
   for (size_t k = 0; k < net.inputs.size(); ++k) cell.input_of[net.inputs[k]] = static_cast<int>(k);
   cell.voltage.assign(n, 0.0);
   cell.voltage[NODE_VDD] = 1.0;
-  for (int i = 0; i < n; ++i)
-    if (is_floating_gate_segment(net, i)) cell.voltage[i] = V_FLOAT;
+  for (int i = 0; i < n; ++i) {
+    if (!is_floating_gate_segment(net, i)) continue;
+    bool reaches_gate = false;
+    for (const Transistor& t : net.transistors) reaches_gate = reaches_gate || t.gate == i;
+    cell.voltage[i] = reaches_gate ? V_FLOAT : V_FLOAT_PIN;
+  }
   return cell;
 }
 
 VectorResult cell_apply(Cell* cell, unsigned input) {
   static thread_local Scratch scratch;
   static thread_local std::vector<std::vector<double>> solutions;
-  static thread_local OnSet sets[MAX_ROUNDS];
+  static thread_local DriveLevels sets[MAX_ROUNDS];
+  static thread_local std::vector<double> held;
   const std::vector<double>& vold = cell->voltage;
   if (solutions.size() < static_cast<size_t>(MAX_ROUNDS)) solutions.resize(MAX_ROUNDS);
+  held = vold;
 
-  // Rounds until an on/off set repeats: `rounds` sets solved, the repeat (if any) at `repeat`.
+  // Rounds until a set of drive levels repeats: `rounds` sets solved, the repeat (if any) at
+  // `repeat`.
   int rounds = 0, repeat = -1;
   const std::vector<double>* last = &vold;
   while (rounds < MAX_ROUNDS) {
-    OnSet on = on_set(cell->net, *last);
+    DriveLevels on = drive_levels(cell->net, *last);
     for (int j = 0; j < rounds && repeat < 0; ++j)
       if (sets[j] == on) repeat = j;
     if (repeat >= 0) break;
     sets[rounds] = on;
-    solve_round(*cell, on, vold, input, &solutions[rounds], scratch);
+    solve_round(*cell, on, held, input, &solutions[rounds], scratch);
+    hold_driven(*cell, vold, solutions[rounds], &held, scratch);
     last = &solutions[rounds];
     ++rounds;
   }

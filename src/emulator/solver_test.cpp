@@ -103,12 +103,26 @@ TEST(SwitchLevel, ShortClosingALoopThroughAGateOscillates) {
   EXPECT_TRUE(r.settled);
 }
 
-TEST(SwitchLevel, ExactTieReadsZero) {
-  Cell cell = make_cell(2, "A/C");
-  VectorResult r = cell_apply(&cell, 0x0B);     // D C B A = 1 0 1 1
-  EXPECT_NEAR(voltage(cell, "Q"), 0.5, 1e-12);  // pull-up 0.4 against pull-down 0.4
-  EXPECT_EQ(r.outputs, 0u);
-  EXPECT_FALSE(r.monitor_pass);
+TEST(SwitchLevel, ExactTiesReadZeroAndTakeTheLowerLevel) {
+  EXPECT_FALSE(reads_one(0.5));
+  EXPECT_TRUE(reads_one(0.5 + 2 * EPS));
+  // A gate exactly half a step above level 2 stays at level 2; a little more makes level 3.
+  double half_step = 2.5 / DRIVE_LEVELS;
+  EXPECT_EQ(drive_level(false, VT_N + (1 - VT_N) * half_step), 2);
+  EXPECT_EQ(drive_level(false, VT_N + (1 - VT_N) * half_step + 4 * EPS), 3);
+  EXPECT_EQ(drive_level(true, 1 - VT_P - (1 - VT_P) * half_step), 2);
+  EXPECT_EQ(drive_level(true, 1 - VT_P - (1 - VT_P) * half_step - 4 * EPS), 3);
+}
+
+TEST(SwitchLevel, DriveGrowsInStepsWithTheOverdrive) {
+  EXPECT_EQ(drive_level(false, 0.0), 0);
+  EXPECT_EQ(drive_level(false, VT_N), 0);
+  EXPECT_EQ(drive_level(false, 1.0), DRIVE_LEVELS);
+  EXPECT_EQ(drive_level(true, 0.0), DRIVE_LEVELS);
+  EXPECT_EQ(drive_level(true, 1.0 - VT_P), 0);
+  // Half the supply drives both types to about 0.4 of their full overdrive.
+  EXPECT_EQ(drive_level(false, 0.5), 3);
+  EXPECT_EQ(drive_level(true, 0.5), 3);
 }
 
 TEST(SwitchLevel, ShortedInputsFollowNodalAnalysis) {
@@ -116,27 +130,57 @@ TEST(SwitchLevel, ShortedInputsFollowNodalAnalysis) {
   VectorResult r = cell_apply(&cell, 1);  // A driven to 1, B to 0
   EXPECT_NEAR(voltage(cell, "A"), 11.0 / 21.0, 1e-12);
   EXPECT_NEAR(voltage(cell, "B"), 10.0 / 21.0, 1e-12);
-  // Both pMOS (0.8) and both nMOS in series (0.5) conduct.
-  EXPECT_NEAR(voltage(cell, "Q"), 0.8 / 1.3, 1e-12);
-  EXPECT_NEAR(r.iddq, 0.5 * 0.8 / 1.3, 1e-12);
+  ASSERT_EQ(drive_level(false, 11.0 / 21.0), 4);
+  ASSERT_EQ(drive_level(false, 10.0 / 21.0), 3);
+  ASSERT_EQ(drive_level(true, 11.0 / 21.0), 3);
+  ASSERT_EQ(drive_level(true, 10.0 / 21.0), 3);
+  // Both pMOS at level 3 (2 x 0.4 x 9/64) against the nMOS at levels 4 and 3 in series
+  // (1 / (64/16 + 64/9) = 0.09).
+  double up = 2 * G_P * 9 / 64, down = 0.09;
+  EXPECT_NEAR(voltage(cell, "Q"), up / (up + down), 1e-12);
+  EXPECT_NEAR(r.iddq, up * down / (up + down), 1e-12);
   EXPECT_EQ(r.outputs, 1u);
   EXPECT_TRUE(r.settled);
   EXPECT_FALSE(r.monitor_pass);
 }
 
-TEST(SwitchLevel, FloatingGateSegmentTurnsBothTransistorsOn) {
+TEST(SwitchLevel, FloatingGateSegmentTurnsBothTransistorsPartlyOn) {
   Cell cell = make_cell(12, "NA2_01");  // pin A cut from the gates of PA and NA
   int cut = static_cast<int>(cell.net.nodes.size()) - 1;
   EXPECT_TRUE(is_floating_gate_segment(cell.net, cut));
   EXPECT_EQ(cell.voltage[cut], V_FLOAT);
-  VectorResult r = cell_apply(&cell, 2);  // B = 1: PA against NA and NB in series
-  EXPECT_NEAR(voltage(cell, "Q"), 0.4 / 0.9, 1e-12);
+  VectorResult r = cell_apply(&cell, 2);  // B = 1: PA against NA and NB in series, at level 3
+  double up = G_P * 9 / 64, down = 1 / (64.0 / 9 + 1);
+  EXPECT_NEAR(voltage(cell, "Q"), up / (up + down), 1e-12);
   EXPECT_EQ(r.outputs, 0u);
   EXPECT_FALSE(r.monitor_pass);
   r = cell_apply(&cell, 1);  // B = 0: NB off, the pull-up alone
   EXPECT_EQ(r.outputs, 1u);
   EXPECT_TRUE(r.monitor_pass);
   EXPECT_EQ(cell.voltage[cut], V_FLOAT);
+}
+
+TEST(SwitchLevel, CutOffOutputPinFloatsAtItsPowerUpVoltage) {
+  Cell cell = make_cell(12, "NA2_13");  // the output pin cut from Q: it reaches no gate
+  int pin = cell.net.outputs[0].node;
+  EXPECT_TRUE(is_floating_gate_segment(cell.net, pin));
+  EXPECT_EQ(cell.voltage[pin], V_FLOAT_PIN);
+  for (unsigned v = 0; v < 4; ++v) EXPECT_EQ(cell_apply(&cell, v).outputs, 0u) << v;
+  EXPECT_EQ(cell.voltage[pin], V_FLOAT_PIN);
+}
+
+TEST(SwitchLevel, NodeCutOffAfterARoundKeepsAShareOfItsSwing) {
+  // NA2_07: the drain of PA cut off. From power-up, 10 (B high): the first round still sees
+  // both inputs low and pulls Q up through PB; the next cuts Q off with a share of that swing.
+  Cell cell = make_cell(12, "NA2_07");
+  VectorResult r = cell_apply(&cell, 2);
+  EXPECT_TRUE(r.settled);
+  EXPECT_NEAR(voltage(cell, "Q"), RACE_SHARE, 1e-12);
+  EXPECT_EQ(r.outputs, 0u);
+  // Driven all through the vector, Q keeps its whole swing: 00 then 10 holds Q high.
+  cell_apply(&cell, 0);
+  EXPECT_EQ(cell_apply(&cell, 2).outputs, 1u);
+  EXPECT_NEAR(voltage(cell, "Q"), 1.0, 1e-12);
 }
 
 // A ring of 33 stages whose on/off sets repeat only after 66 rounds: after 64 rounds the last
