@@ -66,17 +66,6 @@ bool parse_microamps(const std::string& text, double* microamps) {
   return true;
 }
 
-std::string ohms_text(double ohms) {
-  char buffer[32];
-  if (ohms >= 1e6)
-    std::snprintf(buffer, sizeof buffer, "%.6gM", ohms / 1e6);
-  else if (ohms >= 1e3)
-    std::snprintf(buffer, sizeof buffer, "%.6gk", ohms / 1e3);
-  else
-    std::snprintf(buffer, sizeof buffer, "%.6g", ohms);
-  return buffer;
-}
-
 bool choose_engine(const char* engine, const char* bridge_ohms, const char* monitor_ua,
                    const EngineSettingNames& names, EngineChoice* choice, std::string* error) {
   EngineChoice c;

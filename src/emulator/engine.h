@@ -65,8 +65,6 @@ bool parse_engine_kind(const std::string& name, EngineKind* kind);
 bool parse_ohms(const std::string& text, double* ohms);
 /// A current in microamperes: a positive number. False for anything else.
 bool parse_microamps(const std::string& text, double* microamps);
-/// The shortest text of a resistance as parse_ohms reads it: 10 -> "10", 4700 -> "4.7k".
-std::string ohms_text(double ohms);
 
 /// How the user gives the three settings of a choice, for messages: "KAVTEST_SIM_ENGINE=" or
 /// "--engine ", and so on; a setting's message starts with its name and the value given.

@@ -7,6 +7,7 @@
 #include "KavrinConst.h"
 #include "chip.h"
 #include "solver.h"
+#include "units.h"
 
 namespace {
 
@@ -38,9 +39,6 @@ TEST(EngineChoice, ResistancesTakeKiloAndMegaAndNothingElse) {
     EXPECT_FALSE(parse_ohms(bad, &ohms)) << bad;
   for (double r : {10.0, 100.0, 1000.0, 4700.0, 10000.0, 2.2e6})
     EXPECT_TRUE(parse_ohms(ohms_text(r), &ohms) && ohms == r) << r;
-  EXPECT_EQ(ohms_text(4700), "4.7k");
-  EXPECT_EQ(ohms_text(10), "10");
-  EXPECT_EQ(ohms_text(1e6), "1M");
 }
 
 TEST(EngineChoice, MonitorThresholdIsAPositiveNumberOfMicroamps) {

@@ -14,6 +14,14 @@ struct PassFlags {
   bool logic = false, monitor = false, both = false, one_pass = false;
 };
 
+/// The box, the results file and whether it may be replaced: --device, -o and --force.
+void add_output_options(CLI::App* command, std::string& device, std::string& output,
+                        bool& force, const std::string& default_output) {
+  command->add_option("--device", device, "The box to use (default: the first one)");
+  command->add_option("-o,--output", output, "Results file (default: " + default_output + ")");
+  command->add_flag("--force", force, "Replace an existing results file");
+}
+
 /// kavlab-sim's choice of the emulated box's engine.
 void add_engine_options(CLI::App* command, RunArgs& a) {
   command->add_option("--engine", a.engine, "The emulated chip's engine (default: switch)")
@@ -46,11 +54,8 @@ void add_run(CLI::App& app, RunArgs& a, PassFlags& f, bool emulated) {
                 "Both judgements from one pass with the monitor on (half the time)")
       ->excludes(logic)
       ->excludes(monitor);
-  run->add_option("--device", a.device, "The box to use (default: the first one)");
-  run->add_option("-o,--output", a.output,
-                  "Results file (default: <test file stem>.results.json, or "
-                  "kavlab-results.json with --exhaustive)");
-  run->add_flag("--force", a.force, "Replace an existing results file");
+  add_output_options(run, a.device, a.output, a.force,
+                     "<test file stem>.results.json, or kavlab-results.json with --exhaustive");
   CLI::Option* exhaustive = run->add_flag("--exhaustive", a.exhaustive,
                                           "Every input vector of each circuit, in counting order");
   run->add_option("tests", a.tests, "One TST file per circuit, in the order of -c")
@@ -73,11 +78,8 @@ void add_sweep(CLI::App& app, SweepArgs& a) {
   sweep->add_option("--monitor-ua", a.monitor_ua,
                     "The current monitor's threshold in uA (default 10)")
       ->type_name("I");
-  sweep->add_option("--device", a.device, "The box to use (default: the first one)");
-  sweep->add_option("-o,--output", a.output,
-                    "Results file (default: <test file stem>.sweep.json, or kavlab-sweep.json "
-                    "with --exhaustive)");
-  sweep->add_flag("--force", a.force, "Replace an existing results file");
+  add_output_options(sweep, a.device, a.output, a.force,
+                     "<test file stem>.sweep.json, or kavlab-sweep.json with --exhaustive");
   CLI::Option* exhaustive = sweep->add_flag("--exhaustive", a.exhaustive,
                                             "Every input vector in counting order");
   sweep->add_option("test", a.tests, "The circuit's TST file")

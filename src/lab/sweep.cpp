@@ -2,6 +2,7 @@
 #include "sweep.h"
 
 #include "summary.h"
+#include "units.h"
 
 std::vector<SweepPoint> sweep_points(const CircuitResult& c, const std::string& parameter) {
   std::vector<SweepPoint> points;
@@ -24,18 +25,6 @@ std::vector<SweepPoint> sweep_points(const CircuitResult& c, const std::string& 
 }
 
 namespace {
-
-/// A resistance the short way: 10, 4.7k, 1M.
-std::string ohms(double value) {
-  char buf[32];
-  if (value >= 1e6)
-    std::snprintf(buf, sizeof buf, "%gM", value / 1e6);
-  else if (value >= 1e3)
-    std::snprintf(buf, sizeof buf, "%gk", value / 1e3);
-  else
-    std::snprintf(buf, sizeof buf, "%g", value);
-  return buf;
-}
 
 std::string share(int n, int whole) {
   char buf[32];
@@ -60,7 +49,7 @@ void print_sweep(FILE* out, const std::string& source, const Results& r) {
     std::fprintf(out, "%8s %7s  %-12s %-12s %-12s %s\n", "ohms", "defects", "logic", "monitor",
                  "either", "neither");
     for (const SweepPoint& s : sweep_points(c, r.sweep))
-      std::fprintf(out, "%8s %7d  %s %s %s %s\n", ohms(s.value).c_str(), s.defects,
+      std::fprintf(out, "%8s %7d  %s %s %s %s\n", ohms_text(s.value).c_str(), s.defects,
                    share(s.logic, s.defects).c_str(), share(s.monitor, s.defects).c_str(),
                    share(s.either, s.defects).c_str(), share(s.neither, s.defects).c_str());
   }
