@@ -47,17 +47,6 @@ std::vector<std::string> fault_table(const std::string& text) {
   return rows;
 }
 
-/// A two-name short of a model node to a rail: the node and the rail's value.
-bool stuck_at_of(const LogicCircuit& model, const char* defect, std::string* node, bool* value) {
-  std::string name = defect;
-  size_t slash = name.find('/');
-  if (slash == std::string::npos || name.find('/', slash + 1) != std::string::npos) return false;
-  std::string rail = name.substr(slash + 1);
-  *node = name.substr(0, slash);
-  *value = rail == "vdd";
-  return (rail == "gnd" || rail == "vdd") && logic_has_node(model, *node);
-}
-
 class StuckAtRuns : public testing::TestWithParam<int> {};
 
 TEST_P(StuckAtRuns, FaultTableFollowsTheGateLevelModel) {
@@ -83,7 +72,7 @@ TEST_P(StuckAtRuns, FaultTableFollowsTheGateLevelModel) {
       if (!cell_selected(MASK_SAF_DEFECTS, circuit.idx[k].type)) continue;
       std::string node;
       bool rail = false;
-      if (stuck_at_of(model, circuit.idx[k].defect, &node, &rail)) {
+      if (logic_rail_short(model, circuit.idx[k].defect, &node, &rail)) {
         SCOPED_TRACE(circuit.idx[k].defect);
         ASSERT_EQ(table.size(), vectors);
         for (unsigned v = 0; v < vectors; v++) {
