@@ -15,13 +15,8 @@ namespace {
 using testing::ExitedWithCode;
 
 using test_support::file_text;
+using test_support::heap_copy;
 using test_support::literally;
-
-char* copy(const char* s) {
-  char* c = static_cast<char*>(std::malloc(std::strlen(s) + 1));
-  std::strcpy(c, s);
-  return c;
-}
 
 void set_counts(std::uint32_t nodes, std::uint32_t vars, std::uint32_t grps, std::uint32_t inps,
                 std::uint32_t cons, std::uint32_t outs) {
@@ -39,13 +34,13 @@ void set_counts(std::uint32_t nodes, std::uint32_t vars, std::uint32_t grps, std
 }
 
 void set_var(std::uint32_t i, const char* name, std::uint32_t flags) {
-  VarNames[i] = copy(name);
+  VarNames[i] = heap_copy(name);
   Vars[i].v_flags = flags;
 }
 
 void set_node(std::uint32_t n, const char* name, std::uint32_t flags, std::uint32_t d0,
               std::uint32_t d1, std::uint32_t var) {
-  NodNames[n] = copy(name);
+  NodNames[n] = heap_copy(name);
   Nods[n] = node_t{flags, var, {d0, d1}};
 }
 

@@ -15,6 +15,7 @@ namespace {
 
 using test_support::ScratchDir;
 using test_support::file_bytes;
+using test_support::heap_copy;
 using test_support::test_record;
 
 const char kExample[] =
@@ -41,12 +42,6 @@ const char kExample[] =
     ".COVERAGE\n"
     "\n"
     "3 / 6 = 50.000000 %\n";
-
-char* text(const char* s) {
-  char* copy = static_cast<char*>(std::malloc(std::strlen(s) + 1));
-  std::strcpy(copy, s);
-  return copy;
-}
 
 /// Adds a fault table and its summary, as a defect-table run makes them.
 void add_results(BIST* b, const std::vector<std::string>& table, const char* summary) {
@@ -123,8 +118,8 @@ TEST(Writer, NoRecordLeavesTheFileAlone) {
 
 TEST(Writer, RecordRightAfterReadingHasNoResultSections) {
   BIST* b = test_record(2, 1, {"001", "110"});
-  b->g_init = text("01");
-  b->g_poly = text("11");
+  b->g_init = heap_copy("01");
+  b->g_poly = heap_copy("11");
   EXPECT_EQ(output_of([&](FILE* fp) { EXPECT_EQ(WriteTST(b, fp, nullptr), 0); }),
             ".VECTORS 2\n\n\n.GENERATOR\n\n.INITIAL_STATE 01\n.POLYNOMIAL 11\n"
             "\n.PATTERNS\n\n00H\n11L\n");
@@ -149,15 +144,15 @@ TEST(Writer, EmptyRecordIsTheCountLine) {
 TEST(Writer, RegisterBlocks) {
   BIST* b = test_record(1, 1, {});
   EXPECT_EQ(section(writeLFSRSetup, b), "");
-  b->g_poly = text("1001");
+  b->g_poly = heap_copy("1001");
   EXPECT_EQ(section(writeLFSRSetup, b), "");  // no initial state: no generator block
-  b->a_init = text("000");
-  b->a_poly = text("101");
+  b->a_init = heap_copy("000");
+  b->a_poly = heap_copy("101");
   EXPECT_EQ(section(writeLFSRSetup, b), "");  // no signature: no analyser block
-  b->signature = text("110");
+  b->signature = heap_copy("110");
   EXPECT_EQ(section(writeLFSRSetup, b),
             "\n.ANALYZER\n\n.INITIAL_STATE 000\n.POLYNOMIAL 101\n.SIGNATURE 110\n");
-  b->g_init = text("0001");
+  b->g_init = heap_copy("0001");
   const std::string both =
       "\n\n.GENERATOR\n\n.INITIAL_STATE 0001\n.POLYNOMIAL 1001\n"
       "\n.ANALYZER\n\n.INITIAL_STATE 000\n.POLYNOMIAL 101\n.SIGNATURE 110\n";
@@ -225,7 +220,7 @@ TEST(Writer, CoverageCountsPolarities) {
   auto coverage = [&](const char* summary) {
     std::free(b->faults);
     b->nodes = static_cast<int>(std::strlen(summary));
-    b->faults = text(summary);
+    b->faults = heap_copy(summary);
     return section(writeFaultCoverage, b, false);
   };
   EXPECT_EQ(coverage("111"), "3 / 6 = 50.000000 %\n");
@@ -240,11 +235,11 @@ TEST(Writer, WrittenFileReadsBackToTheSameRecord) {
   ScratchDir dir;
   // Three inputs, one internal signal, two outputs.
   BIST* b = test_record(3, 2, {"001001", "111110", "010001"});
-  b->g_init = text("0001");
-  b->g_poly = text("10011");
-  b->a_init = text("");
-  b->a_poly = text("111");
-  b->signature = text("0101");
+  b->g_init = heap_copy("0001");
+  b->g_poly = heap_copy("10011");
+  b->a_init = heap_copy("");
+  b->a_poly = heap_copy("111");
+  b->signature = heap_copy("0101");
   add_results(b, {"X1", "1X", "XX"}, "11");
   const std::string path = dir.at("round.tst");
   ASSERT_EQ(WriteTST(b, nullptr, path.c_str()), 0);

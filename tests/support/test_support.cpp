@@ -102,6 +102,12 @@ std::string file_text(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+char* heap_copy(const char* text) {
+  char* copy = static_cast<char*>(std::malloc(std::strlen(text) + 1));
+  std::strcpy(copy, text);
+  return copy;
+}
+
 // ---- death tests ----
 
 testing::ExitedWithCode ExitedWithStatus(int status) {

@@ -73,6 +73,9 @@ std::string file_bytes(const std::filesystem::path& path);
 /// reads as "\n". Empty when it cannot be read.
 std::string file_text(const std::filesystem::path& path);
 
+/// A copy of `text` in memory from malloc, for the records that release what they hold with free.
+char* heap_copy(const char* text);
+
 // ---- death tests ----
 
 /// The exit of end_process(status). A POSIX parent sees the low 8 bits of the status (-1 as
