@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
 .PHONY: all configure build test bench demo install package windows test-asan memcheck fuzz \
-  fuzz-smoke clean
+  fuzz-smoke fuzz-explore clean
 
 all: build
 
@@ -22,14 +22,23 @@ test: build
 bench: build
 	cmake --build $(BUILD) --target run-benchmarks -j1
 
-# The main job on the emulated box: the defect table of C17 with shorts. The example stays as
-# it is; the result goes to the build directory and is shown.
+# The main job on the emulated box: the defect table of C17 with shorts. Only the emulated
+# tool is built for it. The example stays as it is; the result goes to the build directory, and
+# the demo ends with a summary read from the written file: its fault summary (one character per
+# defect, X for not detected) and its coverage line.
 DEMO_RESULT = $(BUILD)/demo-c17-shorts.tst
-demo: build
+demo: configure
+	cmake --build $(BUILD) --target kavtest-sim -j$(JOBS)
 	$(BUILD)/kavtest-sim -all_defects -circuit 16 -tst $(DEMO_RESULT) examples/16-C17-shorts.tst
 	@echo
-	@echo "== $(DEMO_RESULT) =="
-	@cat $(DEMO_RESULT)
+	@echo "Defect table written to $(DEMO_RESULT)"
+	@awk '/^\./ { section = $$1; next } \
+	  section == ".FAULTS" && NF { defects = length($$1); missed = gsub(/X/, "", $$1) } \
+	  section == ".COVERAGE" && NF { coverage = $$0 } \
+	  END { if (defects == 0 || coverage == "") { print "no fault summary in " FILENAME; exit 1 } \
+	        printf "%d of %d defects detected; coverage %s\n", defects - missed, defects, coverage; \
+	        print "(each defect counts as two faults: 50 % is every defect detected)" }' \
+	  $(DEMO_RESULT)
 
 # Installs into $(PREFIX) (set DESTDIR to stage it elsewhere).
 install:
@@ -73,28 +82,59 @@ memcheck: build
 	  -R '^(e2e_test|stuck_at_runs_test)$$'
 
 # Fuzz targets (fuzz/): clang++ with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
-# (packages clang and libclang-rt-14-dev), built into $(FUZZ_BUILD). fuzz-smoke runs each target
-# for FUZZ_TIME seconds, one after the other, on a copy of its seed corpus (the committed one
-# stays as it is; what a target finds goes to $(FUZZ_BUILD)/artifacts/<target>/) and fails on
-# the first crash, leak, time-out or memory blow-up. Paths are absolute: a target may change
-# its working directory.
+# (packages clang and libclang-rt-14-dev), built into $(FUZZ_BUILD). Both runs below take the
+# targets one after the other, each on a copy of its seed corpus (the committed one stays as it
+# is), and fail on the first crash, leak, time-out or memory blow-up; the input that did it goes
+# to $(FUZZ_BUILD)/artifacts/<target>/. Paths are absolute: a target may change its working
+# directory.
+#
+# fuzz-smoke, run by CI, finds the same every time, so that it fails only when a change alters
+# what the targets find: each target runs FUZZ_RUNS inputs from the seed FUZZ_SEED, one process,
+# with no timed reload of its corpus (-reload=0) and without comparison operands as mutation
+# input (-use_cmp=0: they hold addresses, which move from run to run); the build leaves out the
+# stack-depth feature for the same reason. Its summary, one line a target, goes to
+# $(FUZZ_BUILD)/fuzz-smoke.txt for comparing two runs.
+#
+# fuzz-explore is open-ended fuzzing: each target for FUZZ_TIME seconds from a random seed (in
+# its log, $(FUZZ_BUILD)/logs/<target>.log), comparison operands and corpus reload on. What it
+# finds goes into fuzz/corpus/<target>/ with a regression test.
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TIME ?= 60
 FUZZ_TARGETS = tst_reader agm_reader vector_reader options box
+FUZZ_RUNS ?= 300000
+FUZZ_SEED ?= 1
+FUZZ_TIME ?= 600
+FUZZ_SMOKE_FLAGS = -runs=$(FUZZ_RUNS) -seed=$(FUZZ_SEED) -reload=0 -use_cmp=0
+FUZZ_EXPLORE_FLAGS = -max_total_time=$(FUZZ_TIME)
+FUZZ_DIR = $(abspath $(FUZZ_BUILD))
 fuzz:
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DKAVTEST_FUZZ=ON -DBUILD_TESTING=OFF
 	cmake --build $(FUZZ_BUILD) --target fuzzers -j$(JOBS)
 
-fuzz-smoke: fuzz
+# run_fuzzers(<flags>, <summary file>): every target with <flags>; a line a target in <summary
+# file>: its last status line without speed and memory, and the inputs it added.
+define run_fuzzers
+	@rm -f $(2)
 	@for t in $(FUZZ_TARGETS); do \
-	  corpus=$(abspath $(FUZZ_BUILD))/corpus/$$t; artifacts=$(abspath $(FUZZ_BUILD))/artifacts/$$t/; \
-	  rm -rf $$corpus; mkdir -p $$corpus $$artifacts; cp fuzz/corpus/$$t/* $$corpus/; \
+	  corpus=$(FUZZ_DIR)/corpus/$$t; artifacts=$(FUZZ_DIR)/artifacts/$$t/; \
+	  log=$(FUZZ_DIR)/logs/$$t.log; \
+	  rm -rf $$corpus; mkdir -p $$corpus $$artifacts $(FUZZ_DIR)/logs; cp fuzz/corpus/$$t/* $$corpus/; \
 	  dict=; if [ -f fuzz/$$t.dict ]; then dict=-dict=$(CURDIR)/fuzz/$$t.dict; fi; \
-	  echo "== $$t: $(FUZZ_TIME) s"; \
-	  $(abspath $(FUZZ_BUILD))/fuzz/$${t}_fuzz $$dict -max_total_time=$(FUZZ_TIME) -timeout=10 \
-	    -close_fd_mask=3 -print_final_stats=1 -artifact_prefix=$$artifacts $$corpus \
-	    || { echo "fuzz-smoke: $$t failed, see $$artifacts"; exit 1; }; \
+	  echo "== $$t: $(1)"; start=$$(date +%s); \
+	  $(FUZZ_DIR)/fuzz/$${t}_fuzz $$dict $(1) -timeout=10 -close_fd_mask=3 -print_final_stats=1 \
+	    -artifact_prefix=$$artifacts $$corpus >$$log 2>&1; status=$$?; \
+	  line="$$t: $$(sed -n 's/ exec\/s:.*//p' $$log | tail -n 1 | tr -s ' \t' ' ')"; \
+	  line="$$line, $$(sed -n 's/^stat::new_units_added: *//p' $$log) new units"; \
+	  echo "$$line" | tee -a $(2); echo "   $$(( $$(date +%s) - start )) s, log $$log"; \
+	  if [ $$status -ne 0 ]; then \
+	    tail -n 60 $$log; echo "fuzz: $$t failed, see $$artifacts"; exit 1; fi; \
 	done
+endef
+
+fuzz-smoke: fuzz
+	$(call run_fuzzers,$(FUZZ_SMOKE_FLAGS),$(FUZZ_DIR)/fuzz-smoke.txt)
+
+fuzz-explore: fuzz
+	$(call run_fuzzers,$(FUZZ_EXPLORE_FLAGS),$(FUZZ_DIR)/fuzz-explore.txt)
 
 clean:
 	rm -rf $(BUILD) $(WINDOWS_BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -40,10 +40,11 @@ std::vector<std::string> split(const std::uint8_t* data, std::size_t size) {
   return words;
 }
 
-/// Options that take a parameter, as the scanner's table has them.
+/// Options that take a parameter, from the scanner's own table.
 bool takes_parameter(const std::string& arg) {
-  return arg == "-single_defect" || arg == "-circuit" || arg == "-agm" || arg == "-tst" ||
-         arg == "-device";
+  for (int slot = 0; slot < OPTION_COUNT; slot++)
+    if (arg == option_keys[slot]) return option_takes_parameter[slot] != 0;
+  return false;
 }
 
 /// Walks the arguments as the scanner does and makes every -agm parameter a file of the

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "count.h"
 #include "fatal_exit.h"
 #include "fuzz_files.h"
 #include "messages.h"
@@ -75,29 +76,24 @@ void select(const Model& m) {
 
 Model models[2];
 
-/// The vector count of a ".VECTORS" line as the reader takes it (32-bit wrap-around).
-std::uint32_t vector_count(const char* s) {
-  while (*s == ' ' || (*s >= '\t' && *s <= '\r')) s++;
-  bool negative = *s == '-';
-  if (*s == '-' || *s == '+') s++;
-  std::int64_t v = 0;
-  for (; *s >= '0' && *s <= '9'; s++)
-    if (v <= 0xFFFFFFFFll) v = v * 10 + (*s - '0');
-  if (v > 0xFFFFFFFFll) v = 0xFFFFFFFFll;
-  return static_cast<std::uint32_t>(negative ? -v : v);
-}
-
 /// Vector counts above this are skipped when the reader would make their tables: such a file
 /// only costs time and memory (the reader's limit on the tables has its own unit test).
-constexpr std::uint32_t kMaxFuzzedVectors = 10000;
+constexpr int kMaxFuzzedVectors = 10000;
 
+/// False when a ".VECTORS" line of the input, read as the reader reads it (at most
+/// kKeywordLineLimit characters, up to its line end, the count by read_count), asks for a
+/// big, yet allowed, pattern table.
 bool affordable(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   const std::uint64_t row_cost = std::uint64_t{VarCount} + sizeof(char*);
   for (std::size_t at = text.find(".VECTORS"); at != std::string::npos;
        at = text.find(".VECTORS", at + 1)) {
-    std::uint32_t count = vector_count(text.c_str() + at + 8);
-    if (count > kMaxFuzzedVectors && fits_in_tables(count, row_cost)) return false;
+    std::string line = text.substr(at, kKeywordLineLimit);
+    line = line.substr(0, line.find('\n'));
+    int count = 0;
+    if (read_count(line.c_str() + 8, &count) == CountText::kFits && count > kMaxFuzzedVectors &&
+        fits_in_tables(static_cast<std::uint64_t>(count), row_cost))
+      return false;
   }
   return true;
 }

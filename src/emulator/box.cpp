@@ -9,8 +9,23 @@
 
 namespace {
 
-constexpr std::size_t kMaxPairs = 16;
-constexpr std::size_t kMaxInputs = 32;
+// The report codes and limits of the box protocol, spelled here on their own rather than taken
+// from the device library's header: the box is an independent check of the bytes the library
+// sends, so a wrong code in the library must not be shared by the box that checks it.
+
+/// The high nibble of a report's first byte says what it is; the low nibble is always 0.
+constexpr unsigned char kReportKindMask = 0x0f;
+constexpr unsigned char kRowReport = 0x00;         ///< the rows of up to kMaxPairs cells
+constexpr unsigned char kColumnReport = 0x10;      ///< their columns, one per row
+constexpr unsigned char kInputReport = 0x20;       ///< up to kMaxInputs input vectors
+constexpr unsigned char kBlockLowReport = 0x30;    ///< the exchange is for block 0x00
+constexpr unsigned char kBlockHighReport = 0x40;   ///< the exchange is for block 0x80
+constexpr unsigned char kMonitorOnReport = 0x50;   ///< the current monitor is on
+constexpr unsigned char kMonitorOffReport = 0x60;  ///< the current monitor is off
+constexpr unsigned char kBlockLow = 0x00, kBlockHigh = 0x80;
+
+constexpr std::size_t kMaxPairs = 16;   ///< row-and-column pairs of one exchange
+constexpr std::size_t kMaxInputs = 32;  ///< input vectors of one input report
 
 /// Drops whatever the current exchange had reached; only a block report is taken next.
 void restart(Box* box) {
@@ -29,34 +44,34 @@ void answer(Box* box, const unsigned char* inputs, std::size_t m) {
 
 /// Takes one report into the exchange; false when the report breaks the protocol.
 bool accept_report(Box* box, const unsigned char* report, std::size_t length) {
-  if (length == 0 || (report[0] & 0x0f) != 0) return false;
+  if (length == 0 || (report[0] & kReportKindMask) != 0) return false;
   const unsigned char* payload = report + 1;
   std::size_t n = length - 1;
   BoxState s = box->state;
   switch (report[0]) {
-    case 0x30:
-    case 0x40:
+    case kBlockLowReport:
+    case kBlockHighReport:
       if (n != 0 || (s != BoxState::AwaitBlock && s != BoxState::AfterRead)) return false;
-      box->block = report[0] == 0x30 ? 0x00 : 0x80;
+      box->block = report[0] == kBlockLowReport ? kBlockLow : kBlockHigh;
       box->state = BoxState::AwaitMonitor;
       return true;
-    case 0x50:
-    case 0x60:
+    case kMonitorOnReport:
+    case kMonitorOffReport:
       if (n != 0 || s != BoxState::AwaitMonitor) return false;
-      box->monitor_on = report[0] == 0x50;
+      box->monitor_on = report[0] == kMonitorOnReport;
       box->state = BoxState::AwaitRows;
       return true;
-    case 0x00:
+    case kRowReport:
       if (n > kMaxPairs || (s != BoxState::AwaitRows && s != BoxState::AfterRead)) return false;
       box->rows.assign(payload, payload + n);
       box->state = BoxState::AwaitColumns;
       return true;
-    case 0x10:
+    case kColumnReport:
       if (n != box->rows.size() || s != BoxState::AwaitColumns) return false;
       box->columns.assign(payload, payload + n);
       box->state = BoxState::AwaitInput;
       return true;
-    case 0x20:
+    case kInputReport:
       if (n > kMaxInputs || (s != BoxState::AwaitInput && s != BoxState::AfterRead)) return false;
       answer(box, payload, n);
       box->state = BoxState::ReplyPending;
@@ -77,6 +92,7 @@ bool finish(Box* box, BoxTransfer record, unsigned long* error) {
 /// Starts transfer number box->transfers + 1: counts it and pulls the plug when its time has come.
 void start_transfer(Box* box) {
   box->transfers++;
+  if (box->faults.on_transfer != nullptr) box->faults.on_transfer(box->transfers);
   if (box->faults.unplug_at != 0 && box->transfers == box->faults.unplug_at) box->unplugged = true;
 }
 
@@ -144,8 +160,7 @@ bool box_read(Box* box, unsigned char* buffer, std::size_t length, std::size_t* 
     record.error = BOX_ERROR_UNPLUGGED;
   } else if (box->reads == box->faults.fail_read) {
     record.error = fail(box, BOX_ERROR_READ_FAULT);
-  } else if (!box->is_open || box->state != BoxState::ReplyPending ||
-             length != box->reply.size()) {
+  } else if (!box->is_open || box->state != BoxState::ReplyPending || length != box->reply.size()) {
     record.error = fail(box, BOX_ERROR_VIOLATION);
   } else {
     std::size_t delivered = length;

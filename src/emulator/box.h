@@ -25,6 +25,9 @@ struct BoxFaults {
   std::size_t short_read_bytes = 0;   ///< how many bytes that read delivers at most
   unsigned long unplug_at = 0;        ///< this transfer, and every one and open after it, fails
   bool refuse_open = false;           ///< opens fail as if another process held the box
+  /// Called as each transfer starts, with its number: a test's way to act at a chosen moment
+  /// of a run (to deliver a signal, say).
+  void (*on_transfer)(unsigned long transfer) = nullptr;
 };
 
 /// One transfer as the box saw it.

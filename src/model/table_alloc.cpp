@@ -17,6 +17,14 @@ void* table_alloc(std::uint64_t count, std::uint64_t size, int line) {
   return block;
 }
 
+char** row_table(std::uint64_t rows, std::uint32_t width, char fill, int line) {
+  char** table = static_cast<char**>(table_alloc(rows, std::uint64_t{width} + sizeof(char*), line));
+  char* first = reinterpret_cast<char*>(table + rows);
+  if (fill != 0) std::memset(first, fill, static_cast<std::size_t>(rows * width));
+  for (std::uint64_t k = 0; k < rows; k++) table[k] = first + k * width;
+  return table;
+}
+
 char* copy_text(const char* s, std::size_t len, int line) {
   char* copy = static_cast<char*>(table_alloc(len + 1, 1, line));
   std::memcpy(copy, s, len);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "block_reader.h"
+#include "count.h"
 #include "messages.h"
 #include "mudel.h"
 #include "table_alloc.h"
@@ -32,16 +33,10 @@ BlockReader in;
 /// Number of the line being read, from 1.
 std::uint32_t CurrentRow = 0;
 
-/// Characters a keyword line is read with; the rest of a longer line counts as a further line.
-constexpr int kKeywordLimit = 127;
-
 int row_number() { return static_cast<int>(CurrentRow); }
 
-/// Lets the character just read be read again.
-void stepback() { step_back(in); }
-
-/// Passes over the rest of the current line.
-void waistln() {
+/// Passes over the rest of the current line, counting it.
+void skip_rest_of_line() {
   if (skip_line(in)) CurrentRow++;
 }
 
@@ -55,21 +50,21 @@ bool next_row() {
     int c = next_char(in);
     if (c == EOF) return false;
     if (!is_white(c)) {
-      stepback();
+      step_back(in);
       return true;
     }
     if (c == '\n')
       CurrentRow++;
     else
-      waistln();
+      skip_rest_of_line();
   }
 }
 
-/// The line at the file position, at most kKeywordLimit characters with its line end.
-void read_keyword_line(char* line) { line[next_line(in, line, kKeywordLimit)] = '\0'; }
+/// The line at the file position, at most kKeywordLineLimit characters with its line end.
+void read_keyword_line(char* line) { line[next_line(in, line, kKeywordLineLimit)] = '\0'; }
 
-/// The decimal number at `s` after white space, 0 when there is none; negative numbers wrap
-/// as in a 32-bit word, larger ones are held at the 32-bit limits.
+/// The decimal number at `s` after white space (the value of ".FUNCTIONAL"), 0 when there is
+/// none; its magnitude is held at 0xFFFFFFFF.
 std::int64_t read_decimal(const char* s) {
   while (is_white(*s)) s++;
   bool negative = *s == '-';
@@ -83,10 +78,18 @@ std::int64_t read_decimal(const char* s) {
 
 char pattern_value(int c) {
   switch (c) {
-    case '0': case 'L': case 'l': return 0;
-    case '1': case 'H': case 'h': return 1;
-    case 'x': return 'x';
-    default: Error("Unknown symbol in patterns file", row_number());
+    case '0':
+    case 'L':
+    case 'l':
+      return 0;
+    case '1':
+    case 'H':
+    case 'h':
+      return 1;
+    case 'x':
+      return 'x';
+    default:
+      Error("Unknown symbol in patterns file", row_number());
   }
 }
 
@@ -98,7 +101,7 @@ char constant_value(std::uint32_t j) {
 }
 
 /// Reads one pattern row: the input values, then the constants from the model.
-void readPattern(std::uint32_t row) {
+void read_pattern_row(std::uint32_t row) {
   char* v = vects[row];
   for (std::uint32_t j = 0; j < InpCount; j++) {
     int c = next_char(in);
@@ -106,7 +109,7 @@ void readPattern(std::uint32_t row) {
     v[j] = pattern_value(c);
   }
   for (std::uint32_t j = InpCount; j < InpCount + ConCount; j++) v[j] = constant_value(j);
-  waistln();
+  skip_rest_of_line();
 }
 
 /// Stores the run of characters of `marks` at the file position into `out`, at most NodCount
@@ -117,8 +120,8 @@ void read_marks(char* out, const char* marks, const char* too_long) {
     int c = next_char(in);
     if (c == EOF) return;
     if (c == '\0' || std::strchr(marks, c) == nullptr) {
-      stepback();
-      waistln();
+      step_back(in);
+      skip_rest_of_line();
       return;
     }
     if (n == NodCount) Error(too_long, row_number());
@@ -126,9 +129,11 @@ void read_marks(char* out, const char* marks, const char* too_long) {
   }
 }
 
-void readTable(std::uint32_t row) { read_marks(ftable[row], "01Xx", "Line of table too long"); }
+void read_table_row(std::uint32_t row) {
+  read_marks(ftable[row], "01Xx", "Line of table too long");
+}
 
-void readFaults() { read_marks(faults, "01&Xx", "FAULTS section too long"); }
+void read_fault_summary() { read_marks(faults, "01&Xx", "FAULTS section too long"); }
 
 /// Reads the rows of a section, one per vector, with `read_row`.
 void read_rows(void (*read_row)(std::uint32_t)) {
@@ -143,7 +148,7 @@ void read_fault_section() {
   if (faults == nullptr) Error("Fault list not allocated", row_number());
   CurrentRow++;
   if (!next_row()) return;
-  readFaults();
+  read_fault_summary();
   FAULT_VECTOR = 1;
 }
 
@@ -154,25 +159,15 @@ char* filled_row(std::uint32_t length, char fill) {
 }
 
 /// Makes vects (rows of zeros), and ftable when `with_table`, for vcount vectors, and faults;
-/// the fault marks all 'X'.
+/// the fault marks all 'X'. Each table is one block, so the limit on the tables together is
+/// what they cost.
 void make_tables(bool with_table) {
   std::uint64_t row_cost = std::uint64_t{VarCount} + sizeof(char*);
   if (with_table) row_cost += std::uint64_t{NodCount} + sizeof(char*);
   if (!fits_in_tables(vcount, row_cost)) Error("Out of memory", -1);
-  vects = static_cast<char**>(table_alloc(vcount, sizeof(char*), -1));
-  for (std::uint32_t k = 0; k < vcount; k++) vects[k] = filled_row(VarCount, 0);
-  ftable = nullptr;
-  if (with_table) {
-    ftable = static_cast<char**>(table_alloc(vcount, sizeof(char*), -1));
-    for (std::uint32_t k = 0; k < vcount; k++) ftable[k] = filled_row(NodCount, 'X');
-  }
+  vects = row_table(vcount, VarCount, 0, -1);
+  ftable = with_table ? row_table(vcount, NodCount, 'X', -1) : nullptr;
   faults = filled_row(NodCount, 'X');
-}
-
-void free_rows(char** rows, std::uint32_t count) {
-  if (rows == nullptr) return;
-  for (std::uint32_t k = 0; k < count; k++) _free(rows[k]);
-  _free(rows);
 }
 
 /// The state of one read_vec: whether this file has sized the tables.
@@ -181,10 +176,18 @@ struct VectorFile {
   bool sized = false;        ///< ... with a positive count
 };
 
+/// The count of a ".VECTORS" line: 0 when the line holds no number; a number that does not
+/// fit ends the process with a conversion error.
+std::uint32_t vector_count(const char* number) {
+  int count = 0;
+  CountText found = read_count(number, &count);
+  if (found == CountText::kOutOfRange) Error("Conversion error", row_number());
+  return found == CountText::kFits ? static_cast<std::uint32_t>(count) : 0;
+}
+
 void read_vectors_line(const char* number, VectorFile& file) {
   if (file.made_tables) free_vec();
-  std::int64_t count = read_decimal(number);
-  vcount = static_cast<std::uint32_t>(count);
+  vcount = vector_count(number);
   make_tables(READ_FAULT_TABLE != 0);
   file.made_tables = true;
   file.sized = vcount > 0;
@@ -203,18 +206,20 @@ void read_keyword(const char* line, VectorFile& file) {
     CurrentRow++;
   } else if (is("FUNCTIONAL", 10)) {
     std::int64_t n = read_decimal(kw + 10);
-    functionals = static_cast<std::int32_t>(n < INT32_MIN ? INT32_MIN : n > INT32_MAX ? INT32_MAX : n);
+    functionals = static_cast<std::int32_t>(n < INT32_MIN   ? INT32_MIN
+                                            : n > INT32_MAX ? INT32_MAX
+                                                            : n);
     CurrentRow++;
   } else if (is("PATTERNS", 8)) {
     require_rows(file);
     CurrentRow++;
-    read_rows(readPattern);
+    read_rows(read_pattern_row);
   } else if (is("TABLE", 5)) {
     // Without a fault table its rows are passed over like comment lines.
     if (READ_FAULT_TABLE != 0) require_rows(file);
     CurrentRow++;
     if (READ_FAULT_TABLE != 0) {
-      read_rows(readTable);
+      read_rows(read_table_row);
       FAULT_TABLE = 1;
     }
   } else if (is("FAULTS", 6)) {
@@ -314,15 +319,15 @@ void write_faults(int m) {
 /// keyword are passed over, and every keyword line goes to `on_keyword`.
 template <typename OnKeyword>
 void scan_keyword_lines(OnKeyword on_keyword) {
-  char line[kKeywordLimit + 1];
+  char line[kKeywordLineLimit + 1];
   int c;
   while ((c = next_char(in)) != EOF) {
     if (c == '\n') {
       CurrentRow++;
     } else if (c != '.') {
-      waistln();
+      skip_rest_of_line();
     } else {
-      stepback();
+      step_back(in);
       read_keyword_line(line);
       on_keyword(line);
     }
@@ -377,8 +382,8 @@ void alloc_vec() {
 }
 
 void free_vec() {
-  free_rows(vects, vcount);
-  free_rows(ftable, vcount);
+  _free(vects);
+  _free(ftable);
   _free(faults);
   vects = nullptr;
   ftable = nullptr;

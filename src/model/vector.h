@@ -10,8 +10,9 @@ extern std::uint32_t vcount;
 /// The number of the ".FUNCTIONAL" line; 0 when the file has none.
 extern std::int32_t functionals;
 /// vcount rows of VarCount bytes: byte j of row k is variable j in vector k (0, 1 or 'x').
+/// One block: the row pointers, then the rows.
 extern char** vects;
-/// vcount rows of NodCount fault marks, no terminators; null when not made.
+/// vcount rows of NodCount fault marks, no terminators; null when not made. One block as vects.
 extern char** ftable;
 /// NodCount fault marks, no terminator.
 extern char* faults;
@@ -29,7 +30,13 @@ extern const char* analyser_state;
 extern const char* cstp_init;
 extern const char* cstp_poly;
 
-/// Reads the pattern file `fileName` into the tables. Errors in the file end the process.
+/// Characters a keyword line is read with, its line end included; the rest of a longer line
+/// is taken as a further line (so a ".VECTORS" count is read from this much of its line).
+constexpr int kKeywordLineLimit = 127;
+
+/// Reads the pattern file `fileName` into the tables. Errors in the file end the process; a
+/// ".VECTORS" count above INT_MAX, or negative, is a conversion error, and one whose tables
+/// would take more than kMaxTableBytes (table_alloc.h) is "Out of memory".
 void read_vec(const char* fileName);
 /// Writes the tables to `fileName` in the variant `m`:
 ///   1 no fault table; 2 patterns only; 3 with the analyser block (cstp_*); 4 with generator
@@ -40,7 +47,7 @@ void write_vec(const char* fileName, int m);
 /// Makes tables for vcount vectors (set by the caller): constants filled in from the model,
 /// fault table and summary all 'X'.
 void alloc_vec();
-/// Releases the tables; their pointers become null.
+/// Releases the tables, whatever vcount now holds; their pointers become null.
 void free_vec();
 /// Reads only the ".FAULTS" row of `fileName` into the existing `faults`.
 void read_faults(const char* fileName);

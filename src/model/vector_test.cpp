@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include "messages.h"
 #include "mudel.h"
+#include "table_alloc.h"
 #include "test_support.h"
 
 namespace {
@@ -131,6 +133,29 @@ TEST_F(Patterns, ASecondCountReplacesTheTables) {
   read_text(".VECTORS 5\n.VECTORS 2\n.PATTERNS\n000\n111\n.TABLE\n1111\n0000\n");
   EXPECT_EQ(vcount, 2u);
   EXPECT_EQ(std::string(ftable[1], 4), "0000");
+}
+
+/// A ".VECTORS" line that fuzzing found: `zeros` zeros, then 19 digits and other marks.
+std::string long_count_line(std::size_t zeros) {
+  return ".VECTORS " + std::string(zeros, '0') + "1229782939358414552&&&&&\n";
+}
+
+const void* at(const char* p) { return p; }
+
+TEST_F(Patterns, ALongCountIsReadFromTheKeywordLineLimitAndTablesAreOneBlock) {
+  // The first 127 characters of this line hold the count 12297; the rest of the line is a
+  // further line, passed over.
+  read_text(long_count_line(113) + ".PATTERNS\n1x0\n");
+  ASSERT_EQ(vcount, 12297u);
+  EXPECT_EQ(row_text(0).substr(0, 5), std::string("\1x\0\0\1", 5));
+  EXPECT_EQ(row_text(vcount - 1), std::string(8, '\0'));
+  EXPECT_EQ(std::string(ftable[vcount - 1], 4), "XXXX");
+  // Each table is its row pointers followed by its rows, so it costs no more than the limit
+  // on the tables has counted.
+  EXPECT_EQ(at(vects[0]), at(reinterpret_cast<char*>(vects + vcount)));
+  EXPECT_EQ(at(vects[vcount - 1]), at(vects[0] + (vcount - 1) * VarCount));
+  EXPECT_EQ(at(ftable[0]), at(reinterpret_cast<char*>(ftable + vcount)));
+  EXPECT_EQ(at(ftable[vcount - 1]), at(ftable[0] + (vcount - 1) * NodCount));
 }
 
 TEST_F(Patterns, ReadingStartsFromCleanFlags) {
@@ -280,11 +305,25 @@ TEST_F(PatternsDeath, SectionsNeedAPositiveCountBeforeThem) {
   const std::string message = "Positive .VECTORS count expected before this section!\n";
   expect_read_error("\n.PATTERNS\n000\n", "\nError at line 2: " + message);
   expect_read_error(".VECTORS 0\n.PATTERNS\n000\n", "\nError at line 2: " + message);
-  expect_read_error(".VECTORS -1\n.TABLE\n000\n", "\nError: Out of memory!\n");
   expect_read_error(".TABLE\n0000\n", "\nError at line 1: " + message);
   expect_read_error(".VECTORS 2\n.VECTORS 0\n.TABLE\n", "\nError at line 3: " + message);
   expect_read_error(".FAULTS\n1\n", "\nError at line 1: Fault list not allocated!\n");
-  expect_read_error(".VECTORS 99999999999\n", "\nError: Out of memory!\n");
+}
+
+TEST_F(PatternsDeath, CountsThatDoNotFitAreConversionErrors) {
+  const std::string message = "Conversion error!\n";
+  expect_read_error(".VECTORS -1\n.TABLE\n000\n", "\nError at line 1: " + message);
+  expect_read_error(".VECTORS 99999999999\n", "\nError at line 1: " + message);
+  expect_read_error("\n.VECTORS 2\n.VECTORS\t2147483648\n", "\nError at line 3: " + message);
+  // The digits of the long line, all within the characters a keyword line is read with.
+  expect_read_error("x\n\n" + long_count_line(50), "\nError at line 3: " + message);
+}
+
+TEST_F(PatternsDeath, ACountWhoseTablesPassTheLimitIsRefused) {
+  // A row of 8 variables and one of 4 fault marks, each with its row pointer.
+  const std::uint64_t row_cost = 8 + 4 + 2 * sizeof(char*);
+  expect_read_error(".VECTORS " + std::to_string(kMaxTableBytes / row_cost + 1) + "\n",
+                    "\nError: Out of memory!\n");
 }
 
 TEST_F(PatternsDeath, ConstantWithoutValue) {

@@ -67,13 +67,7 @@ static bool read_unsigned(const char* text, int* value) {
 static bool names_a_circuit(int index) { return index >= 0 && index < KAVRIN_CIRCUIT_COUNT; }
 
 int test_input(int argc, char** argv) {
-  static const char* keys[OPTION_COUNT + 1] = {
-      "-all_defects", "-saf_defects", "-single_defect", "-circuit", "-verify",
-      "-screen",      "-list",        "-quiet",         "-agm",     "-tst",
-      "-device",      "-table",       "-devlist",       "-bicm",    nullptr};
-  static const char act[OPTION_COUNT + 1] = {0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0};
-
-  int result = scan_input(argc, argv, act, keys, args, OPTION_COUNT);
+  int result = scan_input(argc, argv, option_takes_parameter, option_keys, args, OPTION_COUNT);
   if (result == -1) return -1;
 
   def_sel = MASK_ANY;

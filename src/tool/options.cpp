@@ -6,6 +6,12 @@
 #include "KavrinConst.h"
 #include "messages.h"
 
+const char* option_keys[OPTION_COUNT + 1] = {
+    "-all_defects", "-saf_defects", "-single_defect", "-circuit", "-verify",
+    "-screen",      "-list",        "-quiet",         "-agm",     "-tst",
+    "-device",      "-table",       "-devlist",       "-bicm",    nullptr};
+const char option_takes_parameter[OPTION_COUNT + 1] = {0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0};
+
 char* args[OPTION_COUNT];
 char sel[3] = "ON";
 int def_sel = MASK_ANY;

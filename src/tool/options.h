@@ -24,6 +24,11 @@ enum OptionSlot {
   OPTION_COUNT
 };
 
+/// The option names in slot order, null-ended, and whether each takes a parameter: the table
+/// of the option scanner.
+extern const char* option_keys[OPTION_COUNT + 1];
+extern const char option_takes_parameter[OPTION_COUNT + 1];
+
 /// Exit status of every failure of the tool.
 constexpr int TOOL_FAILURE = -1;
 

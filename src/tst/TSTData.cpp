@@ -1,28 +1,30 @@
 // TST reader: a keyword-driven state machine over the lines of the file.
 #include "TSTData.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "count.h"
 #include "exit.h"
 #include "messages.h"
 #include "misc.h"
 #include "rdline.h"
 
-const char* kwords[11] = {".VECTORS",  ".GENERATOR", ".ANALYZER", ".INITIAL_STATE",
+const char* kwords[11] = {".VECTORS",    ".GENERATOR", ".ANALYZER", ".INITIAL_STATE",
                           ".POLYNOMIAL", ".SIGNATURE", ".PATTERNS", ".TABLE",
-                          ".FAULTS",   ".COVERAGE",  nullptr};
+                          ".FAULTS",     ".COVERAGE",  nullptr};
 
 namespace {
 
-// Section indices of kwords.
-constexpr int kVectors = 0, kGenerator = 1, kAnalyzer = 2, kInitialState = 3, kPolynomial = 4,
-              kSignature = 5, kPatterns = 6;
 // Register selector (tmp slot 3) after ".ANALYZER" and ".GENERATOR".
 constexpr int kSelectAnalyzer = 3, kSelectGenerator = 4;
+// Slots of the reader's working state: the line of the ".VECTORS" count in force, and how many
+// rows of the table the file has filled.
+constexpr int kCountLine = 7, kRowsFilled = 8;
+/// The byte order mark that some editors put at the start of a UTF-8 file.
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 /// White space of the POSIX locale: space, tab, LF, VT, FF, CR.
 bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -39,7 +41,8 @@ BIST* new_record() {
   return b;
 }
 
-char* copy_text(const char* text) {
+/// A copy of a register value; ends the process when memory runs out.
+char* copy_value(const char* text) {
   std::size_t n = std::strlen(text) + 1;
   char* copy = static_cast<char*>(std::malloc(n));
   if (!copy) {
@@ -53,7 +56,7 @@ char* copy_text(const char* text) {
 /// Checks a register value and stores a copy of it in `slot`, replacing an earlier one.
 void store_register(BIST* b, char* value, char** slot, int length, const char* message) {
   if (!readPolynomial(value, length)) Error(message, line_number(b));
-  char* copy = copy_text(value);
+  char* copy = copy_value(value);
   std::free(*slot);
   *slot = copy;
 }
@@ -93,12 +96,11 @@ char* readPolynomial(char* buf, int length) {
 
 int processVectorCount(BIST* b, char* buf) {
   // The count sizes the pattern table, so it cannot change once the table exists.
-  char* rest = nullptr;
-  errno = 0;
-  long count = std::strtol(buf, &rest, 10);
-  if (rest == buf || errno == ERANGE || count < 0 || count > INT_MAX || b->vects)
+  int count = 0;
+  if (read_count(buf, &count) != CountText::kFits || b->vects)
     Error("Conversion error ", line_number(b));
-  b->vcount = static_cast<int>(count);
+  b->vcount = count;
+  b->tmp[kCountLine] = line_number(b);
   return 0;
 }
 
@@ -143,10 +145,12 @@ int processPatterns(BIST* b, char* buf, bool strict) {
     b->vects = AllocCharTable(b->vcount, b->vars, 0);
     if (!b->vects) Error("Cant allocate stimuli table\n", -1);
   }
-  // The table has vcount + 1 rows; a row beyond them is refused, never stored.
-  if (b->tmp[1] > b->vcount) Error("Bad input vector", line_number(b));
+  // The table has vcount rows and a spare one that is never written back: a row beyond the
+  // count is refused, never stored where it would be lost.
+  if (b->tmp[1] >= b->vcount) Error("Bad input vector", line_number(b));
   std::memcpy(b->vects[b->tmp[1]], buf, static_cast<std::size_t>(b->vars));
   ++b->tmp[1];
+  if (b->tmp[1] > b->tmp[kRowsFilled]) b->tmp[kRowsFilled] = b->tmp[1];
   if (b->tmp[1] >= b->vcount) return -1;
   return b->tmp[2];
 }
@@ -156,29 +160,29 @@ int processInput(BIST* b, char* buf, int state, bool strict) {
   if (state < 0 || state > 9) return -2;
   int next = -1;
   switch (state) {
-    case kVectors:
+    case SECTION_VECTORS:
       processVectorCount(b, buf);
       break;
-    case kGenerator:
+    case SECTION_GENERATOR:
       b->tmp[3] = kSelectGenerator;
       break;
-    case kAnalyzer:
+    case SECTION_ANALYZER:
       b->tmp[3] = kSelectAnalyzer;
       break;
-    case kInitialState:
+    case SECTION_INITIAL_STATE:
       store_register(b, buf, analyzer_selected(b) ? &b->a_init : &b->g_init, register_length(b),
                      "Bad initial state polynomial ");
       break;
-    case kPolynomial:
+    case SECTION_POLYNOMIAL:
       store_register(b, buf, analyzer_selected(b) ? &b->a_poly : &b->g_poly, register_length(b),
                      "Bad feedback polynomial ");
       break;
-    case kSignature:
+    case SECTION_SIGNATURE:
       store_register(b, buf, &b->signature, b->tmp[4], "Bad signature ");
       break;
-    case kPatterns:
+    case SECTION_PATTERNS:
       // Inside the section every line is a row; otherwise this is the keyword line itself.
-      next = b->tmp[2] == kPatterns ? processPatterns(b, buf, strict) : kPatterns;
+      next = b->tmp[2] == SECTION_PATTERNS ? processPatterns(b, buf, strict) : SECTION_PATTERNS;
       break;
     default:  // ".TABLE", ".FAULTS", ".COVERAGE": the tool's own results end the reading
       next = state;
@@ -203,6 +207,7 @@ BIST* ReadTST(BIST* dat, const char* pattern_file, int /*mode*/, bool strict) {
         end_process(-1);
       }
       if (!line || in.GetLen() == 0) continue;
+      if (dat->tmp[0] == 1 && std::strncmp(line, kUtf8Mark, 3) == 0) line += 3;
       char* text = strip_whitespaces(line);
       if (*text == 0) continue;
       if (state == -1) {
@@ -216,9 +221,12 @@ BIST* ReadTST(BIST* dat, const char* pattern_file, int /*mode*/, bool strict) {
         if (own_record) FreeTST(dat);
         return nullptr;
       }
-      if (state > kPatterns) break;
+      if (state > SECTION_PATTERNS) break;
     }
   }
+  // Rows the count announced but the file never gave would be measured as phantom vectors.
+  if (dat->vcount > 0 && dat->tmp[kRowsFilled] < dat->vcount)
+    Error("Missing input vectors", dat->tmp[kCountLine]);
   EndProcessing();
   return dat;
 }

@@ -29,6 +29,19 @@ struct BIST {
 
 /// Section keywords, in section-index order, null-ended.
 extern const char* kwords[11];
+/// Section indices of kwords.
+enum TstSection {
+  SECTION_VECTORS,
+  SECTION_GENERATOR,
+  SECTION_ANALYZER,
+  SECTION_INITIAL_STATE,
+  SECTION_POLYNOMIAL,
+  SECTION_SIGNATURE,
+  SECTION_PATTERNS,
+  SECTION_TABLE,
+  SECTION_FAULTS,
+  SECTION_COVERAGE,
+};
 
 /// Reads `pattern_file` into `dat` (a fresh record when null). Errors in the file end the
 /// process. `mode` is unused; `strict` selects exact row checks.
@@ -49,7 +62,8 @@ char* strip_whitespaces(char* str);
 int processInput(BIST* b, char* buf, int state, bool strict);
 /// `buf` when it holds only '0' and '1' and, for a positive `length`, has that length; else null.
 char* readPolynomial(char* buf, int length);
-/// Reads the vector count from the value of ".VECTORS"; 0.
+/// Reads the vector count from the value of ".VECTORS" (read_count: no number, or one that
+/// does not fit, is a conversion error); 0.
 int processVectorCount(BIST* b, char* buf);
 /// Checks and stores one pattern row; returns the next state.
 int processPatterns(BIST* b, char* buf, bool strict);

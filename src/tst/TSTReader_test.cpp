@@ -178,16 +178,23 @@ TEST_F(Reader, BlankLinesInsideSectionsAndBlanksAroundLines) {
   EXPECT_EQ(row(b, 2), "111");
 }
 
+/// A pattern section of `n` one-input rows.
+std::string rows(int n) {
+  std::string text = ".PATTERNS\n";
+  for (int k = 0; k < n; ++k) text += "1H\n";
+  return text;
+}
+
 TEST_F(Reader, CharacterAfterTheKeywordIsSkipped) {
-  EXPECT_EQ(read(".VECTORS 12\n")->vcount, 12);
+  EXPECT_EQ(read(".VECTORS 12\n" + rows(12))->vcount, 12);
   FreeTST(record_);
-  EXPECT_EQ(read(".VECTORS\t12\n")->vcount, 12);
+  EXPECT_EQ(read(".VECTORS\t12\n" + rows(12))->vcount, 12);
   FreeTST(record_);
-  EXPECT_EQ(read(".VECTORS12\n")->vcount, 2);
+  EXPECT_EQ(read(".VECTORS12\n" + rows(2))->vcount, 2);
   FreeTST(record_);
-  EXPECT_EQ(read(".VECTORS   7 vectors\n")->vcount, 7);
+  EXPECT_EQ(read(".VECTORS   7 vectors\n" + rows(7))->vcount, 7);
   FreeTST(record_);
-  EXPECT_EQ(read(".VECTORS 5\n.VECTORS 6\n")->vcount, 6);
+  EXPECT_EQ(read(".VECTORS 5\n.VECTORS 6\n" + rows(6))->vcount, 6);
 }
 
 TEST_F(Reader, LaterCountReplacesEarlierBeforeThePatterns) {
@@ -279,20 +286,21 @@ TEST_F(Reader, LongRowsAreReadWhole) {
   }
 }
 
-TEST_F(Reader, MissingRowsStayEmptyWhenTheFileEnds) {
-  BIST* b = read(".VECTORS 3\n.PATTERNS\n01H");
-  EXPECT_EQ(b->vcount, 3);
-  EXPECT_EQ(row(b, 0), "011");
-  EXPECT_EQ(row(b, 1), "");
-  EXPECT_EQ(row(b, 2), "");
-  EXPECT_EQ(row(b, 3), "");
+TEST_F(Reader, NoRowsNeedNoCountOrACountOfZero) {
+  EXPECT_EQ(read(".VECTORS 0\n.GENERATOR\n.INITIAL_STATE 01\n")->vcount, 0);
+  EXPECT_EQ(record_->vects, nullptr);
+  FreeTST(record_);
+  EXPECT_EQ(read(".GENERATOR\n.INITIAL_STATE 01\n")->vcount, 0);
 }
 
-TEST_F(Reader, PatternsWithoutCountUseTheSpareRow) {
-  BIST* b = read(".PATTERNS\n\n10L\n\n.GENERATOR\n");
-  EXPECT_EQ(b->vcount, 0);
-  EXPECT_EQ(row(b, 0), "100");
-  EXPECT_EQ(b->tmp[3], 4);
+TEST_F(Reader, ByteOrderMarkAtTheStartIsSkipped) {
+  BIST* b = read("\xEF\xBB\xBF.VECTORS 1\n.PATTERNS\n1H\n");
+  EXPECT_EQ(b->vcount, 1);
+  EXPECT_EQ(row(b, 0), "11");
+  EXPECT_EXIT(ReadTST(nullptr, path("\xEF\xBB\xBF.VECTORS 1\nX\n").c_str(), 0, false),
+              ExitedWithCode(14), "^\nError at line 2: Unknown keyword!\n$");
+  EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 0\n\xEF\xBB\xBF.VECTORS 0\n").c_str(), 0, false),
+              ExitedWithCode(14), "^\nError at line 2: Unknown keyword!\n$");
 }
 
 TEST_F(Reader, SecondPatternsSectionOverwritesFromTheFirstRow) {
@@ -301,13 +309,27 @@ TEST_F(Reader, SecondPatternsSectionOverwritesFromTheFirstRow) {
   EXPECT_EQ(row(b, 1), "011");
 }
 
-TEST_F(Reader, PatternsLineRightAfterACompleteSectionMayFillOnlyTheSpareRow) {
-  BIST* b = read(".VECTORS 2\n.PATTERNS\n00H\n01H\n\n.PATTERNS 10L\n");
-  EXPECT_EQ(b->vcount, 2);
-  EXPECT_EQ(row(b, 2), "100");
-  EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 2\n.PATTERNS\n00H\n01H\n.PATTERNS 10L\n"
-                                    ".PATTERNS 11L\n").c_str(), 0, false),
+TEST_F(Reader, NoRowLandsInTheSpareRow) {
+  // After a complete section, and without a positive count, a row has no place in the table.
+  EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 2\n.PATTERNS\n00H\n01H\n\n.PATTERNS 10L\n").c_str(),
+                      0, false),
               ExitedWithCode(14), "^\nError at line 6: Bad input vector!\n$");
+  EXPECT_EXIT(ReadTST(nullptr, path(".PATTERNS\n\n10L\n\n.GENERATOR\n").c_str(), 0, false),
+              ExitedWithCode(14), "^\nError at line 3: Bad input vector!\n$");
+  EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 0\n.PATTERNS\n10L\n").c_str(), 0, false),
+              ExitedWithCode(14), "^\nError at line 3: Bad input vector!\n$");
+}
+
+TEST_F(Reader, RowsMissingWhereReadingEndsAreRefusedAtTheCountsLine) {
+  EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 3\n.PATTERNS\n01H").c_str(), 0, false),
+              ExitedWithCode(14), "^\nError at line 1: Missing input vectors!\n$");
+  EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 5\n.VECTORS 2\n.GENERATOR\n").c_str(), 0, false),
+              ExitedWithCode(14), "^\nError at line 2: Missing input vectors!\n$");
+  EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 2\n\n.TABLE\n\n1\n").c_str(), 0, false),
+              ExitedWithCode(14), "^\nError at line 1: Missing input vectors!\n$");
+  // Where a row is expected, a keyword line fails as a row does.
+  EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 3\n.PATTERNS\n01H\n.TABLE\n").c_str(), 0, false),
+              ExitedWithCode(14), "^\nError at line 4: Bad input vector!\n$");
 }
 
 TEST_F(Reader, OutputsWrittenAsBitsBelongToTheInputPart) {
@@ -361,7 +383,7 @@ TEST_F(ReaderDeath, MoreRowsThanTheCount) {
   EXPECT_EXIT(ReadTST(nullptr, path(".VECTORS 2\n.PATTERNS\n00H\n01H\n10H\n").c_str(), 0, false),
               ExitedWithCode(14), "^\nError at line 5: Unknown keyword!\n$");
   EXPECT_EXIT(ReadTST(nullptr, path(".PATTERNS\n00H\n01H\n").c_str(), 0, false),
-              ExitedWithCode(14), "^\nError at line 3: Unknown keyword!\n$");
+              ExitedWithCode(14), "^\nError at line 2: Bad input vector!\n$");
 }
 
 TEST_F(ReaderDeath, ConversionError) {

@@ -7,13 +7,12 @@
 
 namespace {
 
-constexpr int kVectors = 0, kGenerator = 1, kAnalyzer = 2, kInitialState = 3, kPolynomial = 4,
-              kSignature = 5, kPatterns = 6, kTable = 7, kFaults = 8, kCoverage = 9;
-
 int status(bool written) { return written ? 0 : -1; }
 
 /// "\n<keyword>\n\n", the opening of a section.
-bool write_header(FILE* fp, int section) { return std::fprintf(fp, "\n%s\n\n", kwords[section]) >= 0; }
+bool write_header(FILE* fp, int section) {
+  return std::fprintf(fp, "\n%s\n\n", kwords[section]) >= 0;
+}
 
 /// The first `n` characters of `row` and a line end; a missing row is written as zero bytes.
 bool write_row(FILE* fp, const char* row, int n, std::string& line) {
@@ -30,8 +29,10 @@ void restore_letters(const BIST* dat, std::string& row) {
   for (long long j = first_internal; j < dat->vars; ++j) {
     char& c = row[static_cast<std::size_t>(j)];
     const bool output = j >= first_output;
-    if (c == '0') c = output ? 'L' : 'l';
-    else if (c == '1') c = output ? 'H' : 'h';
+    if (c == '0')
+      c = output ? 'L' : 'l';
+    else if (c == '1')
+      c = output ? 'H' : 'h';
   }
 }
 
@@ -39,19 +40,21 @@ void restore_letters(const BIST* dat, std::string& row) {
 
 int writeVectorCnt(FILE* fp, BIST* dat, bool header) {
   if (!fp || !dat) return -1;
-  return status(std::fprintf(fp, "%s %d\n", header ? kwords[kVectors] : "", dat->vcount) >= 0);
+  const char* keyword = header ? kwords[SECTION_VECTORS] : "";
+  return status(std::fprintf(fp, "%s %d\n", keyword, dat->vcount) >= 0);
 }
 
 int writeLFSRSetup(FILE* fp, BIST* dat, bool /*header*/) {
   if (!fp || !dat) return -1;
   bool ok = true;
   if (dat->g_poly && dat->g_init)
-    ok = std::fprintf(fp, "\n\n%s\n\n%s %s\n%s %s\n", kwords[kGenerator], kwords[kInitialState],
-                      dat->g_init, kwords[kPolynomial], dat->g_poly) >= 0;
+    ok = std::fprintf(fp, "\n\n%s\n\n%s %s\n%s %s\n", kwords[SECTION_GENERATOR],
+                      kwords[SECTION_INITIAL_STATE], dat->g_init, kwords[SECTION_POLYNOMIAL],
+                      dat->g_poly) >= 0;
   if (dat->a_poly && dat->a_init && dat->signature)
-    ok = std::fprintf(fp, "\n%s\n\n%s %s\n%s %s\n%s %s\n", kwords[kAnalyzer],
-                      kwords[kInitialState], dat->a_init, kwords[kPolynomial], dat->a_poly,
-                      kwords[kSignature], dat->signature) >= 0 &&
+    ok = std::fprintf(fp, "\n%s\n\n%s %s\n%s %s\n%s %s\n", kwords[SECTION_ANALYZER],
+                      kwords[SECTION_INITIAL_STATE], dat->a_init, kwords[SECTION_POLYNOMIAL],
+                      dat->a_poly, kwords[SECTION_SIGNATURE], dat->signature) >= 0 &&
          ok;
   return status(ok);
 }
@@ -59,7 +62,7 @@ int writeLFSRSetup(FILE* fp, BIST* dat, bool /*header*/) {
 int writePatterns(FILE* fp, BIST* dat, bool header) {
   if (!fp || !dat || dat->vars <= 0) return -1;
   if (!dat->vects) return 0;
-  bool ok = !header || write_header(fp, kPatterns);
+  bool ok = !header || write_header(fp, SECTION_PATTERNS);
   const bool letters = dat->inps >= 0 && dat->cons >= 0 && dat->outs >= 0;
   std::string line;
   for (int k = 0; k < dat->vcount && ok; ++k) {
@@ -75,7 +78,7 @@ int writePatterns(FILE* fp, BIST* dat, bool header) {
 int writeFaultTable(FILE* fp, BIST* dat, bool header) {
   if (!fp || !dat) return -1;
   if (!dat->ftable || dat->nodes <= 0) return 0;
-  bool ok = !header || write_header(fp, kTable);
+  bool ok = !header || write_header(fp, SECTION_TABLE);
   std::string line;
   for (int k = 0; k < dat->vcount && ok; ++k) ok = write_row(fp, dat->ftable[k], dat->nodes, line);
   return status(ok);
@@ -85,7 +88,7 @@ int writeFaultSummary(FILE* fp, BIST* dat, bool header) {
   if (!fp || !dat) return -1;
   if (!dat->faults || dat->nodes <= 0) return 0;
   std::string line;
-  bool ok = !header || write_header(fp, kFaults);
+  bool ok = !header || write_header(fp, SECTION_FAULTS);
   return status(ok && write_row(fp, dat->faults, dat->nodes, line));
 }
 
@@ -99,10 +102,10 @@ int writeFaultCoverage(FILE* fp, BIST* dat, bool header) {
     detected += mark == '&' ? 2 : (mark == '0' || mark == '1') ? 1 : 0;
   }
   const long long total = 2LL * dat->nodes;
-  bool ok = !header || write_header(fp, kCoverage);
-  return status(ok && std::fprintf(fp, "%lld / %lld = %f %%\n", detected, total,
-                                   static_cast<double>(detected) / static_cast<double>(total) *
-                                       100) >= 0);
+  bool ok = !header || write_header(fp, SECTION_COVERAGE);
+  return status(
+      ok && std::fprintf(fp, "%lld / %lld = %f %%\n", detected, total,
+                         static_cast<double>(detected) / static_cast<double>(total) * 100) >= 0);
 }
 
 namespace {

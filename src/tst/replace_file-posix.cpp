@@ -1,4 +1,5 @@
-// File replacement on POSIX systems: mkstemp beside the target, fsync, rename.
+// File replacement on POSIX systems: mkstemp beside the target, fsync, rename; or, where a
+// rename would change what the file is, a rewrite in place.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "pending_temp.h"
 #include "replace_file.h"
 
 namespace {
@@ -27,57 +29,102 @@ std::string resolved(const char* path) {
   return name;
 }
 
+/// The system's directory for temporary files.
+std::string temp_directory() {
+  const char* dir = std::getenv("TMPDIR");
+  return dir != nullptr && *dir != '\0' ? dir : "/tmp";
+}
+
+/// A new temporary file from `pattern` (ending in XXXXXX) with `mode`, its stream in `r`, or
+/// false with nothing left behind.
+bool open_temp(FileReplacement& r, std::string pattern, mode_t mode) {
+  int fd = mkstemp(&pattern[0]);
+  if (fd < 0) return false;
+  r.fp = fchmod(fd, mode) == 0 ? fdopen(fd, "w") : nullptr;
+  if (!r.fp) {
+    close(fd);
+    unlink(pattern.c_str());
+    return false;
+  }
+  r.temp = pattern;
+  hold_temp(r.temp.c_str());
+  return true;
+}
+
+/// Removes the temporary file, if any, and forgets it.
+void drop_temp(FileReplacement& r) {
+  if (!r.temp.empty()) unlink(r.temp.c_str());
+  r.temp.clear();
+  release_temp();
+}
+
+/// A temporary file beside the existing `st` that keeps its owner, group and mode; false, with
+/// nothing left behind, where the directory or the ownership does not allow it.
+bool open_keeping_identity(FileReplacement& r, const struct stat& st) {
+  if (st.st_nlink != 1) return false;  // a rename would split the file from its other names
+  if (!open_temp(r, r.target + ".XXXXXX", st.st_mode & 07777)) return false;
+  struct stat made;
+  int fd = fileno(r.fp);
+  bool owner_kept = fchown(fd, st.st_uid, st.st_gid) == 0 ||
+                    (fstat(fd, &made) == 0 && made.st_uid == st.st_uid && made.st_gid == st.st_gid);
+  bool kept =
+      owner_kept && fchmod(fd, st.st_mode & 07777) == 0;  // after chown, which may clear bits
+  if (kept) return true;
+  std::fclose(r.fp);
+  r.fp = nullptr;
+  drop_temp(r);
+  return false;
+}
+
+/// Finishes the stream: every byte written and on the disk.
+bool close_stream(FileReplacement& r, bool sync) {
+  bool ok = std::fflush(r.fp) == 0 && !std::ferror(r.fp) && (!sync || fsync(fileno(r.fp)) == 0);
+  ok = std::fclose(r.fp) == 0 && ok;
+  r.fp = nullptr;
+  return ok;
+}
+
 }  // namespace
 
 bool begin_replacement(FileReplacement& r, const char* path) {
+  r.temp.clear();
   struct stat st;
   const bool exists = stat(path, &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {  // a device, a pipe: nothing to rename over
     r.target = path;
-    r.temp.clear();
+    r.kind = ReplacementKind::Direct;
     r.fp = std::fopen(path, "w");
     return r.fp != nullptr;
   }
   if (exists && access(path, W_OK) != 0) return false;  // write-protected: leave it alone
-
   r.target = exists ? resolved(path) : std::string(path);
-  std::string name = r.target + ".XXXXXX";
-  int fd = mkstemp(&name[0]);
+  r.kind = ReplacementKind::Rename;
+  if (!exists) return open_temp(r, r.target + ".XXXXXX", default_mode());
+  if (open_keeping_identity(r, st)) return true;
+  // Rewritten in place: the file must open for writing now, not only once the run is over.
+  int fd = open(r.target.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  r.temp = name;
-  if (exists && fchown(fd, st.st_uid, st.st_gid) != 0) {
-    // Only a privileged user may give the file away; the replacement is then ours.
-  }
-  const mode_t mode = exists ? (st.st_mode & 07777) : default_mode();
-  r.fp = fchmod(fd, mode) == 0 ? fdopen(fd, "w") : nullptr;
-  if (!r.fp) {
-    close(fd);
-    unlink(r.temp.c_str());
-    r.temp.clear();
-    return false;
-  }
-  return true;
+  close(fd);
+  r.kind = ReplacementKind::InPlace;
+  return open_temp(r, temp_directory() + "/kavtest-XXXXXX", 0600);
 }
 
 bool finish_replacement(FileReplacement& r) {
-  if (r.temp.empty()) {
-    bool ok = std::fflush(r.fp) == 0 && !std::ferror(r.fp);
-    ok = std::fclose(r.fp) == 0 && ok;
-    r.fp = nullptr;
-    return ok;
-  }
-  bool ok = std::fflush(r.fp) == 0 && !std::ferror(r.fp) && fsync(fileno(r.fp)) == 0;
-  ok = std::fclose(r.fp) == 0 && ok;
-  r.fp = nullptr;
-  ok = ok && std::rename(r.temp.c_str(), r.target.c_str()) == 0;
-  if (!ok) unlink(r.temp.c_str());
-  r.temp.clear();
+  if (r.kind == ReplacementKind::Direct) return close_stream(r, false);
+  bool ok = close_stream(r, true);
+  hold_signals(true);
+  if (ok && r.kind == ReplacementKind::Rename)
+    ok = std::rename(r.temp.c_str(), r.target.c_str()) == 0;
+  else if (ok)
+    ok = rewrite_in_place(r.target, r.temp);
+  if (ok && r.kind == ReplacementKind::Rename) r.temp.clear();  // it is the target now
+  drop_temp(r);
+  hold_signals(false);
   return ok;
 }
 
 void abandon_replacement(FileReplacement& r) {
   if (r.fp) std::fclose(r.fp);
   r.fp = nullptr;
-  if (!r.temp.empty()) unlink(r.temp.c_str());
-  r.temp.clear();
+  drop_temp(r);
 }

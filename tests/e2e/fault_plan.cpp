@@ -5,6 +5,8 @@
 //                           is gone from transfer N on; transfers count writes and reads)
 //   KAVTEST_BOX_TRANSCRIPT  a file that gets one letter per transfer when the tool ends:
 //                           W a write, R a read; lower case when the transfer failed
+//   KAVTEST_BOX_SIGNAL      "S@N": the process raises signal number S as transfer N starts
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,11 +52,28 @@ void apply(BoxFaults* faults, const char* plan) {
   }
 }
 
+int planned_signal = 0;
+unsigned long signal_transfer = 0;
+
+void raise_planned_signal(unsigned long transfer) {
+  if (transfer == signal_transfer) std::raise(planned_signal);
+}
+
+void plan_signal(BoxFaults* faults, const char* plan) {
+  if (std::sscanf(plan, "%d@%lu", &planned_signal, &signal_transfer) != 2 || signal_transfer == 0) {
+    std::fprintf(stderr, "KAVTEST_BOX_SIGNAL: bad plan '%s'\n", plan);
+    std::exit(125);
+  }
+  faults->on_transfer = raise_planned_signal;
+}
+
 /// Attaches the one box with the planned fault before main runs.
 struct FaultPlan {
   FaultPlan() {
     planned_box = sim_install_boxes(1).front();
     if (const char* plan = std::getenv("KAVTEST_BOX_FAULTS")) apply(&planned_box->faults, plan);
+    if (const char* plan = std::getenv("KAVTEST_BOX_SIGNAL"))
+      plan_signal(&planned_box->faults, plan);
     std::atexit(write_transcript);
   }
 } fault_plan;

@@ -38,11 +38,18 @@ complete_line "$kavtest" -
 expect "count of options" 14 "${#COMPREPLY[@]}"
 
 # --- circuits ---------------------------------------------------------------------
-# The names must be those that the tool lists, in index order.
-tool_names=$("$kavtest" -list -quiet | awk '{ print $1 " " $2 }')
+# Each candidate is the index, two spaces, and the name and description as the
+# tool lists them, in index order.
+tool_circuits=$("$kavtest" -list -quiet | sed -E 's/^ *([0-9]+) /\1  /')
 complete_line "$kavtest" -circuit ""
 expect "-circuit indices" "$(seq 0 17)" "$(first_words)"
-expect "-circuit names" "$tool_names" "$(reply | awk '{ print $1 " " $2 }')"
+expect "-circuit names and descriptions" "$tool_circuits" "$(reply)"
+# Circuits that share a name are told apart by their descriptions.
+for pair in "11 12" "16 17"; do
+  read -r a b <<<"$pair"
+  text_a=$(reply | sed -n "s/^$a  //p") text_b=$(reply | sed -n "s/^$b  //p")
+  [[ -n $text_a && $text_a != "$text_b" ]] || fail "circuits $a and $b look alike: '$text_a'"
+done
 complete_line "$kavtest" -all_defects -circuit 1
 expect "-circuit 1" "1 10 11 12 13 14 15 16 17" "$(first_words | xargs)"
 complete_line "$kavtest" -circuit 16
@@ -50,9 +57,9 @@ expect "-circuit 16 inserts the bare index" "16" "$(reply)"
 complete_line "$kavtest" -circuit 9x
 expect "-circuit 9x" "" "$(reply)"
 
-# Without a tool to run, the built-in table gives the same names.
+# Without a tool to run, the built-in table gives the same names and descriptions.
 complete_line /nonexistent/kavtest -circuit ""
-expect "built-in circuit names" "$tool_names" "$(reply | awk '{ print $1 " " $2 }')"
+expect "built-in circuit names and descriptions" "$tool_circuits" "$(reply)"
 
 # --- cells of the chosen circuit -------------------------------------------------------
 complete_line "$kavtest" -circuit 14 -single_defect ""

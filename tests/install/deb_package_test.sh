@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the build tree with cpack, checks its control
-# fields, installs it with dpkg into a scratch root and compares the files it
-# put there with a plain `cmake --install`; then removes it again.
+# fields and has lintian check the whole package, installs it with dpkg into a
+# scratch root, compares the files it put there with a plain `cmake --install`
+# and runs the README's defect table from it; then removes it again.
+# lintian is skipped where it is not installed, unless CI=true.
 # Usage: deb_package_test.sh CPACK CMAKE BUILD_DIR VERSION
 set -u
 cpack=$1 cmake=$2 build=$3 version=$4
@@ -41,13 +43,31 @@ for lib in libc6 libstdc++6; do
     fail "Depends '$depends' lacks $lib"
 done
 
+# --- lintian ---------------------------------------------------------------------
+# No errors and no warnings, and no override in the package that could hide one.
+if command -v lintian >/dev/null; then
+  if ! lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1; then
+    cat "$scratch/lintian.log"
+    fail "lintian reports errors or warnings"
+  fi
+  if dpkg-deb -c "$deb" | grep -q 'usr/share/lintian/overrides'; then
+    fail "the package carries lintian overrides"
+  fi
+elif [ "${CI:-}" = true ]; then
+  fail "lintian is missing (package lintian); CI=true needs the lintian check"
+else
+  echo "SKIP: lintian check, lintian is not installed (package lintian)"
+fi
+
 # --- install into a scratch root ------------------------------------------------
 root=$scratch/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/var/log"
 touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
+# Minimal systems exclude /usr/share/doc from dpkg's unpacking; the package's
+# documentation is part of what is checked here.
 dpkg_root() {
   dpkg --root="$root" --log="$root/var/log/dpkg.log" --force-not-root \
-       --force-depends --force-script-chrootless "$@"
+       --force-depends --force-script-chrootless --path-include='/usr/share/doc/kavtest/*' "$@"
 }
 if ! dpkg_root -i "$deb" >"$scratch/dpkg.log" 2>&1; then
   cat "$scratch/dpkg.log"
@@ -76,6 +96,19 @@ $(diff <(echo "$plain") <(echo "$in_deb"))"
 world_writable=$(find "$root/usr" -perm -o+w ! -type l)
 [ -z "$world_writable" ] || fail "world-writable files: $world_writable"
 [ "$("$root/usr/bin/kavtest" -list -quiet | wc -l)" -eq 18 ] || fail "packaged kavtest does not list 18 circuits"
+
+# The README's defect table, run as an installed package's user does: the
+# packaged kavtest-sim on the packaged example, the result in a working directory.
+if [ -x "$root/usr/bin/kavtest-sim" ]; then
+  mkdir -p "$scratch/work"
+  if (cd "$scratch/work" && "$root/usr/bin/kavtest-sim" -quiet -all_defects -circuit 16 \
+        -tst c17-result.tst "$root/usr/share/doc/kavtest/examples/16-C17-shorts.tst"); then
+    coverage=$(tail -n 1 "$scratch/work/c17-result.tst")
+    [ "$coverage" = "63 / 126 = 50.000000 %" ] || fail "packaged walk-through gives coverage '$coverage'"
+  else
+    fail "packaged kavtest-sim cannot run the packaged C17 example"
+  fi
+fi
 
 # --- removal ------------------------------------------------------------------------
 dpkg_root -r kavtest >"$scratch/dpkg-r.log" 2>&1 || { cat "$scratch/dpkg-r.log"; fail "dpkg -r"; }

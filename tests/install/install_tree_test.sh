@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Installs the build tree into a scratch prefix and checks what landed there:
-# the exact file list, working binaries, a manual page that groff renders
-# without warnings and that documents every option, and a safe udev rule.
-# Usage: install_tree_test.sh CMAKE BUILD_DIR VERSION
+# the exact file list, working binaries, compressed manual pages that groff
+# renders without warnings and that document every option, the documentation
+# with its copyright file and changelog, and a safe udev rule that udev reads
+# or whose place the install reports.
+# Usage: install_tree_test.sh CMAKE BUILD_DIR VERSION SOURCE_DIR
 set -u
-cmake=$1 build=$2 version=$3
+cmake=$1 build=$2 version=$3 source=$4
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 need() { command -v "$1" >/dev/null || { echo "FAIL: $1 is missing (package $2)"; exit 1; }; }
 need groff groff-base
+need man man-db
+need gzip gzip
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -22,10 +26,15 @@ if ! "$cmake" --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1
 fi
 
 # --- the file list -----------------------------------------------------------
-expected=(bin/kavtest share/man/man1/kavtest.1 lib/udev/rules.d/70-kavrin.rules
-          share/bash-completion/completions/kavtest)
+doc=share/doc/kavtest
+expected=(bin/kavtest share/man/man1/kavtest.1.gz lib/udev/rules.d/70-kavrin.rules
+          share/bash-completion/completions/kavtest
+          $doc/README.md $doc/copyright $doc/changelog.gz $doc/docs/chip-model.md)
+for example in "$source"/examples/*.tst; do
+  expected+=("$doc/examples/${example##*/}")
+done
 if [ -e "$build/kavtest-sim" ]; then
-  expected+=(bin/kavtest-sim share/man/man1/kavtest-sim.1
+  expected+=(bin/kavtest-sim share/man/man1/kavtest-sim.1.gz
              share/bash-completion/completions/kavtest-sim)
 fi
 want=$(printf '%s\n' "${expected[@]}" | sort)
@@ -43,7 +52,13 @@ for bin in kavtest kavtest-sim; do
 done
 
 # --- manual page -----------------------------------------------------------------
-page=$prefix/share/man/man1/kavtest.1
+# Compressed as gzip -9n does it: the same bytes again, no name and no time stamp.
+compressed_9n() {
+  gzip -dc "$1" | gzip -9n | cmp -s - "$1" || fail "${1#"$prefix"/} is not compressed with gzip -9n"
+}
+compressed_9n "$prefix/share/man/man1/kavtest.1.gz"
+page=$scratch/kavtest.1
+gzip -dc "$prefix/share/man/man1/kavtest.1.gz" >"$page"
 if grep -n '@[A-Z_]*@' "$page"; then fail "unfilled placeholders in the manual page"; fi
 warnings=$(groff -ww -man -z "$page" 2>&1)
 [ -z "$warnings" ] || fail "groff warns about the manual page: $warnings"
@@ -69,10 +84,34 @@ done
 grep -q "kavtest $version" <<<"$text" || fail "manual page does not carry version $version"
 grep -q "/dev/kavrin/" <<<"$(sed -n '/^FILES$/,$p' <<<"$text")" || fail "FILES does not name /dev/kavrin"
 
-if [ -e "$prefix/share/man/man1/kavtest-sim.1" ]; then
-  sim_text=$(cd "$prefix/share/man" && groff -man -Tascii -P-cbou man1/kavtest-sim.1 2>&1)
-  grep -q "^KAVTEST-SIM\$" <<<"$sim_text" || fail "kavtest-sim.1 does not lead to the manual page"
+# kavtest-sim's page is a link to kavtest's that `man -l` reads as it stands.
+sim_page=$prefix/share/man/man1/kavtest-sim.1.gz
+if [ -e "$build/kavtest-sim" ]; then
+  [ "$(readlink "$sim_page")" = kavtest.1.gz ] || fail "kavtest-sim.1.gz is not a link to kavtest.1.gz"
+  sim_text=$(MANPATH= man -l "$sim_page" 2>&1)
+  grep -q "^KAVTEST-SIM\$" <<<"$sim_text" || fail "man -l kavtest-sim.1.gz does not show the manual page"
 fi
+
+# --- documentation ---------------------------------------------------------------------
+cmp -s "$source/README.md" "$prefix/$doc/README.md" || fail "$doc/README.md is not the README"
+cmp -s "$source/docs/chip-model.md" "$prefix/$doc/docs/chip-model.md" ||
+  fail "$doc/docs/chip-model.md is not docs/chip-model.md"
+for example in "$source"/examples/*.tst; do
+  cmp -s "$example" "$prefix/$doc/examples/${example##*/}" || fail "example ${example##*/} differs"
+done
+# The copyright file in Debian's machine-readable format, with the license of LICENSE.
+copyright=$prefix/$doc/copyright
+head -n 1 "$copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' ||
+  fail "copyright is not in the machine-readable format"
+grep -q '^License: Expat$' "$copyright" || fail "copyright does not name the Expat (MIT) license"
+license_body=$(sed '1,/^Copyright /d' "$source/LICENSE" | sed '/./,$!d')
+copyright_body=$(sed '1,/^License: /d' "$copyright" | sed 's/^ //; s/^\.$//')
+[ "$license_body" = "$copyright_body" ] || fail "copyright's license text differs from LICENSE:
+$(diff <(echo "$license_body") <(echo "$copyright_body"))"
+# The changelog's latest entry is this version.
+compressed_9n "$prefix/$doc/changelog.gz"
+latest=$(gzip -dc "$prefix/$doc/changelog.gz" | head -n 1)
+[[ $latest == "kavtest ($version) "* ]] || fail "changelog starts with '$latest', not version $version"
 
 # --- udev rule ---------------------------------------------------------------------
 rule=$prefix/lib/udev/rules.d/70-kavrin.rules
@@ -97,6 +136,18 @@ rules=$(grep -v '^[[:space:]]*\(#\|$\)' "$rule" 2>/dev/null)
     (( (8#$mode & 2) == 0 )) || fail "udev rule makes the device world-writable: $mode"
   done
 done <<<"$rules"
+
+# udev does not read the scratch prefix: the install says where the rule went.
+grep -q "udev rule went to $rule; udev does not read rules there" "$scratch/install.log" ||
+  fail "install into $prefix does not report where the udev rule went"
+# Under /usr/local the rule goes where udev reads it, without a word.
+if ! DESTDIR=$scratch/stage "$cmake" --install "$build" --prefix /usr/local >"$scratch/local.log" 2>&1; then
+  cat "$scratch/local.log"
+  fail "cmake --install --prefix /usr/local"
+fi
+[ -f "$scratch/stage/usr/local/lib/udev/rules.d/70-kavrin.rules" ] ||
+  fail "prefix /usr/local does not put the rule in /usr/local/lib/udev/rules.d"
+if grep -q "udev does not read" "$scratch/local.log"; then fail "prefix /usr/local reports the udev rule"; fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

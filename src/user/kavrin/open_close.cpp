@@ -36,8 +36,25 @@ static PlatformDeviceClass kavrin_device_class() {
   return device_class;
 }
 
+/// Words the platform's last failure for the user: the call, and its error code in hexadecimal.
 static void report_platform_failure() {
-  std::printf(platform_failure_message(), platform_last_error());
+  PlatformFailure f = platform_last_failure();
+  switch (f.step) {
+    case PLATFORM_CLASS_FAILED:
+      std::printf("%s - failed: (%lx)\n", f.call, f.code);
+      break;
+    case PLATFORM_DETAIL_FAILED:
+      std::printf("%s - failed (%lx)\n", f.call, f.code);
+      break;
+    case PLATFORM_NO_MEMORY:
+      std::printf("%s - failed\n", f.call);
+      break;
+    case PLATFORM_OPEN_FAILED:
+      std::printf("%s - failed: %lx", f.call, f.code);  // the caller's text ends the line
+      break;
+    case PLATFORM_NO_FAILURE:
+      break;
+  }
 }
 
 static LPSTR copy_string(const char* text) {
@@ -126,7 +143,7 @@ static void append(PKAVRIN_CONTEXT context) {
   KavrinContextLast = context;
 }
 
-static void unlink(PKAVRIN_CONTEXT context) {
+static void remove_from_table(PKAVRIN_CONTEXT context) {
   if (context->Previous != nullptr)
     context->Previous->Next = context->Next;
   else
@@ -170,7 +187,7 @@ BYTE kavClose(HANDLE hDevice) {
     return KAVRIN_SUCCESS;
   }
   PlatformDevice* device = context->Device;
-  unlink(context);
+  remove_from_table(context);
   release_context(context);
   platform_close(device);
   return KAVRIN_SUCCESS;

@@ -43,15 +43,22 @@ struct PlatformDevice {
 
 namespace {
 
-const char* const kEnumerationFailed = "opendir - failed: (%x)\n";
-const char* const kOpenFailed = "open - failed: %x";
-
+PlatformFailure last_failure = {PLATFORM_NO_FAILURE, "", 0};
 unsigned long last_error = 0;
-const char* failure_message = "";
 
-/// Records a failure for the library's message; returns false for the caller to pass on.
-bool fail(const char* message, int code) {
-  failure_message = message;
+/// Records the failed step of an enumeration or an open for the library's message; returns
+/// false for the caller to pass on.
+bool record_failure(PlatformFailedStep step, const char* call, int code) {
+  last_error = static_cast<unsigned long>(code);
+  last_failure = {step, call, last_error};
+  return false;
+}
+
+/// The directory of the class could not be listed.
+bool listing_failed(int code) { return record_failure(PLATFORM_CLASS_FAILED, "opendir", code); }
+
+/// Records the error code of a failed transfer; returns false for the caller to pass on.
+bool transfer_failed(int code) {
   last_error = static_cast<unsigned long>(code);
   return false;
 }
@@ -90,7 +97,7 @@ bool list_entries(DIR* dir, std::vector<std::string>* names) {
     if (entry->d_name[0] != '.') names->push_back(entry->d_name);
     errno = 0;
   }
-  if (errno != 0) return fail(kEnumerationFailed, errno);
+  if (errno != 0) return listing_failed(errno);
   std::sort(names->begin(), names->end(), natural_less);
   return true;
 }
@@ -114,14 +121,14 @@ bool wait_for(int fd, short events, Deadline deadline) {
     pollfd p{fd, events, 0};
     int ready = poll(&p, 1, milliseconds_left(deadline));
     if (ready > 0) return true;
-    if (ready == 0) return fail(failure_message, ETIMEDOUT);
-    if (errno != EINTR) return fail(failure_message, errno);
+    if (ready == 0) return transfer_failed(ETIMEDOUT);
+    if (errno != EINTR) return transfer_failed(errno);
   }
 }
 
 /// Records a failed open; -1 for the caller to pass on.
 int open_failed(int code) {
-  fail(kOpenFailed, code);
+  record_failure(PLATFORM_OPEN_FAILED, "open", code);
   return -1;
 }
 
@@ -164,7 +171,7 @@ PlatformEnumeration* platform_enumerate(const PlatformDeviceClass&) {
     DIR* dir = opendir(KAVRIN_DEVICE_DIR);
     if (dir == nullptr) {
       if (errno == ENOENT) return enumeration;  // no directory: no device attached
-      fail(kEnumerationFailed, errno);
+      listing_failed(errno);
       delete enumeration;
       return nullptr;
     }
@@ -179,7 +186,7 @@ PlatformEnumeration* platform_enumerate(const PlatformDeviceClass&) {
       enumeration->paths.push_back(std::string(KAVRIN_DEVICE_DIR) + "/" + name);
     return enumeration;
   } catch (const std::bad_alloc&) {
-    fail(kEnumerationFailed, ENOMEM);
+    listing_failed(ENOMEM);
     return nullptr;
   }
 }
@@ -217,9 +224,9 @@ bool platform_write(PlatformDevice* device, const unsigned char* report, std::si
     ssize_t written = device->is_socket ? send(device->fd, report, length, MSG_NOSIGNAL)
                                         : write(device->fd, report, length);
     if (written < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (written < 0) return fail(failure_message, errno);
+    if (written < 0) return transfer_failed(errno);
     // A report is one request: a device that takes only part of it did not take it.
-    if (static_cast<std::size_t>(written) != length) return fail(failure_message, EIO);
+    if (static_cast<std::size_t>(written) != length) return transfer_failed(EIO);
     return true;
   }
 }
@@ -234,7 +241,7 @@ bool platform_read(PlatformDevice* device, unsigned char* buffer, std::size_t le
     ssize_t got = device->is_socket ? recv(device->fd, buffer, length, 0)
                                     : read(device->fd, buffer, length);
     if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (got < 0) return fail(failure_message, errno);
+    if (got < 0) return transfer_failed(errno);
     *count = static_cast<std::size_t>(got);
     return true;
   }
@@ -247,4 +254,4 @@ void platform_close(PlatformDevice* device) {
 
 unsigned long platform_last_error() { return last_error; }
 
-const char* platform_failure_message() { return failure_message; }
+PlatformFailure platform_last_failure() { return last_failure; }

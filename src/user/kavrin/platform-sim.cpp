@@ -45,7 +45,14 @@ Attached& attached() {
 }
 
 unsigned long last_error = 0;
-const char* failure_message = "";
+PlatformFailure last_failure = {PLATFORM_NO_FAILURE, "", 0};
+
+/// Records a failed open with `code` for the library's message; null for the caller.
+PlatformDevice* open_failed(unsigned long code) {
+  last_error = code;
+  last_failure = {PLATFORM_OPEN_FAILED, "open", code};
+  return nullptr;
+}
 
 }  // namespace
 
@@ -77,18 +84,13 @@ PlatformStep platform_next_path(PlatformEnumeration* enumeration, const char** p
 void platform_end_enumeration(PlatformEnumeration* enumeration) { delete enumeration; }
 
 PlatformDevice* platform_open(const char* path) {
-  failure_message = "open - failed: %x";
   for (const AttachedBox& b : attached().boxes) {
     if (b.path != path) continue;
     unsigned long error = 0;
-    if (!box_open(b.box, &error)) {
-      last_error = error;
-      return nullptr;
-    }
+    if (!box_open(b.box, &error)) return open_failed(error);
     return new PlatformDevice{b.box};
   }
-  last_error = BOX_ERROR_UNPLUGGED;
-  return nullptr;
+  return open_failed(BOX_ERROR_UNPLUGGED);
 }
 
 bool platform_write(PlatformDevice* device, const unsigned char* report, std::size_t length) {
@@ -113,4 +115,4 @@ void platform_close(PlatformDevice* device) {
 
 unsigned long platform_last_error() { return last_error; }
 
-const char* platform_failure_message() { return failure_message; }
+PlatformFailure platform_last_failure() { return last_failure; }

@@ -25,19 +25,22 @@ struct PlatformDevice {
 
 namespace {
 
-const char* const kClassDevsFailed = "SetupDiGetClassDevs - failed: (%x)\n";
-const char* const kDetailAllocationFailed = "malloc - failed\n";
-const char* const kDetailFailed = "SetupDiGetDeviceInterfaceDetail - failed (%x)\n";
-const char* const kCreateFileFailed = "CreateFile - failed: %x";
-
+PlatformFailure last_failure = {PLATFORM_NO_FAILURE, "", 0};
 unsigned long last_error = 0;
-const char* failure_message = "";
 
-/// Records a failure with `code` for the library's message.
-void fail(const char* message, DWORD code) {
-  failure_message = message;
+/// Records the failed step of an enumeration or an open, with `code`, for the library's message.
+void record_failure(PlatformFailedStep step, const char* call, DWORD code) {
   last_error = code;
+  last_failure = {step, call, last_error};
 }
+
+void class_failed(DWORD code) {
+  record_failure(PLATFORM_CLASS_FAILED, "SetupDiGetClassDevs", code);
+}
+void detail_failed(DWORD code) {
+  record_failure(PLATFORM_DETAIL_FAILED, "SetupDiGetDeviceInterfaceDetail", code);
+}
+void open_failed(DWORD code) { record_failure(PLATFORM_OPEN_FAILED, "CreateFile", code); }
 
 GUID windows_guid(const PlatformDeviceClass& c) {
   GUID guid;
@@ -59,19 +62,19 @@ bool read_detail(PlatformEnumeration* enumeration, SP_DEVICE_INTERFACE_DATA* mem
   // Only the size is asked for: the call reports ERROR_INSUFFICIENT_BUFFER when it gives it.
   SetupDiGetDeviceInterfaceDetailA(enumeration->set, member, nullptr, 0, &required, nullptr);
   if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
-    fail(kDetailFailed, GetLastError());  // no size, so no detail to read
+    detail_failed(GetLastError());  // no size, so no detail to read
     return false;
   }
   enumeration->detail = static_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_A>(std::malloc(required));
   if (enumeration->detail == nullptr) {
-    fail(kDetailAllocationFailed, ERROR_NOT_ENOUGH_MEMORY);
+    record_failure(PLATFORM_NO_MEMORY, "malloc", ERROR_NOT_ENOUGH_MEMORY);
     return false;
   }
   // The size of the fixed part, which is not the buffer's size.
   enumeration->detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
   if (!SetupDiGetDeviceInterfaceDetailA(enumeration->set, member, enumeration->detail, required,
                                         nullptr, nullptr)) {
-    fail(kDetailFailed, GetLastError());
+    detail_failed(GetLastError());
     release_detail(enumeration);
     return false;
   }
@@ -83,14 +86,14 @@ bool read_detail(PlatformEnumeration* enumeration, SP_DEVICE_INTERFACE_DATA* mem
 PlatformEnumeration* platform_enumerate(const PlatformDeviceClass& device_class) {
   PlatformEnumeration* enumeration = new (std::nothrow) PlatformEnumeration{};
   if (enumeration == nullptr) {
-    fail(kClassDevsFailed, ERROR_NOT_ENOUGH_MEMORY);
+    class_failed(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   enumeration->interface_class = windows_guid(device_class);
   enumeration->set = SetupDiGetClassDevsA(&enumeration->interface_class, nullptr, nullptr,
                                           DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
   if (enumeration->set == INVALID_HANDLE_VALUE) {
-    fail(kClassDevsFailed, GetLastError());
+    class_failed(GetLastError());
     delete enumeration;
     return nullptr;
   }
@@ -124,13 +127,13 @@ PlatformDevice* platform_open(const char* path) {
   HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                               nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    fail(kCreateFileFailed, GetLastError());
+    open_failed(GetLastError());
     return nullptr;
   }
   PlatformDevice* device = new (std::nothrow) PlatformDevice{handle};
   if (device == nullptr) {
     CloseHandle(handle);
-    fail(kCreateFileFailed, ERROR_NOT_ENOUGH_MEMORY);
+    open_failed(ERROR_NOT_ENOUGH_MEMORY);
   }
   return device;
 }
@@ -169,4 +172,4 @@ void platform_close(PlatformDevice* device) {
 
 unsigned long platform_last_error() { return last_error; }
 
-const char* platform_failure_message() { return failure_message; }
+PlatformFailure platform_last_failure() { return last_failure; }

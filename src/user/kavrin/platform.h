@@ -45,9 +45,22 @@ void platform_close(PlatformDevice* device);
 
 /// The error code of the last failed call above.
 unsigned long platform_last_error();
-/// The message of the last failed enumeration, enumeration step or open: a printf format with
-/// at most one conversion, a %x that takes platform_last_error(). It names the failing call as
-/// this platform calls it.
-const char* platform_failure_message();
+
+/// The steps whose failure the library reports to the user, each in a message form of its own.
+enum PlatformFailedStep {
+  PLATFORM_NO_FAILURE,
+  PLATFORM_CLASS_FAILED,   ///< the members of the device class could not be listed
+  PLATFORM_DETAIL_FAILED,  ///< the path of a member could not be read
+  PLATFORM_NO_MEMORY,      ///< a buffer for the path of a member could not be allocated
+  PLATFORM_OPEN_FAILED,    ///< a device path could not be opened
+};
+
+/// The last failed enumeration, enumeration step or open, as data: the library words it.
+struct PlatformFailure {
+  PlatformFailedStep step;
+  const char* call;    ///< the failing call, as this platform names it ("open", "CreateFile")
+  unsigned long code;  ///< its error code, as platform_last_error() gives it
+};
+PlatformFailure platform_last_failure();
 
 #endif

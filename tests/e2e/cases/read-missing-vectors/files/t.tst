@@ -1,0 +1,8 @@
+.VECTORS 2
+
+.VECTORS 4
+
+.PATTERNS
+
+0H
+1L

@@ -1,0 +1,3 @@
+.PATTERNS
+
+0H
