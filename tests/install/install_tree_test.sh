@@ -37,6 +37,11 @@ if [ -e "$build/kavtest-sim" ]; then
   expected+=(bin/kavtest-sim share/man/man1/kavtest-sim.1.gz
              share/bash-completion/completions/kavtest-sim)
 fi
+if [ -e "$build/kavlab" ]; then
+  expected+=(bin/kavlab bin/kavlab-sim share/man/man1/kavlab.1.gz share/man/man1/kavlab-sim.1.gz
+             share/bash-completion/completions/kavlab share/bash-completion/completions/kavlab-sim
+             $doc/docs/results-format.md)
+fi
 want=$(printf '%s\n' "${expected[@]}" | sort)
 got=$(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort)
 [ "$want" = "$got" ] || fail "installed files differ:

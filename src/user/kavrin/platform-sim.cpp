@@ -70,6 +70,12 @@ std::vector<Box*> sim_install_boxes(unsigned count) {
   return boxes;
 }
 
+std::vector<Box*> sim_attached_boxes() {
+  std::vector<Box*> boxes;
+  for (const AttachedBox& b : attached().boxes) boxes.push_back(b.box);
+  return boxes;
+}
+
 PlatformEnumeration* platform_enumerate(const PlatformDeviceClass&) {
   return new PlatformEnumeration{0};
 }

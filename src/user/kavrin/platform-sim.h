@@ -11,5 +11,7 @@
 /// the paths sim:kavrin0, sim:kavrin1, ..., in that order. No device may be open. The boxes
 /// belong to the backend and stay valid until the next call.
 std::vector<Box*> sim_install_boxes(unsigned count);
+/// The attached boxes, in enumeration order (attaching sim:kavrin0 on first use).
+std::vector<Box*> sim_attached_boxes();
 
 #endif

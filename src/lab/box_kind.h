@@ -1,0 +1,14 @@
+// What a kavlab binary measures on. Each binary links one implementation: box_kind-native.cpp
+// (kavlab, real boxes) or box_kind-sim.cpp (kavlab-sim, the emulated box).
+#ifndef KAVLAB_BOX_KIND_H
+#define KAVLAB_BOX_KIND_H
+
+#include "results.h"
+
+/// The program's name and, for the emulated box, its engine and parameters.
+void describe_box(Provenance& p);
+/// Called before every pass: the emulated chip is powered afresh, so that each pass answers as
+/// a fresh kavtest-sim run does; a real box keeps its cells' state.
+void before_pass();
+
+#endif

@@ -1,0 +1,126 @@
+// The command line through CLI11: the only source that includes it.
+#include "cli.h"
+
+#include <CLI/CLI.hpp>
+
+#include "box_kind.h"
+#include "commands.h"
+#include "messages.h"
+
+namespace {
+
+/// The measurement choice of a run: one flag of --logic, --monitor, --both, and --one-pass.
+struct PassFlags {
+  bool logic = false, monitor = false, both = false, one_pass = false;
+};
+
+void add_run(CLI::App& app, RunArgs& a, PassFlags& f) {
+  CLI::App* run = app.add_subcommand("run",
+                                     "Measure the reference and the chosen cells of "
+                                     "circuits on the box, and save the results");
+  run->add_option("-c,--circuit", a.circuits, "Circuit number; repeat for several, or 'all'")
+      ->required()
+      ->allow_extra_args(false)
+      ->type_name("N|all");
+  run->add_option("--cells", a.cells, "all (default), saf (shorts to a rail) or I,J,...")
+      ->type_name("all|saf|I,J,...");
+  CLI::Option* logic = run->add_flag("--logic", f.logic, "Judge by the outputs only (monitor off)");
+  CLI::Option* monitor = run->add_flag("--monitor", f.monitor, "Judge by the current monitor only");
+  CLI::Option* both =
+      run->add_flag("--both", f.both, "A logic pass, then a monitor pass (the default)");
+  logic->excludes(monitor)->excludes(both);
+  monitor->excludes(both);
+  run->add_flag("--one-pass", f.one_pass,
+                "Both judgements from one pass with the monitor on (half the time)")
+      ->excludes(logic)
+      ->excludes(monitor);
+  run->add_option("--device", a.device, "The box to use (default: the first one)");
+  run->add_option("-o,--output", a.output,
+                  "Results file (default: <test file stem>.results.json, or "
+                  "kavlab-results.json with --exhaustive)");
+  run->add_flag("--force", a.force, "Replace an existing results file");
+  CLI::Option* exhaustive = run->add_flag("--exhaustive", a.exhaustive,
+                                          "Every input vector of each circuit, in counting order");
+  run->add_option("tests", a.tests, "One TST file per circuit, in the order of -c")
+      ->check(CLI::ExistingFile)
+      ->excludes(exhaustive);
+}
+
+void add_import(CLI::App& app, ImportArgs& a) {
+  CLI::App* imp = app.add_subcommand(
+      "import", "Turn a TST file written by kavtest's defect-table run into a results file");
+  imp->add_option("test", a.test, "The TST file")->required()->check(CLI::ExistingFile);
+  imp->add_option("-c,--circuit", a.circuit, "The circuit of that run")->required();
+  imp->add_option("--cells", a.cells,
+                  "The cells of that run: all (-all_defects) or saf "
+                  "(-saf_defects)")
+      ->check(CLI::IsMember({"all", "saf"}));
+  imp->add_flag("--monitor", a.monitor, "That run judged by the current monitor (-bicm)");
+  imp->add_option("-o,--output", a.output, "Results file (default: <stem>.results.json)");
+  imp->add_flag("--force", a.force, "Replace an existing results file");
+}
+
+void add_reports(CLI::App& app, SummaryArgs& s, ExportArgs& e, int& circuit, bool& json) {
+  CLI::App* sum = app.add_subcommand("summary",
+                                     "Per circuit: detections by logic and by the "
+                                     "monitor, escapes, essential vectors");
+  sum->add_option("results", s.files, "Results files")->required();
+  sum->add_flag("--json", s.json, "As JSON")->excludes(sum->add_flag("--csv", s.csv, "As CSV"));
+  CLI::App* ex = app.add_subcommand("export",
+                                    "Write a result as CSV, or as the TST file kavtest "
+                                    "would have written");
+  ex->add_option("results", e.results, "Results file")->required();
+  ex->add_option("--csv", e.csv, "One row per circuit, cell and vector ('-': standard output)");
+  ex->add_option("--tst", e.tst, "The TST file of circuit -c ('-': standard output)");
+  ex->add_option("-c,--circuit", e.circuit, "The circuit of --tst");
+  ex->add_flag("--monitor", e.monitor, "The TST file of the monitor's judgement (as -bicm)");
+  CLI::App* list = app.add_subcommand("list", "The circuits of the chip, or the cells of one");
+  list->add_option("-c,--circuit", circuit, "List this circuit's cells");
+  list->add_flag("--json", json, "As JSON");
+  CLI::App* dev = app.add_subcommand("devices", "The attached boxes");
+  dev->add_flag("--json", json, "As JSON");
+}
+
+PassPlan plan_of(const PassFlags& f) {
+  if (f.logic) return PassPlan::Logic;
+  if (f.monitor) return PassPlan::Monitor;
+  return f.one_pass ? PassPlan::OnePass : PassPlan::Both;
+}
+
+}  // namespace
+
+int lab_main(int argc, char** argv) {
+  verbose_mode = 1;  // the tool's pieces print their trace lines only at level 0
+  Provenance who;
+  describe_box(who);
+  CLI::App app{"Runs, summaries and exports of defect tests on a Kavrin box" +
+                   std::string(who.emulated == "yes" ? " (here: the emulated box)" : ""),
+               who.program};
+  app.set_version_flag("--version", who.program + " " + KAVLAB_VERSION);
+  app.require_subcommand(1);
+  RunArgs run;
+  PassFlags flags;
+  ImportArgs imp;
+  SummaryArgs sum;
+  ExportArgs ex;
+  int list_circuit = -1;
+  bool json = false;
+  add_run(app, run, flags);
+  add_import(app, imp);
+  add_reports(app, sum, ex, list_circuit, json);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? LAB_OK : LAB_USAGE;
+  }
+  std::vector<std::string> words(argv, argv + argc);
+  run.command_line = imp.command_line = words;
+  run.plan = plan_of(flags);
+  std::string chosen = app.get_subcommands().front()->get_name();
+  if (chosen == "run") return run_command(run);
+  if (chosen == "import") return import_command(imp);
+  if (chosen == "summary") return summary_command(sum);
+  if (chosen == "export") return export_command(ex);
+  if (chosen == "list") return list_command(list_circuit, json);
+  return devices_command(json);
+}

@@ -1,0 +1,67 @@
+// The subcommands of kavlab, each on its parsed command line.
+#ifndef KAVLAB_COMMANDS_H
+#define KAVLAB_COMMANDS_H
+
+#include <string>
+#include <vector>
+
+#include "run_engine.h"
+
+/// Exit statuses of kavlab.
+constexpr int LAB_OK = 0;
+constexpr int LAB_BAD_INPUT = 1;      ///< a file could not be read, checked or written
+constexpr int LAB_USAGE = 2;          ///< the command line is wrong
+constexpr int LAB_INTERRUPTED = 130;  ///< Ctrl-C: what was measured is saved, marked partial
+constexpr int LAB_BOX_FAILURE = 255;  ///< no box, or the box failed (as kavtest's -1)
+
+struct RunArgs {
+  std::vector<std::string> circuits;  ///< numbers, or "all"
+  std::string cells = "all";
+  PassPlan plan = PassPlan::Both;
+  std::string device;  ///< empty: the first box
+  std::string output;  ///< empty: named after the first test file
+  bool force = false;
+  bool exhaustive = false;
+  std::vector<std::string> tests;
+  std::vector<std::string> command_line;
+};
+int run_command(const RunArgs& a);
+
+struct ImportArgs {
+  std::string test;
+  int circuit = -1;
+  std::string cells = "all";
+  bool monitor = false;
+  std::string output;
+  bool force = false;
+  std::vector<std::string> command_line;
+};
+int import_command(const ImportArgs& a);
+
+struct SummaryArgs {
+  std::vector<std::string> files;
+  bool json = false, csv = false;
+};
+int summary_command(const SummaryArgs& a);
+
+struct ExportArgs {
+  std::string results;
+  std::string csv, tst;  ///< empty: not written
+  int circuit = -1;
+  bool monitor = false;
+};
+int export_command(const ExportArgs& a);
+
+/// The catalogue: every circuit, or the cells of `circuit`.
+int list_command(int circuit, bool json);
+/// The attached boxes.
+int devices_command(bool json);
+
+/// Prints "kavlab: <message>" on standard error; returns `status`.
+int command_failed(int status, const std::string& message);
+
+/// The default results file of a run or an import: "<stem>.results.json" in the current
+/// directory for the test file `test`, "kavlab-results.json" without one.
+std::string default_output(const std::string& test);
+
+#endif

@@ -1,0 +1,9 @@
+// CSV fields.
+#include "csv.h"
+
+std::string csv_field(const std::string& f) {
+  if (f.find_first_of(",\"\r\n") == std::string::npos) return f;
+  std::string q = "\"";
+  for (char ch : f) q += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+  return q + "\"";
+}

@@ -1,0 +1,11 @@
+// CSV fields as RFC 4180 writes them.
+#ifndef KAVLAB_CSV_H
+#define KAVLAB_CSV_H
+
+#include <string>
+
+/// `f` as one CSV field: quoted, with its quotes doubled, when it holds a comma, a quote or a
+/// line end.
+std::string csv_field(const std::string& f);
+
+#endif

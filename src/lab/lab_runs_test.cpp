@@ -1,0 +1,188 @@
+// kavlab-sim against kavtest-sim on the emulated box, every circuit with every input vector:
+// the TST export equals kavtest-sim's file byte for byte (logic, and -bicm for --monitor), and
+// an import of kavtest-sim's file summarizes as the run does by logic (and by the monitor). Then
+// test files with LFSR registers and stuck-at cells, and results files that must be refused. Like
+// the command-line cases, the runs follow test_support.h's KAVTEST_E2E_LAUNCHER,
+// KAVTEST_E2E_EXE_SUFFIX and KAVTEST_E2E_BIN_DIR: this host program drives the Windows binaries
+// under Wine too.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "KavrinConst.h"
+#include "sha256.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using test_support::file_bytes;
+
+/// What one run of a program left.
+struct Ran {
+  int status;
+  std::string out, err;
+};
+
+/// Runs `program` (kavlab-sim or kavtest-sim) in `dir` with `words`, through the launcher
+/// when one is set.
+Ran run(const fs::path& dir, const std::string& program, const std::vector<std::string>& words) {
+  test_support::Launch l =
+      test_support::e2e_launch(test_support::e2e_binary(program), program, words);
+  l.cwd = dir;
+  l.out = dir / "stdout";
+  l.err = dir / "stderr";
+  int status = test_support::run_process(l);
+  return {status, file_bytes(l.out), file_bytes(l.err)};
+}
+
+std::string example_of(int circuit) {
+  char prefix[8];
+  std::snprintf(prefix, sizeof prefix, "%02d-", circuit);
+  for (const auto& e : fs::directory_iterator(KAVTEST_EXAMPLES))
+    if (e.path().filename().string().rfind(prefix, 0) == 0) return e.path().filename().string();
+  return "";
+}
+
+/// The fields of a CSV line, empty ones included (no quoted commas in what is compared here).
+std::vector<std::string> fields(const std::string& line) {
+  std::vector<std::string> f(1);
+  for (char ch : line) {
+    if (ch == ',')
+      f.emplace_back();
+    else
+      f.back() += ch;
+  }
+  return f;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> all;
+  std::istringstream in(text);
+  for (std::string s; std::getline(in, s);)
+    all.push_back(s.back() == '\r' ? s.substr(0, s.size() - 1) : s);
+  return all;
+}
+
+/// A scratch directory with the examples, where kavlab-sim measured every circuit with every
+/// input vector (two.json) and kavtest-sim wrote each circuit's logic and -bicm tables.
+class LabRuns : public testing::Test {
+ protected:
+  static std::unique_ptr<test_support::ScratchDir> scratch;
+  static fs::path dir;
+  static void SetUpTestSuite() {
+    scratch = std::make_unique<test_support::ScratchDir>("kavlab-runs-");
+    dir = scratch->path();
+    for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; c++)
+      fs::copy_file(fs::path(KAVTEST_EXAMPLES) / example_of(c), dir / example_of(c));
+  }
+  static void TearDownTestSuite() { scratch.reset(); }
+};
+std::unique_ptr<test_support::ScratchDir> LabRuns::scratch;
+fs::path LabRuns::dir;
+
+/// The summary CSV rows of `files` (header dropped), each cut to its fields [from, to).
+std::vector<std::vector<std::string>> summary_columns(const fs::path& dir,
+                                                      const std::vector<std::string>& files,
+                                                      std::size_t from, std::size_t to) {
+  std::vector<std::string> words = {"summary", "--csv"};
+  words.insert(words.end(), files.begin(), files.end());
+  Ran r = run(dir, "kavlab-sim", words);
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> all = lines(r.out);
+  for (std::size_t i = 1; i < all.size(); i++) {
+    std::vector<std::string> f = fields(all[i]);
+    EXPECT_GE(f.size(), to) << all[i];
+    if (f.size() >= to) rows.emplace_back(f.begin() + from, f.begin() + to);
+  }
+  return rows;
+}
+
+TEST_F(LabRuns, ExportEqualsKavtestSimAndImportSummarizesAsTheRun) {
+  Ran r = run(dir, "kavlab-sim", {"run", "-c", "all", "--exhaustive", "-o", "two.json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> logic_imports, monitor_imports;
+  for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; c++) {
+    SCOPED_TRACE("circuit " + std::to_string(c));
+    std::string n = std::to_string(c);
+    for (bool monitor : {false, true}) {
+      std::string kt = "k" + n + (monitor ? "m" : "l") + ".tst", lt = "l" + kt;
+      std::vector<std::string> tool = {"-quiet", "-all_defects", "-circuit", n, "-tst",
+                                       kt,       example_of(c)};
+      std::vector<std::string> ex = {"export", "two.json", "--tst", lt, "-c", n};
+      std::vector<std::string> imp = {"import", kt, "-c", n, "-o", kt + ".json"};
+      if (monitor) {
+        tool.insert(tool.begin(), "-bicm");
+        ex.push_back("--monitor");
+        imp.push_back("--monitor");
+      }
+      ASSERT_EQ(run(dir, "kavtest-sim", tool).status, 0);
+      ASSERT_EQ(run(dir, "kavlab-sim", ex).status, 0);
+      EXPECT_EQ(file_bytes(dir / lt), file_bytes(dir / kt)) << (monitor ? "monitor" : "logic");
+      Ran i = run(dir, "kavlab-sim", imp);
+      ASSERT_EQ(i.status, 0) << i.err;
+      (monitor ? monitor_imports : logic_imports).push_back(kt + ".json");
+    }
+  }
+  // The CSV columns from "circuit" to "logic_essential", and from "monitor" to
+  // "monitor_essential", of the run and of the imports.
+  EXPECT_EQ(summary_columns(dir, logic_imports, 2, 11), summary_columns(dir, {"two.json"}, 2, 11));
+  EXPECT_EQ(summary_columns(dir, monitor_imports, 11, 16),
+            summary_columns(dir, {"two.json"}, 11, 16));
+}
+
+TEST_F(LabRuns, RegistersAndStuckAtCellsAsKavtestSim) {
+  std::ofstream(dir / "reg.tst") << ".VECTORS 2\n\n.GENERATOR\n\n.INITIAL_STATE 101\n"
+                                    ".POLYNOMIAL 110\n\n.ANALYZER\n\n.INITIAL_STATE 11\n"
+                                    ".POLYNOMIAL 01\n.SIGNATURE 10\n\n.PATTERNS\n\n0\n1\n";
+  Ran r = run(dir, "kavlab-sim", {"run", "-c", "14", "--cells", "saf", "reg.tst"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(run(dir, "kavtest-sim",
+                {"-quiet", "-saf_defects", "-circuit", "14", "-tst", "k.tst", "reg.tst"})
+                .status,
+            0);
+  ASSERT_EQ(
+      run(dir, "kavlab-sim", {"export", "reg.results.json", "--tst", "l.tst", "-c", "14"}).status,
+      0);
+  EXPECT_EQ(file_bytes(dir / "l.tst"), file_bytes(dir / "k.tst"));
+  EXPECT_NE(file_bytes(dir / "l.tst").find(".SIGNATURE 10"), std::string::npos);
+  std::string results = file_bytes(dir / "reg.results.json");
+  EXPECT_NE(results.find(sha256_hex(file_bytes(dir / "reg.tst"))), std::string::npos);
+  Ran again = run(dir, "kavlab-sim", {"run", "-c", "14", "reg.tst"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
+  EXPECT_EQ(file_bytes(dir / "reg.results.json"), results);
+}
+
+TEST_F(LabRuns, BadResultsFilesAreRefused) {
+  ASSERT_EQ(run(dir, "kavlab-sim", {"run", "-c", "14", "--exhaustive", "-o", "in1.json"}).status,
+            0);
+  std::string text = file_bytes(dir / "in1.json");
+  std::string version = "\"version\": 1,";
+  ASSERT_NE(text.find(version), std::string::npos);
+  std::ofstream(dir / "v2.json", std::ios::binary)
+      << text.substr(0, text.find(version)) << "\"version\": 2,"
+      << text.substr(text.find(version) + version.size());
+  std::ofstream(dir / "cut.json", std::ios::binary) << text.substr(0, text.size() * 2 / 3);
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"summary", "v2.json"}, "v2.json: results format version 2"},
+      {{"summary", "cut.json"}, "cut.json: not a complete JSON document"},
+      {{"export", "in1.json", "--tst", "x.tst", "-c", "16"}, "in1.json holds no circuit 16"},
+      {{"summary", "missing.json"}, "missing.json: cannot read"}};
+  for (const auto& [words, message] : cases) {
+    Ran r = run(dir, "kavlab-sim", words);
+    EXPECT_EQ(r.status, 1) << message;
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(dir / "x.tst"));
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// The results of kavlab: what was run on what (provenance), and per circuit the cells, the
+// vectors and every pass's responses. Plain records; docs/results-format.md is their file form.
+#ifndef KAVLAB_RESULTS_H
+#define KAVLAB_RESULTS_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+/// The version of the results format this program writes and reads.
+constexpr int RESULTS_FORMAT_VERSION = 1;
+
+/// The box a result was measured on. `emulated` is "yes", "no" or "unknown" (imported).
+struct Provenance {
+  std::string program;                    ///< "kavlab" or "kavlab-sim"
+  std::string version;                    ///< the project version
+  std::vector<std::string> command_line;  ///< every word, the program's name first
+  std::string date_time;                  ///< UTC, ISO 8601: 2024-05-01T12:00:00Z
+  std::string device;                     ///< the box's name; empty when unknown
+  std::string emulated = "unknown";
+  std::string engine;  ///< the emulation's engine ("switch"); empty for a box
+  std::map<std::string, double> engine_parameters;  ///< that engine's settings
+};
+
+/// The registers of a TST file's LFSR blocks, kept so that a TST export can write them back;
+/// empty when the file has none.
+struct Registers {
+  std::string generator_initial, generator_polynomial;
+  std::string analyzer_initial, analyzer_polynomial, signature;
+};
+
+/// Where a circuit's vectors came from: "file" (a TST file), "exhaustive" (every input vector
+/// in counting order) or "import" (a TST file with a defect table).
+struct TestSource {
+  std::string kind;
+  std::string file;    ///< the file's name as given; empty for "exhaustive"
+  std::string sha256;  ///< of the file's bytes
+  Registers registers;
+};
+
+/// One cell under test.
+struct TestedCell {
+  int index = 0;           ///< index in the circuit's cell list (0 is the reference)
+  std::string defect;      ///< the defect's name
+  unsigned char type = 0;  ///< defect class bits, as in KavrinConst.h
+};
+
+/// The answers of one cell to every vector in one pass. An empty member is unknown.
+struct Response {
+  std::vector<std::string> outputs;  ///< per vector the output bits, highest output first
+  std::string monitor;               ///< per vector 'P' (monitor passes) or 'F'
+  std::string marks;  ///< imported: per vector '1' (differs from the reference) or 'X'
+};
+
+/// One pass over the reference and the cells, with the monitor on or off.
+struct Pass {
+  std::string name;  ///< "logic", "monitor" or "one-pass"
+  bool monitor_on = false;
+  bool gives_logic = false;    ///< its outputs judge the cells by logic
+  bool gives_monitor = false;  ///< its monitor verdicts judge them by the monitor
+  bool reference_measured = false;
+  Response reference;
+  std::vector<Response> cells;  ///< in the order of CircuitResult::cells; fewer when cut short
+};
+
+/// One circuit: its cells, its vectors and its passes.
+struct CircuitResult {
+  int index = 0;
+  std::string name, description;
+  int inputs = 0, outputs = 0;
+  TestSource test;
+  std::vector<std::string> vectors;  ///< the input bits, first input character most significant
+  std::vector<TestedCell> cells;
+  std::vector<Pass> passes;
+};
+
+struct Results {
+  Provenance provenance;
+  bool partial = false;  ///< some pass holds fewer cells than the circuit
+  std::vector<CircuitResult> circuits;
+};
+
+/// What judges a cell: its outputs or the current monitor.
+enum class Measure { Logic, Monitor };
+
+/// The pass that judges by `m`, or null when none does.
+const Pass* pass_for(const CircuitResult& c, Measure m);
+/// Per cell of `c` that the pass for `m` holds: per vector '1' where the cell differs from the
+/// reference, 'X' where it does not, '?' where either answer is unknown. Empty when no pass
+/// judges by `m`.
+std::vector<std::string> detection_marks(const CircuitResult& c, Measure m);
+/// The circuit of `r` with catalogue index `index`, or null.
+const CircuitResult* find_circuit(const Results& r, int index);
+/// The class of a defect type: "short", "rail short" or "open".
+const char* defect_class(unsigned char type);
+/// The defect type of a class name, or 0 when none has it.
+unsigned char defect_type(const std::string& class_name);
+
+#endif
