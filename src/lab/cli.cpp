@@ -101,7 +101,7 @@ int lab_main(int argc, char** argv) {
   verbose_mode = 1;  // the tool's pieces print their trace lines only at level 0
   Provenance who;
   describe_box(who);
-  CLI::App app{"Runs, summaries and exports of defect tests on a Kavrin box" +
+  CLI::App app{"Runs, summaries, reports and exports of defect tests on a Kavrin box" +
                    std::string(who.emulated == "yes" ? " (here: the emulated box)" : ""),
                who.program};
   app.set_version_flag("--version", who.program + " " + KAVLAB_VERSION);
