@@ -64,13 +64,13 @@ std::string part_html(const ReportPart& part, const CircuitGroup& g) {
 
 std::string circuit_section(const CircuitGroup& g) {
   const CircuitResult& c = *g.views.front().circuit;
-  std::string s = "<section class=\"block circuit\" id=\"c" + std::to_string(g.index) +
-                  "\"><h2>Circuit " + std::to_string(g.index) + " " + escape_html(c.name) +
-                  "<span class=\"what\">" + escape_html(c.description) + "</span></h2>" +
-                  "<p class=\"meta\">" + std::to_string(c.inputs) + " inputs, " +
-                  std::to_string(c.outputs) + (c.outputs == 1 ? " output" : " outputs") +
-                  (g.views.size() > 1 ? "; " + std::to_string(g.views.size()) + " results" : "") +
-                  "</p>";
+  std::string s =
+      "<section class=\"block circuit\" id=\"c" + std::to_string(g.index) + "\"><h2>Circuit " +
+      std::to_string(g.index) + " " + escape_html(c.name) + "<span class=\"what\">" +
+      escape_html(c.description) + "</span></h2>" + "<p class=\"meta\">" +
+      std::to_string(c.inputs) + (c.inputs == 1 ? " input, " : " inputs, ") +
+      std::to_string(c.outputs) + (c.outputs == 1 ? " output" : " outputs") +
+      (g.views.size() > 1 ? "; " + std::to_string(g.views.size()) + " results" : "") + "</p>";
   s += "<div class=\"parts\">";
   for (const ReportPart& part : report_parts()) s += part_html(part, g);
   return s + "</div></section>";
