@@ -46,6 +46,12 @@ std::string percent_text(int part, int whole) {
   return buf;
 }
 
+int label_step(double least) {
+  for (int scale = 1;; scale *= 10)
+    for (int m : {1, 2, 5})
+      if (m * scale >= least) return m * scale;
+}
+
 namespace {
 
 /// ` class="cls"`, or nothing for an empty class.

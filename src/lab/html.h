@@ -15,6 +15,9 @@ std::string number(double value, int decimals = 1);
 /// The percent of `part` in `whole` with one decimal: "84.1 %" (0 when `whole` is 0).
 std::string percent_text(int part, int whole);
 
+/// The least of 1, 2, 5, 10, 20, 50, ... that is at least `least`: a step between labels.
+int label_step(double least);
+
 /// The opening tag of an inline SVG picture of `width` by `height` pixels, `label` naming it
 /// for screen readers.
 std::string svg_open(double width, double height, const std::string& label);

@@ -20,13 +20,6 @@ std::vector<std::string> either_marks(const Detections& d) {
   return rows;
 }
 
-/// A step between labelled vectors: 1, 2 or 5 times a power of ten, at most eight labels.
-int tick_step(int vectors) {
-  for (int scale = 1;; scale *= 10)
-    for (int m : {1, 2, 5})
-      if (vectors / (m * scale) <= 8) return m * scale;
-}
-
 /// The frame: percent grid and labels, vector ticks and labels, and the axis names.
 std::string axes(int vectors) {
   double span = kWidth - kLeft - kRight;
@@ -36,7 +29,7 @@ std::string axes(int vectors) {
     s += svg_line(kLeft, y, kWidth - kRight, y, p == 0 ? "axis-line" : "grid-line");
     s += svg_text(kLeft - 6, y + 4, std::to_string(p) + " %", "tick", "end");
   }
-  int step = tick_step(vectors);
+  int step = label_step(vectors / 8.0);
   for (int v = 0; v <= vectors; v += step) {
     double x = kLeft + span * v / std::max(vectors, 1);
     s += svg_line(x, kBottom, x, kBottom + 4, "axis-line");

@@ -34,13 +34,6 @@ double column_width(std::size_t vectors) {
   return std::max(kMapWidth / static_cast<double>(vectors), 0.25);
 }
 
-/// A step between labelled vector numbers: 1, 2 or 5 times a power of ten, at least `least`.
-int label_step(double least) {
-  for (int scale = 1;; scale *= 10)
-    for (int m : {1, 2, 5})
-      if (m * scale >= least) return m * scale;
-}
-
 /// The vectors across the top: their bits upwards where they fit, else their numbers.
 std::string vector_labels(const CircuitResult& c, double x0, double y0, double cw) {
   std::string s;
