@@ -16,7 +16,7 @@ bool has_vectors(const CircuitView& v) { return !v.circuit->vectors.empty(); }
 
 /// Both ways of judging are known, so that they can be set against each other.
 bool judged_both_ways(const CircuitView& v) {
-  return v.summary->logic.known && v.summary->monitor.known;
+  return has_vectors(v) && v.summary->logic.known && v.summary->monitor.known;
 }
 
 std::string no_legend(const CircuitGroup&) { return ""; }

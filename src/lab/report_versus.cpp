@@ -12,9 +12,8 @@ constexpr double kBar = 130;  ///< the longest bar: every vector detects
 constexpr double kTop = 34;
 
 /// One side's bar for a row of marks, growing from `x` towards `sign`, with its count.
-std::string bar(const std::string& marks, bool known, double x, double sign, double y,
-                std::size_t vectors, const char* cls, const std::string& tip) {
-  if (!known) return svg_text(x + sign * 4, y + 9.5, "\u2013", "count", sign < 0 ? "end" : "start");
+std::string bar(const std::string& marks, double x, double sign, double y, std::size_t vectors,
+                const char* cls, const std::string& tip) {
   if (!measured(marks))
     return svg_text(x + sign * 4, y + 9.5, "not measured", "count unm", sign < 0 ? "end" : "start");
   int n = detecting_vectors(marks);
@@ -43,10 +42,9 @@ std::string versus_counts(const CircuitView& view) {
   auto item = [&](const char* cls, const char* what, int n) {
     out += key(cls, std::string(what) + " <b>" + std::to_string(n) + "</b>");
   };
-  int both = s.both < 0 ? 0 : s.both;
-  if (s.logic.known && s.monitor.known) item("k-b", "both", both);
-  if (s.logic.known) item("k-l", "logic only", s.logic.detected - both);
-  if (s.monitor.known) item("k-m", "monitor only", s.monitor.detected - both);
+  item("k-b", "both", s.both);
+  item("k-l", "logic only", s.logic.detected - s.both);
+  item("k-m", "monitor only", s.monitor.detected - s.both);
   item("k-esc", "neither", s.neither);
   return "<p class=\"counts\">" + out + "</p>";
 }
@@ -65,10 +63,10 @@ std::string logic_vs_monitor(const CircuitView& view) {
     double y = kTop + kRow * static_cast<double>(r);
     const std::string& name = c.cells[r].defect;
     s += svg_text(left + 8 + names / 2, y + 9.5, name, name_class(cell_state(d, r)), "middle");
-    s += bar(d.logic[r], d.logic_known, left, -1, y, c.vectors.size(), "v-l",
+    s += bar(d.logic[r], left, -1, y, c.vectors.size(), "v-l",
              name + ": detected by logic on " + std::to_string(detecting_vectors(d.logic[r])) +
                  " vectors");
-    s += bar(d.monitor[r], d.monitor_known, right, 1, y, c.vectors.size(), "v-m",
+    s += bar(d.monitor[r], right, 1, y, c.vectors.size(), "v-m",
              name + ": detected by the monitor on " +
                  std::to_string(detecting_vectors(d.monitor[r])) + " vectors");
   }

@@ -1,5 +1,5 @@
-// Logic against the monitor per defect: for each defect of a result, how many vectors detect
-// it by logic (a bar to the left) and by the monitor (a bar to the right).
+// Logic against the monitor per defect: for each defect of a result judged both ways, how many
+// vectors detect it by logic (a bar to the left) and by the monitor (a bar to the right).
 #ifndef KAVLAB_REPORT_VERSUS_H
 #define KAVLAB_REPORT_VERSUS_H
 
