@@ -136,3 +136,15 @@ TEST(Report, CumulativeDetectionsCountMeasuredDefectsOnce) {
   EXPECT_EQ(cumulative_detections(marks, 4), (std::vector<int>{1, 2, 2, 3}));
   EXPECT_EQ(cumulative_detections(marks, 2), (std::vector<int>{1, 2, 2, 2}));
 }
+
+TEST(Report, ResultJudgedOneWayHasNoComparison) {
+  CircuitResult c = circuit(16, {"A", "B"});
+  c.passes.pop_back();  // logic only, as an import of a TST file without -bicm
+  std::string page = report_html(report_sources({"old.json"}, {results_of({c})}), "kavlab 9.9");
+  EXPECT_NE(page.find("id=\"c16-map\""), std::string::npos);
+  EXPECT_EQ(page.find("id=\"c16-versus\""), std::string::npos);
+  EXPECT_NE(part_of(page, "c16-figures").find("monitor</span></th><td colspan=\"4\">not measured"),
+            std::string::npos);
+  EXPECT_NE(part_of(page, "c16-coverage").find("logic 100.0 %"), std::string::npos);
+  EXPECT_EQ(part_of(page, "c16-coverage").find("monitor"), std::string::npos);
+}
