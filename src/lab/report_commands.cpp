@@ -1,19 +1,31 @@
-// kavlab summary, export, list and devices: what is read from results files and the catalogue.
+// kavlab summary, report, export, list and devices: what is read from results files and the
+// catalogue.
 #include <cstdio>
 
 #include "KavrinConst.h"
+#include "box_kind.h"
 #include "commands.h"
 #include "device_list.h"
 #include "export_csv.h"
 #include "export_tst.h"
 #include "json_io.h"
 #include "output_file.h"
+#include "report.h"
 #include "summary.h"
 
 namespace {
 
 bool print(const std::string& text) {
   return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+}
+
+/// Reads the results files `files` into `all`; false with `*error` set at the first that fails.
+bool load_all(const std::vector<std::string>& files, std::vector<Results>* all,
+              std::string* error) {
+  all->resize(files.size());
+  for (std::size_t i = 0; i < files.size(); i++)
+    if (!load_results(files[i], &(*all)[i], error)) return false;
+  return true;
 }
 
 }  // namespace
@@ -24,13 +36,12 @@ int command_failed(int status, const std::string& message) {
 }
 
 int summary_command(const SummaryArgs& a) {
-  std::vector<Results> all(a.files.size());
+  std::vector<Results> all;
+  std::string error;
+  if (!load_all(a.files, &all, &error)) return command_failed(LAB_BAD_INPUT, error);
   std::vector<SummarySet> sets;
-  for (std::size_t i = 0; i < a.files.size(); i++) {
-    std::string error;
-    if (!load_results(a.files[i], &all[i], &error)) return command_failed(LAB_BAD_INPUT, error);
+  for (std::size_t i = 0; i < a.files.size(); i++)
     sets.push_back({a.files[i], &all[i], summarize(all[i])});
-  }
   for (std::size_t i = 0; i < sets.size() && !a.json; i++) {
     if (a.csv)
       print_summary_csv(stdout, sets[i].source, all[i], sets[i].circuits, i == 0);
@@ -42,6 +53,18 @@ int summary_command(const SummaryArgs& a) {
     return command_failed(LAB_BAD_INPUT, "cannot write the summary");
   return std::fflush(stdout) == 0 ? LAB_OK
                                   : command_failed(LAB_BAD_INPUT, "cannot write the summary");
+}
+
+int report_command(const ReportArgs& a) {
+  std::vector<Results> all;
+  std::string error;
+  if (!load_all(a.files, &all, &error)) return command_failed(LAB_BAD_INPUT, error);
+  Provenance who;
+  describe_box(who);
+  std::string page =
+      report_html(report_sources(a.files, std::move(all)), who.program + " " + KAVLAB_VERSION);
+  if (!write_text(a.output, page, &error)) return command_failed(LAB_BAD_INPUT, error);
+  return LAB_OK;
 }
 
 int export_command(const ExportArgs& a) {
