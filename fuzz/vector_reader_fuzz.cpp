@@ -19,22 +19,11 @@
 #include "table_alloc.h"
 #include "vector.h"
 
-#ifndef KAVTEST_FUZZ_MODEL
-#error "KAVTEST_FUZZ_MODEL names the model file the patterns are read against"
+#if !defined(KAVTEST_FUZZ_MODEL) || !defined(KAVTEST_FUZZ_MODEL_WITH_CONSTANTS)
+#error "KAVTEST_FUZZ_MODEL and KAVTEST_FUZZ_MODEL_WITH_CONSTANTS name the models the patterns are read against"
 #endif
 
 namespace {
-
-/// Inputs 0-2, constants 0 and 1, an internal variable and two outputs.
-const char kModelWithConstants[] =
-    "STAT# 4 Nods, 8 Vars, 3 Grps, 3 Inps, 2 Cons, 2 Outs\n"
-    "MODE# FUNCTIONAL\n"
-    "VAR# 0: (i) \"a\"\nVAR# 1: (i) \"b\"\nVAR# 2: (i) \"c\"\n"
-    "VAR# 3: (c) \"k0\" = 0\nVAR# 4: (c) \"k1\" = 1\n"
-    "VAR# 5: () \"n\"\nGRP# 0: BEG = 0, LEN = 2\n"
-    "0 0: () (0 0) V = 0 \"p\"\n1 1: () (0 0) V = 1 \"q\"\n"
-    "VAR# 6: (o) \"y0\"\nGRP# 1: BEG = 2, LEN = 1\n2 0: () (0 0) V = 2 \"r\"\n"
-    "VAR# 7: (o) \"y1\"\nGRP# 2: BEG = 3, LEN = 1\n3 0: () (0 0) V = 5 \"s\"\n";
 
 /// One model read into the store, kept aside; the pattern reader only reads the store.
 struct Model {
@@ -104,10 +93,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   silence_stdout();
   verbose_mode = 1;
   models[0] = load(KAVTEST_FUZZ_MODEL);
-  std::string path = write_scratch("constants.agm",
-                                   reinterpret_cast<const std::uint8_t*>(kModelWithConstants),
-                                   sizeof kModelWithConstants - 1);
-  models[1] = load(path);
+  models[1] = load(KAVTEST_FUZZ_MODEL_WITH_CONSTANTS);
   return 0;
 }
 

@@ -125,6 +125,18 @@ inline bool logic_has_node(const LogicCircuit& c, const std::string& node) {
   return false;
 }
 
+/// Whether `defect` is a two-name short of a node of the model to a rail ("n1/gnd", "A/vdd"):
+/// then that node, and the rail's value (true for vdd).
+inline bool logic_rail_short(const LogicCircuit& c, const std::string& defect, std::string* node,
+                             bool* value) {
+  size_t slash = defect.find('/');
+  if (slash == std::string::npos || defect.find('/', slash + 1) != std::string::npos) return false;
+  std::string rail = defect.substr(slash + 1);
+  *node = defect.substr(0, slash);
+  *value = rail == "vdd";
+  return (rail == "gnd" || rail == "vdd") && logic_has_node(c, *node);
+}
+
 /// Every node's value for input `vector`, with `forced` (if not empty) stuck at `value`.
 inline std::map<std::string, bool> logic_values(const LogicCircuit& c, unsigned vector,
                                                 const std::string& forced = "",

@@ -57,13 +57,10 @@ TEST(SwitchLevel, RailShortsAreStuckAtFaultsWithTheMonitorRule) {
   for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; ++c) {
     LogicCircuit logic = logic_circuit(c);
     for (int k = 1; k < elements[c].count; ++k) {
-      std::string name = elements[c].idx[k].defect;
-      size_t slash = name.find('/');
-      if (slash == std::string::npos || name.find('/', slash + 1) != std::string::npos) continue;
-      std::string node = name.substr(0, slash), rail = name.substr(slash + 1);
-      if ((rail != "gnd" && rail != "vdd") || !logic_has_node(logic, node)) continue;
+      std::string name = elements[c].idx[k].defect, node;
+      bool stuck = false;
+      if (!logic_rail_short(logic, name, &node, &stuck)) continue;
       SCOPED_TRACE(std::string(elements[c].name) + " " + name);
-      bool stuck = rail == "vdd";
       Cell cell = make_cell(c, name.c_str());
       unsigned n = vector_count(c);
       for (unsigned i = 0; i < 2 * n; ++i) {

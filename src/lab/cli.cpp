@@ -101,6 +101,14 @@ void add_import(CLI::App& app, ImportArgs& a) {
   imp->add_flag("--force", a.force, "Replace an existing results file");
 }
 
+void add_report(CLI::App& app, ReportArgs& a) {
+  CLI::App* report = app.add_subcommand(
+      "report", "One HTML page of results: summary, detection maps, coverage curves, escapes");
+  report->add_option("results", a.files, "Results files; a circuit's results side by side")
+      ->required();
+  report->add_option("-o,--output", a.output, "The HTML file ('-': standard output)")->required();
+}
+
 void add_reports(CLI::App& app, SummaryArgs& s, ExportArgs& e, int& circuit, bool& json) {
   CLI::App* sum = app.add_subcommand("summary",
                                      "Per circuit: detections by logic and by the "
@@ -134,7 +142,7 @@ int lab_main(int argc, char** argv) {
   verbose_mode = 1;  // the tool's pieces print their trace lines only at level 0
   Provenance who;
   describe_box(who);
-  CLI::App app{"Runs, summaries and exports of defect tests on a Kavrin box" +
+  CLI::App app{"Runs, summaries, reports and exports of defect tests on a Kavrin box" +
                    std::string(who.emulated == "yes" ? " (here: the emulated box)" : ""),
                who.program};
   app.set_version_flag("--version", who.program + " " + KAVLAB_VERSION);
@@ -145,12 +153,14 @@ int lab_main(int argc, char** argv) {
   ImportArgs imp;
   SummaryArgs sum;
   ExportArgs ex;
+  ReportArgs report;
   int list_circuit = -1;
   bool json = false;
   add_run(app, run, flags, who.emulated == "yes");
   if (who.emulated == "yes") add_sweep(app, sweep);
   add_import(app, imp);
   add_reports(app, sum, ex, list_circuit, json);
+  add_report(app, report);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -164,6 +174,7 @@ int lab_main(int argc, char** argv) {
   if (chosen == "sweep") return sweep_command(sweep);
   if (chosen == "import") return import_command(imp);
   if (chosen == "summary") return summary_command(sum);
+  if (chosen == "report") return report_command(report);
   if (chosen == "export") return export_command(ex);
   if (chosen == "list") return list_command(list_circuit, json);
   return devices_command(json);

@@ -68,6 +68,12 @@ struct ExportArgs {
 };
 int export_command(const ExportArgs& a);
 
+struct ReportArgs {
+  std::vector<std::string> files;
+  std::string output;  ///< "-": standard output
+};
+int report_command(const ReportArgs& a);
+
 /// The catalogue: every circuit, or the cells of `circuit`.
 int list_command(int circuit, bool json);
 /// The attached boxes.

@@ -2,31 +2,28 @@
 // the TST export equals kavtest-sim's file byte for byte (logic, and -bicm for --monitor), and
 // an import of kavtest-sim's file summarizes as the run does by logic (and by the monitor). Then
 // test files with LFSR registers and stuck-at cells, and results files that must be refused. Like
-// the command-line cases, the runs follow KAVTEST_E2E_LAUNCHER, KAVTEST_E2E_EXE_SUFFIX and
-// KAVTEST_E2E_BIN_DIR (see tests/e2e/e2e_test.cpp): this host program drives the Windows binaries
+// the command-line cases, the runs follow test_support.h's KAVTEST_E2E_LAUNCHER,
+// KAVTEST_E2E_EXE_SUFFIX and KAVTEST_E2E_BIN_DIR: this host program drives the Windows binaries
 // under Wine too.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "KavrinConst.h"
-#include "run_support.h"
 #include "sha256.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string env_or(const char* name, const std::string& fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : fallback;
-}
+using test_support::file_bytes;
 
 /// What one run of a program left.
 struct Ran {
@@ -36,23 +33,14 @@ struct Ran {
 
 /// Runs `program` (kavlab-sim or kavtest-sim) in `dir` with `words`, through the launcher
 /// when one is set.
-Ran run(const fs::path& dir, const std::string& program, std::vector<std::string> words) {
-  fs::path binary = fs::path(env_or("KAVTEST_E2E_BIN_DIR", KAVTEST_BIN_DIR)) /
-                    (program + env_or("KAVTEST_E2E_EXE_SUFFIX", ""));
-  std::vector<std::string> launcher;
-  std::istringstream launcher_words(env_or("KAVTEST_E2E_LAUNCHER", ""));
-  for (std::string w; launcher_words >> w;) launcher.push_back(w);
-  words.insert(words.begin(), launcher.empty() ? program : binary.string());
-  words.insert(words.begin(), launcher.begin(), launcher.end());
-  Launch l;
-  l.program = launcher.empty() ? binary.string() : words.front();
-  l.search_path = !launcher.empty();
-  l.argv = words;
+Ran run(const fs::path& dir, const std::string& program, const std::vector<std::string>& words) {
+  test_support::Launch l =
+      test_support::e2e_launch(test_support::e2e_binary(program), program, words);
   l.cwd = dir;
   l.out = dir / "stdout";
   l.err = dir / "stderr";
-  int status = run_process(l);
-  return {status, read_bytes(l.out), read_bytes(l.err)};
+  int status = test_support::run_process(l);
+  return {status, file_bytes(l.out), file_bytes(l.err)};
 }
 
 std::string example_of(int circuit) {
@@ -87,15 +75,17 @@ std::vector<std::string> lines(const std::string& text) {
 /// input vector (two.json) and kavtest-sim wrote each circuit's logic and -bicm tables.
 class LabRuns : public testing::Test {
  protected:
+  static std::unique_ptr<test_support::ScratchDir> scratch;
   static fs::path dir;
   static void SetUpTestSuite() {
-    dir = fs::temp_directory_path() / ("kavlab-runs-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    scratch = std::make_unique<test_support::ScratchDir>("kavlab-runs-");
+    dir = scratch->path();
     for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; c++)
       fs::copy_file(fs::path(KAVTEST_EXAMPLES) / example_of(c), dir / example_of(c));
   }
-  static void TearDownTestSuite() { fs::remove_all(dir); }
+  static void TearDownTestSuite() { scratch.reset(); }
 };
+std::unique_ptr<test_support::ScratchDir> LabRuns::scratch;
 fs::path LabRuns::dir;
 
 /// The summary CSV rows of `files` (header dropped), each cut to its fields [from, to).
@@ -136,7 +126,7 @@ TEST_F(LabRuns, ExportEqualsKavtestSimAndImportSummarizesAsTheRun) {
       }
       ASSERT_EQ(run(dir, "kavtest-sim", tool).status, 0);
       ASSERT_EQ(run(dir, "kavlab-sim", ex).status, 0);
-      EXPECT_EQ(read_bytes(dir / lt), read_bytes(dir / kt)) << (monitor ? "monitor" : "logic");
+      EXPECT_EQ(file_bytes(dir / lt), file_bytes(dir / kt)) << (monitor ? "monitor" : "logic");
       Ran i = run(dir, "kavlab-sim", imp);
       ASSERT_EQ(i.status, 0) << i.err;
       (monitor ? monitor_imports : logic_imports).push_back(kt + ".json");
@@ -162,20 +152,20 @@ TEST_F(LabRuns, RegistersAndStuckAtCellsAsKavtestSim) {
   ASSERT_EQ(
       run(dir, "kavlab-sim", {"export", "reg.results.json", "--tst", "l.tst", "-c", "14"}).status,
       0);
-  EXPECT_EQ(read_bytes(dir / "l.tst"), read_bytes(dir / "k.tst"));
-  EXPECT_NE(read_bytes(dir / "l.tst").find(".SIGNATURE 10"), std::string::npos);
-  std::string results = read_bytes(dir / "reg.results.json");
-  EXPECT_NE(results.find(sha256_hex(read_bytes(dir / "reg.tst"))), std::string::npos);
+  EXPECT_EQ(file_bytes(dir / "l.tst"), file_bytes(dir / "k.tst"));
+  EXPECT_NE(file_bytes(dir / "l.tst").find(".SIGNATURE 10"), std::string::npos);
+  std::string results = file_bytes(dir / "reg.results.json");
+  EXPECT_NE(results.find(sha256_hex(file_bytes(dir / "reg.tst"))), std::string::npos);
   Ran again = run(dir, "kavlab-sim", {"run", "-c", "14", "reg.tst"});
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
-  EXPECT_EQ(read_bytes(dir / "reg.results.json"), results);
+  EXPECT_EQ(file_bytes(dir / "reg.results.json"), results);
 }
 
 TEST_F(LabRuns, BadResultsFilesAreRefused) {
   ASSERT_EQ(run(dir, "kavlab-sim", {"run", "-c", "14", "--exhaustive", "-o", "in1.json"}).status,
             0);
-  std::string text = read_bytes(dir / "in1.json");
+  std::string text = file_bytes(dir / "in1.json");
   std::string version = "\"version\": 1,";
   ASSERT_NE(text.find(version), std::string::npos);
   std::ofstream(dir / "v2.json", std::ios::binary)

@@ -41,11 +41,14 @@ bool can_write(const std::string& path, std::string* error) {
   return true;
 }
 
-bool save_results(const Results& r, const std::string& path, std::string* error) {
-  std::string text = results_text(r);
+bool write_text(const std::string& path, const std::string& text, std::string* error) {
   return write_output(
       path, [&](FILE* fp) { return std::fwrite(text.data(), 1, text.size(), fp) == text.size(); },
       error);
+}
+
+bool save_results(const Results& r, const std::string& path, std::string* error) {
+  return write_text(path, results_text(r), error);
 }
 
 bool load_results(const std::string& path, Results* r, std::string* error) {

@@ -16,6 +16,8 @@ bool write_output(const std::string& path, const std::function<bool(FILE*)>& bod
 /// True when `path` can be written ("-" always can); else false with `*error` set. Nothing is
 /// left behind.
 bool can_write(const std::string& path, std::string* error);
+/// Writes `text` to `path` that way.
+bool write_text(const std::string& path, const std::string& text, std::string* error);
 /// Writes the results file `path` that way.
 bool save_results(const Results& r, const std::string& path, std::string* error);
 /// Reads and checks the results file `path`; false with `*error` set.

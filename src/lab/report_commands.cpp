@@ -1,13 +1,16 @@
-// kavlab summary, export, list and devices: what is read from results files and the catalogue.
+// kavlab summary, report, export, list and devices: what is read from results files and the
+// catalogue.
 #include <cstdio>
 
 #include "KavrinConst.h"
+#include "box_kind.h"
 #include "commands.h"
 #include "device_list.h"
 #include "export_csv.h"
 #include "export_tst.h"
 #include "json_io.h"
 #include "output_file.h"
+#include "report.h"
 #include "summary.h"
 #include "sweep.h"
 
@@ -15,6 +18,15 @@ namespace {
 
 bool print(const std::string& text) {
   return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+}
+
+/// Reads the results files `files` into `all`; false with `*error` set at the first that fails.
+bool load_all(const std::vector<std::string>& files, std::vector<Results>* all,
+              std::string* error) {
+  all->resize(files.size());
+  for (std::size_t i = 0; i < files.size(); i++)
+    if (!load_results(files[i], &(*all)[i], error)) return false;
+  return true;
 }
 
 }  // namespace
@@ -25,13 +37,12 @@ int command_failed(int status, const std::string& message) {
 }
 
 int summary_command(const SummaryArgs& a) {
-  std::vector<Results> all(a.files.size());
+  std::vector<Results> all;
+  std::string error;
+  if (!load_all(a.files, &all, &error)) return command_failed(LAB_BAD_INPUT, error);
   std::vector<SummarySet> sets;
-  for (std::size_t i = 0; i < a.files.size(); i++) {
-    std::string error;
-    if (!load_results(a.files[i], &all[i], &error)) return command_failed(LAB_BAD_INPUT, error);
+  for (std::size_t i = 0; i < a.files.size(); i++)
     sets.push_back({a.files[i], &all[i], summarize(all[i])});
-  }
   for (std::size_t i = 0; i < sets.size() && a.csv; i++)
     if (!all[i].sweep.empty())
       return command_failed(LAB_USAGE, a.files[i] + " is a sweep: its summary is a table or "
@@ -49,6 +60,24 @@ int summary_command(const SummaryArgs& a) {
     return command_failed(LAB_BAD_INPUT, "cannot write the summary");
   return std::fflush(stdout) == 0 ? LAB_OK
                                   : command_failed(LAB_BAD_INPUT, "cannot write the summary");
+}
+
+int report_command(const ReportArgs& a) {
+  std::vector<Results> all;
+  std::string error;
+  if (!load_all(a.files, &all, &error)) return command_failed(LAB_BAD_INPUT, error);
+  // The page has no part for a sweep yet: its figures are kavlab summary's table.
+  for (std::size_t i = 0; i < all.size(); i++)
+    if (!all[i].sweep.empty())
+      return command_failed(LAB_USAGE, a.files[i] + " is a sweep, a pass per value of " +
+                                           all[i].sweep + "; kavlab summary shows its table, "
+                                           "report takes the results of runs");
+  Provenance who;
+  describe_box(who);
+  std::string page =
+      report_html(report_sources(a.files, std::move(all)), who.program + " " + KAVLAB_VERSION);
+  if (!write_text(a.output, page, &error)) return command_failed(LAB_BAD_INPUT, error);
+  return LAB_OK;
 }
 
 int export_command(const ExportArgs& a) {

@@ -5,31 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "messages.h"
-#include "model_test_util.h"
+#include "test_support.h"
 
 namespace {
 
 using testing::ExitedWithCode;
 
-std::string temp_path(const std::string& name) { return model_test::temp_path("mudel_", name); }
-
-std::string write_temp(const std::string& name, const std::string& text) {
-  return model_test::write_temp("mudel_", name, text);
-}
-
-using model_test::literally;
-using model_test::slurp;
-
-char* copy(const char* s) {
-  char* c = static_cast<char*>(std::malloc(std::strlen(s) + 1));
-  std::strcpy(c, s);
-  return c;
-}
+using test_support::file_text;
+using test_support::heap_copy;
+using test_support::literally;
 
 void set_counts(std::uint32_t nodes, std::uint32_t vars, std::uint32_t grps, std::uint32_t inps,
                 std::uint32_t cons, std::uint32_t outs) {
@@ -47,13 +34,13 @@ void set_counts(std::uint32_t nodes, std::uint32_t vars, std::uint32_t grps, std
 }
 
 void set_var(std::uint32_t i, const char* name, std::uint32_t flags) {
-  VarNames[i] = copy(name);
+  VarNames[i] = heap_copy(name);
   Vars[i].v_flags = flags;
 }
 
 void set_node(std::uint32_t n, const char* name, std::uint32_t flags, std::uint32_t d0,
               std::uint32_t d1, std::uint32_t var) {
-  NodNames[n] = copy(name);
+  NodNames[n] = heap_copy(name);
   Nods[n] = node_t{flags, var, {d0, d1}};
 }
 
@@ -114,8 +101,10 @@ class Store : public testing::Test {
 
   /// Reads `text` through read_ag.
   void read_text(const std::string& text, const std::string& name = "model.agm") {
-    read_ag(write_temp(name, text).c_str());
+    read_ag(dir_.write(name, text).c_str());
   }
+
+  test_support::ScratchDir dir_;
 };
 
 std::string with_header(const std::string& body, const std::string& stat) {
@@ -124,14 +113,14 @@ std::string with_header(const std::string& body, const std::string& stat) {
 
 TEST_F(Store, WritesTheLayoutLineByLine) {
   make_sample_model();
-  std::string path = temp_path("sample.agm");
+  std::string path = dir_.at("sample.agm");
   write_ag(path.c_str());
-  EXPECT_EQ(slurp(path), kSampleText);
+  EXPECT_EQ(file_text(path), kSampleText);
 }
 
 TEST_F(Store, ReadsBackWhatItWrote) {
   make_sample_model();
-  std::string first = temp_path("first.agm"), second = temp_path("second.agm");
+  std::string first = dir_.at("first.agm"), second = dir_.at("second.agm");
   write_ag(first.c_str());
   free_ag();
   read_ag(first.c_str());
@@ -170,12 +159,12 @@ TEST_F(Store, ReadsBackWhatItWrote) {
   EXPECT_EQ(Nods[2].n_var, 4u);
 
   write_ag(second.c_str());
-  EXPECT_EQ(slurp(second), slurp(first));
+  EXPECT_EQ(file_text(second), file_text(first));
 }
 
 TEST_F(Store, StepLinesOfReadWriteAndFree) {
   make_sample_model();
-  std::string path = temp_path("steps.agm");
+  std::string path = dir_.at("steps.agm");
   verbose_mode = 0;
   testing::internal::CaptureStdout();
   write_ag(path.c_str());
@@ -298,9 +287,9 @@ TEST_F(Store, EndOfFileWhereAVariableIsExpected) {
 
 TEST_F(Store, AbsentNamesAreWrittenEmpty) {
   read_text(with_header("VAR# 0: (i) \"A\"\n", "0 Nods, 3 Vars, 2 Grps, 1 Inps, 0 Cons, 1 Outs"));
-  std::string path = temp_path("absent.agm");
+  std::string path = dir_.at("absent.agm");
   write_ag(path.c_str());
-  EXPECT_EQ(slurp(path),
+  EXPECT_EQ(file_text(path),
             "\nSTAT#    0 Nods,  3 Vars,  2 Grps,  1 Inps,  0 Cons,  1 Outs\n"
             "\nMODE#   FUNCTIONAL\n\n\n"
             "VAR#   0:  (i_______)  \"A\"\n"
@@ -327,7 +316,8 @@ TEST_F(Store, LineOf254CharactersIsAccepted) {
 using StoreDeath = Store;
 
 void expect_read_error(const std::string& text, const std::string& message) {
-  std::string path = write_temp("bad.agm", text);
+  test_support::ScratchDir dir;
+  std::string path = dir.write("bad.agm", text);
   EXPECT_EXIT(read_ag(path.c_str()), ExitedWithCode(14), "^" + literally(message) + "$")
       << text;
 }
@@ -342,7 +332,7 @@ TEST_F(StoreDeath, LineOf255CharactersIsRefused) {
 TEST_F(StoreDeath, UnknownModeAndMissingFile) {
   expect_read_error("\nSTAT# 0,0,0,0,0,0\n;\nMODE# BEHAVIOURAL\n",
                     "\nError at line 4: Unknown MODE# specification!\n");
-  std::string missing = temp_path("missing.agm");
+  std::string missing = dir_.at("missing.agm");
   std::remove(missing.c_str());
   EXPECT_EXIT(read_ag(missing.c_str()), ExitedWithCode(14),
               "^" + literally("\nError: " + missing + " : Can't open DD-model file!\n") + "$");
@@ -418,7 +408,7 @@ TEST_F(StoreDeath, StatisticsThatCannotHoldTheModel) {
 }
 
 TEST_F(StoreDeath, WriteToAFileThatCannotBeMade) {
-  std::string path = temp_path("no/such/dir/m.agm");
+  std::string path = dir_.at("no/such/dir/m.agm");
   EXPECT_EXIT(write_ag(path.c_str()), ExitedWithCode(14),
               "^" + literally("\nError: " + path + " : Can't create output file!\n") + "$");
 }

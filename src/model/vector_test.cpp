@@ -10,22 +10,16 @@
 #include <string>
 
 #include "messages.h"
-#include "model_test_util.h"
 #include "mudel.h"
 #include "table_alloc.h"
+#include "test_support.h"
 
 namespace {
 
 using testing::ExitedWithCode;
 
-std::string temp_path(const std::string& name) { return model_test::temp_path("vector_", name); }
-
-std::string write_temp(const std::string& name, const std::string& text) {
-  return model_test::write_temp("vector_", name, text);
-}
-
-using model_test::literally;
-using model_test::slurp;
+using test_support::file_text;
+using test_support::literally;
 
 /// Inputs 0-2, constant 0 (var 3), constant 1 (var 4), internal var 5, outputs 6 and 7;
 /// four nodes.
@@ -48,7 +42,7 @@ class Patterns : public testing::Test {
     faults = nullptr;
     functionals = 0;
     READ_FAULT_TABLE = 1;
-    read_ag(write_temp("model.agm", kModel).c_str());
+    read_ag(dir_.write("model.agm", kModel).c_str());
   }
   void TearDown() override {
     free_vec();
@@ -56,7 +50,7 @@ class Patterns : public testing::Test {
     verbose_mode = 0;
   }
 
-  void read_text(const std::string& text) { read_vec(write_temp("p.vec", text).c_str()); }
+  void read_text(const std::string& text) { read_vec(dir_.write("p.vec", text).c_str()); }
 
   /// Two vectors with every kind of column, a fault table and a summary.
   void make_sample() {
@@ -71,10 +65,12 @@ class Patterns : public testing::Test {
   }
 
   std::string written(int m) {
-    std::string path = temp_path("out.vec");
+    std::string path = dir_.at("out.vec");
     write_vec(path.c_str(), m);
-    return slurp(path);
+    return file_text(path);
   }
+
+  test_support::ScratchDir dir_;
 };
 
 std::string row_text(std::uint32_t k) { return std::string(vects[k], vects[k] + VarCount); }
@@ -233,7 +229,7 @@ TEST_F(Patterns, NoFunctionalLineWhenZeroAndNoCoverageWithoutDetection) {
 TEST_F(Patterns, WrittenFileReadsBack) {
   make_sample();
   functionals = 2;
-  std::string path = temp_path("round.vec");
+  std::string path = dir_.at("round.vec");
   write_vec(path.c_str(), 0);
   std::string rows[2] = {row_text(0).substr(0, 5), row_text(1).substr(0, 5)};
   free_vec();
@@ -257,7 +253,7 @@ TEST_F(Patterns, WritingWithoutAFaultTableLeavesItOut) {
 TEST_F(Patterns, ReadFaultsTakesOnlyTheSummary) {
   vcount = 1;
   alloc_vec();
-  std::string path = write_temp("faults.vec",
+  std::string path = dir_.write("faults.vec",
                                 ".VECTORS 9\n.PATTERNS\n000\n.TABLE\n0000\n"
                                 ".FAULTS\n\n  \n1&0\n.COVERAGE\n");
   read_faults(path.c_str());
@@ -269,7 +265,7 @@ TEST_F(Patterns, ReadFaultsTakesOnlyTheSummary) {
 
 TEST_F(Patterns, StepLines) {
   vcount = 1;
-  std::string path = temp_path("steps.vec");
+  std::string path = dir_.at("steps.vec");
   verbose_mode = 0;
   testing::internal::CaptureStdout();
   alloc_vec();
@@ -287,7 +283,8 @@ TEST_F(Patterns, StepLines) {
 using PatternsDeath = Patterns;
 
 void expect_read_error(const std::string& text, const std::string& message) {
-  std::string path = write_temp("bad.vec", text);
+  test_support::ScratchDir dir;
+  std::string path = dir.write("bad.vec", text);
   EXPECT_EXIT(read_vec(path.c_str()), ExitedWithCode(14), "^" + literally(message) + "$")
       << text;
 }
@@ -335,19 +332,19 @@ TEST_F(PatternsDeath, ConstantWithoutValue) {
 }
 
 TEST_F(PatternsDeath, FilesThatCannotBeOpened) {
-  std::string missing = temp_path("missing.vec");
+  std::string missing = dir_.at("missing.vec");
   std::remove(missing.c_str());
   EXPECT_EXIT(read_vec(missing.c_str()), ExitedWithCode(14),
               "^" + literally("\nError: " + missing + " : Can't open file!\n") + "$");
   EXPECT_EXIT(read_faults(missing.c_str()), ExitedWithCode(14),
               "^" + literally("\nError: " + missing + " : Can't open file!\n") + "$");
-  std::string bad = temp_path("no/such/dir.vec");
+  std::string bad = dir_.at("no/such/dir.vec");
   EXPECT_EXIT(write_vec(bad.c_str(), 0), ExitedWithCode(14),
               "^" + literally("\nError: " + bad + " : Can't create output file!\n") + "$");
 }
 
 TEST_F(PatternsDeath, ReadFaultsErrors) {
-  std::string path = write_temp("long.vec", "x\n.FAULTS\n11111\n");
+  std::string path = dir_.write("long.vec", "x\n.FAULTS\n11111\n");
   EXPECT_EXIT(read_faults(path.c_str()), ExitedWithCode(14),
               "^" + literally("\nError at line 2: Fault list not allocated!\n") + "$");
   vcount = 1;

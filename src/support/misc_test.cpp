@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "exit_test_util.h"
+#include "test_support.h"
 
 namespace {
 
@@ -47,12 +47,12 @@ TEST(CharTable, RowsDoNotOverlap) {
 }
 
 TEST(CharTableDeath, ImpossibleSizeEndsWithMessage) {
-  EXPECT_EXIT(AllocCharTable(-5, 1, 0), kavtest_test::ExitedWithStatus(-1),
+  EXPECT_EXIT(AllocCharTable(-5, 1, 0), test_support::ExitedWithStatus(-1),
               "^AllocCharTable: malloc failed\\.\n$");
   // What a TST file's ".VECTORS 2000000000" would ask for: refused before any allocation.
-  EXPECT_EXIT(AllocCharTable(2000000000, 7, 0), kavtest_test::ExitedWithStatus(-1),
+  EXPECT_EXIT(AllocCharTable(2000000000, 7, 0), test_support::ExitedWithStatus(-1),
               "^AllocCharTable: malloc failed\\.\n$");
-  EXPECT_EXIT(AllocCharTable(1, 1 << 30, 0), kavtest_test::ExitedWithStatus(-1),
+  EXPECT_EXIT(AllocCharTable(1, 1 << 30, 0), test_support::ExitedWithStatus(-1),
               "^AllocCharTable: malloc failed\\.\n$");
 }
 

@@ -10,6 +10,7 @@
 #include "KavrinConst.h"
 #include "messages.h"
 #include "mudel.h"
+#include "test_support.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ std::vector<std::string> selected_defects(int c, int mask) {
 
 /// Exports circuit `c` under `mask` and reads the file into the store.
 void export_and_read(int c, int mask) {
-  std::string path = testing::TempDir() + "agm_readback.agm";
+  test_support::ScratchDir dir;
+  std::string path = dir.at("readback.agm");
   std::FILE* f = std::fopen(path.c_str(), "w");
   ASSERT_NE(f, nullptr);
   generateAGMFile(f, static_cast<unsigned int>(c), static_cast<unsigned int>(mask));

@@ -10,20 +10,9 @@
 #include "messages.h"
 #include "options.h"
 #include "platform-sim.h"
+#include "tool_state_test.h"
 
 namespace {
-
-class ToolState : public testing::Test {
- protected:
-  void SetUp() override {
-    verbose_mode = 0;
-    for (char*& a : args) a = nullptr;
-  }
-  void TearDown() override {
-    verbose_mode = 0;
-    args[OPT_BICM] = nullptr;
-  }
-};
 
 TEST(Conversions, ConvertToBytePacksFirstCharacterHighest) {
   EXPECT_EQ(convertToByte("0101", 0, 4), 5);

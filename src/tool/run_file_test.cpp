@@ -5,26 +5,18 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
-#include "exit_test_util.h"
 #include "platform-sim.h"
-#include "tst_test_util.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test_support::file_bytes;
 
 /// The whole command as main runs it, in a death-test child: options, then the test run.
 [[noreturn]] void run_command(std::vector<std::string> words) {
@@ -38,7 +30,7 @@ std::string read_file(const fs::path& p) {
 }
 
 struct TestRun : testing::Test {
-  tst_test::ScratchDir scratch;  // the same directory in a death test's process
+  test_support::ScratchDir scratch;  // the same directory in a death test's process
   fs::path dir, test_file;
   std::string original;
   Box* box = nullptr;
@@ -48,13 +40,13 @@ struct TestRun : testing::Test {
     test_file = dir / "t.tst";
     fs::copy_file(fs::path(KAVTEST_EXAMPLES) / "16-C17-shorts.tst", test_file,
                   fs::copy_options::overwrite_existing);
-    original = read_file(test_file);
+    original = file_bytes(test_file);
     box = sim_install_boxes(1).at(0);
   }
 
   /// Only the test file, exactly as it was.
   void expect_untouched() {
-    EXPECT_EQ(read_file(test_file), original);
+    EXPECT_EQ(file_bytes(test_file), original);
     std::vector<std::string> left;
     for (const auto& e : fs::directory_iterator(dir)) left.push_back(e.path().filename().string());
     EXPECT_EQ(left, std::vector<std::string>{"t.tst"});
@@ -69,7 +61,7 @@ TEST_F(TestRunDeathTest, FailedOutputReadEndsTheRunAndWritesNothing) {
         box->faults.fail_read = 3;
         run_command({"-all_defects", "-circuit", "16", test_file.string()});
       },
-      kavtest_test::ExitedWithStatus(-1), "");
+      test_support::ExitedWithStatus(-1), "");
   expect_untouched();
 }
 
@@ -81,7 +73,7 @@ TEST_F(TestRunDeathTest, ShortReplyEndsTheRun) {
         run_command({"-saf_defects", "-circuit", "16", "-tst", (dir / "out.tst").string(),
                      test_file.string()});
       },
-      kavtest_test::ExitedWithStatus(-1), "");
+      test_support::ExitedWithStatus(-1), "");
   expect_untouched();
 }
 
@@ -92,7 +84,7 @@ TEST_F(TestRunDeathTest, UnpluggedBoxEndsEveryMode) {
           box->faults.unplug_at = 10;  // within the chosen cell's exchange
           run_command({"-single_defect", "5", mode, "-circuit", "16", test_file.string()});
         },
-        kavtest_test::ExitedWithStatus(-1), "")
+        test_support::ExitedWithStatus(-1), "")
         << mode;
     expect_untouched();
   }
@@ -104,7 +96,7 @@ TEST_F(TestRunDeathTest, FailedWriteOfAReportEndsTheRun) {
         box->faults.fail_write = 1;
         run_command({"-all_defects", "-circuit", "16", test_file.string()});
       },
-      kavtest_test::ExitedWithStatus(-1), "");
+      test_support::ExitedWithStatus(-1), "");
   expect_untouched();
 }
 

@@ -5,23 +5,14 @@
 
 #include "messages.h"
 #include "options.h"
+#include "tool_state_test.h"
 
 namespace {
 
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
-class ModePrinters : public testing::Test {
- protected:
-  void SetUp() override {
-    verbose_mode = 0;
-    for (char*& a : args) a = nullptr;
-  }
-  void TearDown() override {
-    verbose_mode = 0;
-    args[OPT_BICM] = nullptr;
-  }
-};
+using ModePrinters = ToolState;
 
 TEST_F(ModePrinters, ChipStatusNamesThreeBits) {
   CaptureStdout();

@@ -8,14 +8,14 @@
 #include <string>
 
 #include "TSTData.h"
-#include "exit_test_util.h"
 #include "messages.h"
-#include "tst_test_util.h"
+#include "test_support.h"
 
 namespace {
 
 using testing::ExitedWithCode;
-using tst_test::ScratchDir;
+using test_support::ScratchDir;
+using test_support::preset_record;
 
 /// The example file as the tool writes it after a defect-table run.
 const char kWrittenFile[] =
@@ -35,14 +35,6 @@ class Reader : public testing::Test {
     const std::string path = dir_.write("in.tst", text);
     record_ = ReadTST(preset, path.c_str(), 0, strict);
     return record_;
-  }
-  /// A record preset as the test run does it: inputs and outputs known, rows unknown.
-  static BIST* preset(int inps, int outs) {
-    BIST* b = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
-    b->inps = inps;
-    b->outs = outs;
-    b->vars = -1;
-    return b;
   }
   std::string path(const std::string& text) { return dir_.write("bad.tst", text); }
 
@@ -160,7 +152,7 @@ TEST_F(Reader, StepLineOnStandardOutput) {
 }
 
 TEST_F(Reader, PresetRecordIsFilledAndReturned) {
-  BIST* mine = preset(2, 1);
+  BIST* mine = preset_record(2, 1);
   EXPECT_EQ(read(".VECTORS 1\n.PATTERNS\n10L\n", false, mine), mine);
   EXPECT_EQ(row(mine, 0), "100");
 }
@@ -348,7 +340,7 @@ TEST_F(Reader, OutputsWrittenAsBitsBelongToTheInputPart) {
 }
 
 TEST_F(Reader, LenientReadLetsOddOutputsThrough) {
-  BIST* b = read(".VECTORS 4\n.PATTERNS\n00X\n01H\n10Q\n100\n", false, preset(2, 1));
+  BIST* b = read(".VECTORS 4\n.PATTERNS\n00X\n01H\n10Q\n100\n", false, preset_record(2, 1));
   EXPECT_EQ(row(b, 0), "00X");
   EXPECT_EQ(row(b, 1), "011");
   EXPECT_EQ(row(b, 2), "10Q");
@@ -358,20 +350,20 @@ TEST_F(Reader, LenientReadLetsOddOutputsThrough) {
 }
 
 TEST_F(Reader, LenientReadKeepsAShortOutputPartUnchanged) {
-  BIST* b = read(".VECTORS 1\n.PATTERNS\n01H\n", false, preset(2, 2));
+  BIST* b = read(".VECTORS 1\n.PATTERNS\n01H\n", false, preset_record(2, 2));
   EXPECT_EQ(row(b, 0), "01H");
   EXPECT_EQ(b->outs, 2);
 }
 
 TEST_F(Reader, LenientReadKeepsABlankInsideARow) {
-  BIST* b = read(".VECTORS 2\n.PATTERNS\n00 H\n01hL\n", false, preset(2, 1));
+  BIST* b = read(".VECTORS 2\n.PATTERNS\n00 H\n01hL\n", false, preset_record(2, 1));
   EXPECT_EQ(row(b, 0), "00 H");
   EXPECT_EQ(row(b, 1), "0110");
   EXPECT_EQ(b->outs, 1);
 }
 
 TEST_F(Reader, StrictReadAcceptsExactRows) {
-  BIST* b = read(".VECTORS 2\n.PATTERNS\n00hL\n11lH\n", true, preset(2, 1));
+  BIST* b = read(".VECTORS 2\n.PATTERNS\n00hL\n11lH\n", true, preset_record(2, 1));
   EXPECT_EQ(row(b, 0), "0010");
   EXPECT_EQ(row(b, 1), "1101");
 }
@@ -431,16 +423,16 @@ TEST_F(ReaderDeath, KeywordLineTooEarly) {
 }
 
 TEST_F(ReaderDeath, ShortInputRunInLenientRead) {
-  EXPECT_EXIT(ReadTST(preset(3, 1), path(".VECTORS 1\n.PATTERNS\n00H\n").c_str(), 0, false),
+  EXPECT_EXIT(ReadTST(preset_record(3, 1), path(".VECTORS 1\n.PATTERNS\n00H\n").c_str(), 0, false),
               ExitedWithCode(14), "^\nError at line 3: Bad input vector!\n$");
 }
 
 TEST_F(ReaderDeath, StrictReadRejectsOtherRunLengths) {
-  EXPECT_EXIT(ReadTST(preset(2, 1), path(".VECTORS 1\n.PATTERNS\n001\n").c_str(), 0, true),
+  EXPECT_EXIT(ReadTST(preset_record(2, 1), path(".VECTORS 1\n.PATTERNS\n001\n").c_str(), 0, true),
               ExitedWithCode(14), "^\nError at line 3: Bad input vector!\n$");
-  EXPECT_EXIT(ReadTST(preset(2, 1), path(".VECTORS 1\n.PATTERNS\n01HL\n").c_str(), 0, true),
+  EXPECT_EXIT(ReadTST(preset_record(2, 1), path(".VECTORS 1\n.PATTERNS\n01HL\n").c_str(), 0, true),
               ExitedWithCode(14), "^\nError at line 3: Bad input vector!\n$");
-  EXPECT_EXIT(ReadTST(preset(2, 1), path(".VECTORS 1\n.PATTERNS\n01X\n").c_str(), 0, true),
+  EXPECT_EXIT(ReadTST(preset_record(2, 1), path(".VECTORS 1\n.PATTERNS\n01X\n").c_str(), 0, true),
               ExitedWithCode(14), "^\nError at line 3: Bad input vector!\n$");
 }
 
@@ -454,7 +446,7 @@ TEST_F(ReaderDeath, LineNumbersCountTextLinesOfCrLfFiles) {
 
 #ifndef _WIN32
 TEST_F(ReaderDeath, CountTooLargeForMemory) {
-  if (tst_test::kAddressSanitizer) GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
+  if (test_support::kAddressSanitizer) GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
   const std::string file = path(".VECTORS 2000000000\n.PATTERNS\n0H\n");
   EXPECT_EXIT(
       {
@@ -463,7 +455,7 @@ TEST_F(ReaderDeath, CountTooLargeForMemory) {
         if (setrlimit(RLIMIT_AS, &limit) != 0) std::abort();
         ReadTST(nullptr, file.c_str(), 0, false);
       },
-      kavtest_test::ExitedWithStatus(-1), "^AllocCharTable: malloc failed\\.\n$");
+      test_support::ExitedWithStatus(-1), "^AllocCharTable: malloc failed\\.\n$");
 }
 #endif
 
@@ -476,8 +468,8 @@ TEST_F(ReaderDeath, UnreadableFile) {
         verbose_mode = 0;
         ReadTST(nullptr, missing.c_str(), 0, false);
       },
-      kavtest_test::ExitedWithStatus(-1), "");
-  EXPECT_EQ(tst_test::slurp_text(out), "\nReading test patterns ... Can't open file : " + missing + "\n");
+      test_support::ExitedWithStatus(-1), "");
+  EXPECT_EQ(test_support::file_text(out), "\nReading test patterns ... Can't open file : " + missing + "\n");
 #ifndef _WIN32
   // A directory opens but cannot be read.
   EXPECT_EXIT(
@@ -485,8 +477,8 @@ TEST_F(ReaderDeath, UnreadableFile) {
         if (!std::freopen(out.c_str(), "w", stdout)) std::abort();
         ReadTST(nullptr, dir_.path().string().c_str(), 0, false);
       },
-      kavtest_test::ExitedWithStatus(-1), "");
-  EXPECT_EQ(tst_test::slurp_text(out), "Can't open file : " + dir_.path().string() + "\n");
+      test_support::ExitedWithStatus(-1), "");
+  EXPECT_EQ(test_support::file_text(out), "Can't open file : " + dir_.path().string() + "\n");
 #endif
 }
 

@@ -9,12 +9,14 @@
 #include "TSTData.h"
 #include "messages.h"
 #include "misc.h"
-#include "tst_test_util.h"
+#include "test_support.h"
 
 namespace {
 
-using tst_test::ScratchDir;
-using tst_test::slurp;
+using test_support::ScratchDir;
+using test_support::file_bytes;
+using test_support::heap_copy;
+using test_support::test_record;
 
 const char kExample[] =
     ".VECTORS 4\n"
@@ -41,25 +43,6 @@ const char kExample[] =
     "\n"
     "3 / 6 = 50.000000 %\n";
 
-char* text(const char* s) {
-  char* copy = static_cast<char*>(std::malloc(std::strlen(s) + 1));
-  std::strcpy(copy, s);
-  return copy;
-}
-
-/// A record as a run leaves it: rows of inputs and outputs in '0' and '1'.
-BIST* record(int inps, int outs, const std::vector<std::string>& rows) {
-  BIST* b = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
-  b->inps = inps;
-  b->outs = outs;
-  b->vars = rows.empty() ? inps + outs : static_cast<int>(rows[0].size());
-  b->vcount = static_cast<int>(rows.size());
-  b->vects = AllocCharTable(b->vcount, b->vars, 0);
-  for (std::size_t k = 0; k < rows.size(); ++k)
-    std::memcpy(b->vects[k], rows[k].data(), rows[k].size());
-  return b;
-}
-
 /// Adds a fault table and its summary, as a defect-table run makes them.
 void add_results(BIST* b, const std::vector<std::string>& table, const char* summary) {
   b->nodes = static_cast<int>(std::strlen(summary));
@@ -71,7 +54,7 @@ void add_results(BIST* b, const std::vector<std::string>& table, const char* sum
 }
 
 BIST* example() {
-  BIST* b = record(2, 1, {"001", "011", "101", "110"});
+  BIST* b = test_record(2, 1, {"001", "011", "101", "110"});
   add_results(b, {"XX1", "X1X", "XXX", "1X1"}, "111");
   return b;
 }
@@ -99,7 +82,7 @@ TEST(Writer, ExampleFileByteForByte) {
   BIST* b = example();
   const std::string path = dir.at("out.tst");
   EXPECT_EQ(WriteTST(b, nullptr, path.c_str()), 0);
-  EXPECT_EQ(tst_test::slurp_text(path), kExample);
+  EXPECT_EQ(test_support::file_text(path), kExample);
   FreeTST(b);
 }
 
@@ -129,14 +112,14 @@ TEST(Writer, NoRecordLeavesTheFileAlone) {
   ScratchDir dir;
   const std::string path = dir.write("keep.tst", "precious\n");
   EXPECT_EQ(WriteTST(nullptr, nullptr, path.c_str()), -1);
-  EXPECT_EQ(slurp(path), "precious\n");
+  EXPECT_EQ(file_bytes(path), "precious\n");
   EXPECT_EQ(dir.listing(), "keep.tst\n");
 }
 
 TEST(Writer, RecordRightAfterReadingHasNoResultSections) {
-  BIST* b = record(2, 1, {"001", "110"});
-  b->g_init = text("01");
-  b->g_poly = text("11");
+  BIST* b = test_record(2, 1, {"001", "110"});
+  b->g_init = heap_copy("01");
+  b->g_poly = heap_copy("11");
   EXPECT_EQ(output_of([&](FILE* fp) { EXPECT_EQ(WriteTST(b, fp, nullptr), 0); }),
             ".VECTORS 2\n\n\n.GENERATOR\n\n.INITIAL_STATE 01\n.POLYNOMIAL 11\n"
             "\n.PATTERNS\n\n00H\n11L\n");
@@ -153,24 +136,23 @@ TEST(Writer, NoDefectsMeansNoResultSections) {
 }
 
 TEST(Writer, EmptyRecordIsTheCountLine) {
-  BIST* b = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
-  b->inps = b->vars = b->outs = -1;
+  BIST* b = test_support::preset_record(-1, -1);
   EXPECT_EQ(output_of([&](FILE* fp) { EXPECT_EQ(WriteTST(b, fp, nullptr), 0); }), ".VECTORS 0\n");
   FreeTST(b);
 }
 
 TEST(Writer, RegisterBlocks) {
-  BIST* b = record(1, 1, {});
+  BIST* b = test_record(1, 1, {});
   EXPECT_EQ(section(writeLFSRSetup, b), "");
-  b->g_poly = text("1001");
+  b->g_poly = heap_copy("1001");
   EXPECT_EQ(section(writeLFSRSetup, b), "");  // no initial state: no generator block
-  b->a_init = text("000");
-  b->a_poly = text("101");
+  b->a_init = heap_copy("000");
+  b->a_poly = heap_copy("101");
   EXPECT_EQ(section(writeLFSRSetup, b), "");  // no signature: no analyser block
-  b->signature = text("110");
+  b->signature = heap_copy("110");
   EXPECT_EQ(section(writeLFSRSetup, b),
             "\n.ANALYZER\n\n.INITIAL_STATE 000\n.POLYNOMIAL 101\n.SIGNATURE 110\n");
-  b->g_init = text("0001");
+  b->g_init = heap_copy("0001");
   const std::string both =
       "\n\n.GENERATOR\n\n.INITIAL_STATE 0001\n.POLYNOMIAL 1001\n"
       "\n.ANALYZER\n\n.INITIAL_STATE 000\n.POLYNOMIAL 101\n.SIGNATURE 110\n";
@@ -180,7 +162,7 @@ TEST(Writer, RegisterBlocks) {
 }
 
 TEST(Writer, LettersComeBackFromColumnPositions) {
-  BIST* b = record(2, 1, {"0110", "1001", "11?0"});
+  BIST* b = test_record(2, 1, {"0110", "1001", "11?0"});
   EXPECT_EQ(section(writePatterns, b), "\n.PATTERNS\n\n01hL\n10lH\n11?L\n");
   b->cons = 1;  // the third column is a constant
   EXPECT_EQ(section(writePatterns, b, false), "011L\n100H\n11?L\n");
@@ -188,7 +170,7 @@ TEST(Writer, LettersComeBackFromColumnPositions) {
 }
 
 TEST(Writer, UnfittedRowsAreWrittenAsStored) {
-  BIST* b = record(-1, 1, {"001", "110"});
+  BIST* b = test_record(-1, 1, {"001", "110"});
   EXPECT_EQ(section(writePatterns, b, false), "001\n110\n");
   b->inps = 2;
   b->outs = -1;
@@ -197,7 +179,7 @@ TEST(Writer, UnfittedRowsAreWrittenAsStored) {
 }
 
 TEST(Writer, UnfilledRowsAreWrittenAsZeroBytes) {
-  BIST* b = record(1, 1, {"01", "10"});
+  BIST* b = test_record(1, 1, {"01", "10"});
   std::memset(b->vects[1], 0, 2);
   EXPECT_EQ(section(writePatterns, b, false), std::string("0H\n\0\0\n", 6));
   FreeTST(b);
@@ -213,7 +195,7 @@ TEST(Writer, SectionWritersWithoutDataOrStream) {
   b->vars = 0;
   EXPECT_EQ(output_of([&](FILE* fp) { EXPECT_EQ(writePatterns(fp, b, true), -1); }), "");
   b->vars = 3;
-  BIST* bare = record(2, 1, {});
+  BIST* bare = test_record(2, 1, {});
   FreeCharTable(bare->vects, 0, 3);
   bare->vects = nullptr;
   EXPECT_EQ(section(writePatterns, bare), "");
@@ -234,11 +216,11 @@ TEST(Writer, SectionsWithoutHeader) {
 }
 
 TEST(Writer, CoverageCountsPolarities) {
-  BIST* b = record(1, 1, {"01"});
+  BIST* b = test_record(1, 1, {"01"});
   auto coverage = [&](const char* summary) {
     std::free(b->faults);
     b->nodes = static_cast<int>(std::strlen(summary));
-    b->faults = text(summary);
+    b->faults = heap_copy(summary);
     return section(writeFaultCoverage, b, false);
   };
   EXPECT_EQ(coverage("111"), "3 / 6 = 50.000000 %\n");
@@ -252,12 +234,12 @@ TEST(Writer, CoverageCountsPolarities) {
 TEST(Writer, WrittenFileReadsBackToTheSameRecord) {
   ScratchDir dir;
   // Three inputs, one internal signal, two outputs.
-  BIST* b = record(3, 2, {"001001", "111110", "010001"});
-  b->g_init = text("0001");
-  b->g_poly = text("10011");
-  b->a_init = text("");
-  b->a_poly = text("111");
-  b->signature = text("0101");
+  BIST* b = test_record(3, 2, {"001001", "111110", "010001"});
+  b->g_init = heap_copy("0001");
+  b->g_poly = heap_copy("10011");
+  b->a_init = heap_copy("");
+  b->a_poly = heap_copy("111");
+  b->signature = heap_copy("0101");
   add_results(b, {"X1", "1X", "XX"}, "11");
   const std::string path = dir.at("round.tst");
   ASSERT_EQ(WriteTST(b, nullptr, path.c_str()), 0);

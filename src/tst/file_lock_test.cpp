@@ -7,12 +7,12 @@
 #include <fstream>
 #include <string>
 
-#include "tst_test_util.h"
+#include "test_support.h"
 
 namespace {
 
 TEST(FileLock, ExclusiveConflictsWithEveryOtherLockUntilReleased) {
-  tst_test::ScratchDir dir;
+  test_support::ScratchDir dir;
   const std::string path = dir.write("t.tst", ".VECTORS 0\n");
   FileLock writer, other;
   ASSERT_EQ(lock_file(writer, path.c_str(), true), LockOutcome::Held);
@@ -25,7 +25,7 @@ TEST(FileLock, ExclusiveConflictsWithEveryOtherLockUntilReleased) {
 }
 
 TEST(FileLock, ReadersShareButKeepAWriterOut) {
-  tst_test::ScratchDir dir;
+  test_support::ScratchDir dir;
   const std::string path = dir.write("t.tst", ".VECTORS 0\n");
   FileLock first, second, writer;
   ASSERT_EQ(lock_file(first, path.c_str(), false), LockOutcome::Held);
@@ -38,7 +38,7 @@ TEST(FileLock, ReadersShareButKeepAWriterOut) {
 }
 
 TEST(FileLock, OnlyRegularFilesAreLocked) {
-  tst_test::ScratchDir dir;
+  test_support::ScratchDir dir;
   FileLock lock;
   EXPECT_EQ(lock_file(lock, dir.at("missing.tst").c_str(), true), LockOutcome::NotNeeded);
 #ifndef _WIN32
@@ -50,7 +50,7 @@ TEST(FileLock, OnlyRegularFilesAreLocked) {
 }
 
 TEST(FileLock, SameFileKnowsATwiceNamedFile) {
-  tst_test::ScratchDir dir;
+  test_support::ScratchDir dir;
   const std::string path = dir.write("t.tst", "x");
   const std::string other = dir.write("u.tst", "x");
   EXPECT_TRUE(same_file(path.c_str(), (dir.path() / "." / "t.tst").string().c_str()));

@@ -8,12 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "exit_test_util.h"
-#include "tst_test_util.h"
+#include "test_support.h"
 
 namespace {
 
-using tst_test::ScratchDir;
+using test_support::ScratchDir;
 
 /// Every line that GetLine hands out until the reader is at its end.
 std::vector<std::string> all_lines(const std::string& path) {
@@ -77,13 +76,13 @@ TEST(LineReaderDeath, MissingFileEndsTheProcess) {
         if (!std::freopen(out.c_str(), "w", stdout)) std::abort();
         Read in(missing.c_str());
       },
-      kavtest_test::ExitedWithStatus(-1), "");
-  EXPECT_EQ(tst_test::slurp_text(out), "Can't open file : " + missing + "\n");
+      test_support::ExitedWithStatus(-1), "");
+  EXPECT_EQ(test_support::file_text(out), "Can't open file : " + missing + "\n");
 }
 
 #ifndef _WIN32
 TEST(LineReaderDeath, BufferThatCannotGrowEndsTheProcess) {
-  if (tst_test::kAddressSanitizer) GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
+  if (test_support::kAddressSanitizer) GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
   ScratchDir dir;
   const std::string out = dir.at("stdout");
   EXPECT_EXIT(
@@ -95,8 +94,8 @@ TEST(LineReaderDeath, BufferThatCannotGrowEndsTheProcess) {
         Read in("/dev/zero");  // one endless line
         in.GetLine();
       },
-      kavtest_test::ExitedWithStatus(-1), "");
-  EXPECT_EQ(tst_test::slurp_text(out), "realloc failed!\n");
+      test_support::ExitedWithStatus(-1), "");
+  EXPECT_EQ(test_support::file_text(out), "realloc failed!\n");
 }
 #endif
 

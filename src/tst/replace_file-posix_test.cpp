@@ -8,29 +8,22 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "TSTData.h"
-#include "misc.h"
-#include "tst_test_util.h"
+#include "test_support.h"
 
 namespace {
 
-using tst_test::ScratchDir;
-using tst_test::slurp;
+using test_support::ScratchDir;
+using test_support::file_bytes;
 
 /// A record whose file is `rows` lines of 40 characters after the count line.
 BIST* big_record(int rows) {
-  BIST* b = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
-  b->inps = 38;
-  b->outs = 2;
-  b->vars = 40;
-  b->vcount = rows;
-  b->vects = AllocCharTable(rows, 40, 0);
-  for (int k = 0; k < rows; ++k) std::memset(b->vects[k], k % 2 ? '1' : '0', 40);
-  return b;
+  std::vector<std::string> lines;
+  for (int k = 0; k < rows; ++k) lines.emplace_back(40, k % 2 ? '1' : '0');
+  return test_support::test_record(38, 2, lines);
 }
 
 mode_t permissions(const std::string& path) {
@@ -66,7 +59,7 @@ TEST_F(Replacement, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
   const std::string original = ".VECTORS 1\n\n.PATTERNS\n\n0H\n";
   const std::string path = dir_.write("user.tst", original);
   EXPECT_EQ(write_with_file_size_limit(record_, path, 4096), -1);
-  EXPECT_EQ(slurp(path), original);
+  EXPECT_EQ(file_bytes(path), original);
   EXPECT_EQ(dir_.listing(), "user.tst\n");
 }
 
@@ -78,7 +71,7 @@ TEST_F(Replacement, FailedWriteOfANewFileLeavesNothing) {
 TEST_F(Replacement, SameWriteWithinTheLimitSucceeds) {
   const std::string path = dir_.write("user.tst", "old\n");
   EXPECT_EQ(write_with_file_size_limit(record_, path, 1 << 20), 0);
-  EXPECT_EQ(slurp(path).substr(0, 16), ".VECTORS 2000\n\n.");
+  EXPECT_EQ(file_bytes(path).substr(0, 16), ".VECTORS 2000\n\n.");
   EXPECT_EQ(dir_.listing(), "user.tst\n");
 }
 
@@ -90,7 +83,7 @@ TEST_F(Replacement, PermissionBitsSurvive) {
   ASSERT_EQ(chmod(path.c_str(), 0751), 0);
   ASSERT_EQ(WriteTST(record_, nullptr, path.c_str()), 0);
   EXPECT_EQ(permissions(path), 0751u);
-  EXPECT_EQ(slurp(path).substr(0, 14), ".VECTORS 2000\n");
+  EXPECT_EQ(file_bytes(path).substr(0, 14), ".VECTORS 2000\n");
   EXPECT_EQ(dir_.listing(), "user.tst\n");
 }
 
@@ -111,7 +104,7 @@ TEST_F(Replacement, SymbolicLinkStaysALink) {
   struct stat st;
   ASSERT_EQ(lstat(link.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_EQ(slurp(target).substr(0, 14), ".VECTORS 2000\n");
+  EXPECT_EQ(file_bytes(target).substr(0, 14), ".VECTORS 2000\n");
   EXPECT_EQ(dir_.listing(), "link.tst\nreal.tst\n");
 }
 
@@ -146,7 +139,7 @@ TEST_F(Replacement, PipeIsWrittenInPlace) {
   struct stat st;
   ASSERT_EQ(stat(fifo.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
-  EXPECT_EQ(slurp(copy).size(), 14u + 12u + 2000u * 41u);
+  EXPECT_EQ(file_bytes(copy).size(), 14u + 12u + 2000u * 41u);
   EXPECT_EQ(dir_.listing(), "copy\npipe\n");
 }
 
@@ -173,7 +166,7 @@ TEST_F(Replacement, WriteProtectedFileIsLeftAlone) {
   waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(slurp(path), "keep\n");
+  EXPECT_EQ(file_bytes(path), "keep\n");
   EXPECT_EQ(dir_.listing(), "locked.tst\n");
 }
 

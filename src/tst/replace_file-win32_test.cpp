@@ -3,31 +3,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "TSTData.h"
-#include "misc.h"
 #include "replace_file.h"
-#include "tst_test_util.h"
+#include "test_support.h"
 
 namespace {
 
-using tst_test::ScratchDir;
-using tst_test::slurp;
-using tst_test::slurp_text;
+using test_support::ScratchDir;
+using test_support::file_bytes;
+using test_support::file_text;
 
 /// A record whose file is `rows` lines of 40 characters after the count line.
 BIST* big_record(int rows) {
-  BIST* b = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
-  b->inps = 38;
-  b->outs = 2;
-  b->vars = 40;
-  b->vcount = rows;
-  b->vects = AllocCharTable(rows, 40, 0);
-  for (int k = 0; k < rows; ++k) std::memset(b->vects[k], k % 2 ? '1' : '0', 40);
-  return b;
+  std::vector<std::string> lines;
+  for (int k = 0; k < rows; ++k) lines.emplace_back(40, k % 2 ? '1' : '0');
+  return test_support::test_record(38, 2, lines);
 }
 
 /// Holds `path` open the way an editor that locks it does: others may read it, but neither
@@ -52,21 +45,21 @@ class Replacement : public testing::Test {
 TEST_F(Replacement, WrittenFileReplacesTheOriginalWholly) {
   const std::string path = dir_.write("user.tst", std::string(200000, 'x') + "\r\n");
   ASSERT_EQ(WriteTST(record_, nullptr, path.c_str()), 0);
-  const std::string text = slurp_text(path);
+  const std::string text = file_text(path);
   EXPECT_EQ(text.substr(0, 16), ".VECTORS 2000\n\n.");
   EXPECT_EQ(text.size(), 14u + 12u + 2000u * 41u);  // nothing of the longer original is left
-  EXPECT_EQ(slurp(path).substr(0, 16), ".VECTORS 2000\r\n\r");  // a text file of this system
+  EXPECT_EQ(file_bytes(path).substr(0, 16), ".VECTORS 2000\r\n\r");  // a text file of this system
   EXPECT_EQ(dir_.listing(), "user.tst\n");
   // And once more over the file it wrote.
   ASSERT_EQ(WriteTST(record_, nullptr, path.c_str()), 0);
-  EXPECT_EQ(slurp_text(path), text);
+  EXPECT_EQ(file_text(path), text);
   EXPECT_EQ(dir_.listing(), "user.tst\n");
 }
 
 TEST_F(Replacement, NewFileIsCreated) {
   const std::string path = dir_.at("new.tst");
   ASSERT_EQ(WriteTST(record_, nullptr, path.c_str()), 0);
-  EXPECT_EQ(slurp_text(path).substr(0, 14), ".VECTORS 2000\n");
+  EXPECT_EQ(file_text(path).substr(0, 14), ".VECTORS 2000\n");
   EXPECT_EQ(dir_.listing(), "new.tst\n");
 }
 
@@ -75,7 +68,7 @@ TEST_F(Replacement, HiddenMarkSurvives) {
   ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
   ASSERT_EQ(WriteTST(record_, nullptr, path.c_str()), 0);
   EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
-  EXPECT_EQ(slurp_text(path).substr(0, 14), ".VECTORS 2000\n");
+  EXPECT_EQ(file_text(path).substr(0, 14), ".VECTORS 2000\n");
   EXPECT_EQ(dir_.listing(), "user.tst\n");
 }
 
@@ -83,7 +76,7 @@ TEST_F(Replacement, ReadOnlyFileIsLeftAlone) {
   const std::string path = dir_.write("locked.tst", "keep\n");
   ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(WriteTST(record_, nullptr, path.c_str()), -1);
-  EXPECT_EQ(slurp(path), "keep\n");
+  EXPECT_EQ(file_bytes(path), "keep\n");
   EXPECT_EQ(dir_.listing(), "locked.tst\n");
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // so that the directory can go
 }
@@ -97,7 +90,7 @@ TEST_F(Replacement, FileHeldByAnotherProgramIsLeftIntact) {
     EXPECT_EQ(WriteTST(record_, nullptr, path.c_str()), -1);
     EXPECT_EQ(dir_.listing(), "user.tst\n");  // the new text went with its temporary file
   }
-  EXPECT_EQ(slurp(path), original);
+  EXPECT_EQ(file_bytes(path), original);
 }
 
 TEST_F(Replacement, AbandonedReplacementLeavesTheOriginalAndNoTemporaryFile) {
@@ -107,7 +100,7 @@ TEST_F(Replacement, AbandonedReplacementLeavesTheOriginalAndNoTemporaryFile) {
   EXPECT_FALSE(r.temp.empty());
   EXPECT_GE(std::fputs("half of a new text\n", r.fp), 0);
   abandon_replacement(r);
-  EXPECT_EQ(slurp(path), "old\n");
+  EXPECT_EQ(file_bytes(path), "old\n");
   EXPECT_EQ(dir_.listing(), "user.tst\n");
 }
 

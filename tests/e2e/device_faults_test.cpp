@@ -3,23 +3,21 @@
 // time the run must end with status -1 and the failing step's text, leave the test file as it
 // was, and leave neither the -tst file nor a temporary file behind.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <cstring>
-#include <iostream>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
-#include "run_support.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using test_support::file_bytes;
 
 const char* const kFailedStep = "runTest::kavGetOutput failed\n";
 
@@ -30,17 +28,16 @@ struct Run {
 
 /// A fresh directory with the C17 example as t.tst; removed when the test ends.
 struct Workspace {
+  test_support::ScratchDir scratch;
   fs::path dir, work, test_file;
   std::string original;
   explicit Workspace(const std::string& name)
-      : dir(fs::temp_directory_path() / ("kavtest-faults-" + name + "-" + std::to_string(getpid()))),
-        work(dir / "work"), test_file(work / "t.tst") {
-    fs::remove_all(dir);
+      : scratch("kavtest-faults-" + name + "-"), dir(scratch.path()), work(dir / "work"),
+        test_file(work / "t.tst") {
     fs::create_directories(work);
     fs::copy_file(fs::path(KAVTEST_EXAMPLES) / "16-C17-shorts.tst", test_file);
-    original = read_bytes(test_file);
+    original = file_bytes(test_file);
   }
-  ~Workspace() { fs::remove_all(dir); }
 
   /// kavtest-sim-faults with the fault plan `faults` ("" for none) on the defect-table run.
   Run run(const std::string& faults) const {
@@ -48,7 +45,7 @@ struct Workspace {
     fs::remove(transcript);
     std::vector<std::string> words = {"kavtest", "-all_defects", "-circuit", "16", "-tst",
                                       "out.tst", "t.tst"};
-    Launch l;
+    test_support::Launch l;
     l.program = KAVTEST_FAULTS_BINARY;
     l.argv = words;
     l.cwd = work;
@@ -57,9 +54,9 @@ struct Workspace {
     l.environment = {{"KAVTEST_BOX_TRANSCRIPT", transcript.string()}};
     if (!faults.empty()) l.environment.push_back({"KAVTEST_BOX_FAULTS", faults});
     Run r;
-    r.status = run_process(l);
-    r.out = read_bytes(out_file);
-    r.transcript = read_bytes(transcript);
+    r.status = test_support::run_process(l);
+    r.out = file_bytes(out_file);
+    r.transcript = file_bytes(transcript);
     return r;
   }
 
@@ -77,7 +74,7 @@ struct Workspace {
     std::vector<std::string> left;
     for (const auto& e : fs::directory_iterator(work)) left.push_back(e.path().filename().string());
     if (left != std::vector<std::string>{"t.tst"}) wrong += " files left behind;";
-    if (read_bytes(test_file) != original) wrong += " test file changed;";
+    if (file_bytes(test_file) != original) wrong += " test file changed;";
     return wrong;
   }
 };

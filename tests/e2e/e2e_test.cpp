@@ -6,51 +6,37 @@
 //   files/    optional: copied into a fresh working directory before the run
 //   after/    optional: the working directory's exact contents after the run; without it the
 //             working directory must be left exactly as files/ made it
-// The same cases can run the binaries through a launcher (an emulator, a memory checker):
-//   KAVTEST_E2E_LAUNCHER    words put before the binary's path (the binary then sees its path as
-//                           its name, which is turned back into the plain name before comparing;
-//                           so is the path as Wine shows it to a Windows program, Z:\dir\name)
-//   KAVTEST_E2E_EXE_SUFFIX  appended to the binary's file name (".exe")
-//   KAVTEST_E2E_TEXT_MODE   when set, CR LF in outputs and written files reads as LF
-//   KAVTEST_E2E_BIN_DIR     the directory of the binaries, instead of this build's
+// The binaries are found and started as test_support.h's KAVTEST_E2E_* variables say. Through a
+// launcher a binary sees its path as its name, which is turned back into the plain name before
+// comparing; so is the path as Wine shows it to a Windows program, Z:\dir\name.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "run_support.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string read_file(const fs::path& p) { return read_bytes(p); }
+using test_support::e2e_text;
+using test_support::file_bytes;
 
 std::string read_optional(const fs::path& p, const std::string& fallback = "") {
-  return fs::exists(p) ? read_file(p) : fallback;
+  return fs::exists(p) ? file_bytes(p) : fallback;
 }
 
 std::vector<std::string> read_lines(const fs::path& p) {
   std::vector<std::string> lines;
-  std::istringstream in(read_file(p));
+  std::istringstream in(file_bytes(p));
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-/// Output as a binary writing in text mode would have meant it.
-std::string normalized(std::string text) {
-  if (std::getenv("KAVTEST_E2E_TEXT_MODE") == nullptr) return text;
-  std::string out;
-  for (size_t i = 0; i < text.size(); i++)
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-  return out;
 }
 
 /// Every regular file below `dir`, by relative path, with its bytes.
@@ -58,7 +44,7 @@ std::map<std::string, std::string> snapshot(const fs::path& dir) {
   std::map<std::string, std::string> files;
   if (!fs::exists(dir)) return files;
   for (const auto& e : fs::recursive_directory_iterator(dir))
-    if (!e.is_directory()) files[fs::relative(e.path(), dir).string()] = normalized(read_file(e.path()));
+    if (!e.is_directory()) files[fs::relative(e.path(), dir).string()] = e2e_text(file_bytes(e.path()));
   return files;
 }
 
@@ -66,14 +52,6 @@ struct Outcome {
   int status = -1;
   std::string out, err;
 };
-
-std::vector<std::string> launcher_words() {
-  std::vector<std::string> words;
-  const char* launcher = std::getenv("KAVTEST_E2E_LAUNCHER");
-  std::istringstream in(launcher != nullptr ? launcher : "");
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
-}
 
 std::string replace_all(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos; at += to.size())
@@ -101,22 +79,15 @@ std::string named(std::string text, const fs::path& binary, const std::string& n
 Outcome run(const fs::path& binary, const std::string& name, const std::vector<std::string>& arguments,
             const fs::path& cwd) {
   fs::path out_file = cwd.parent_path() / "stdout", err_file = cwd.parent_path() / "stderr";
-  std::vector<std::string> argv_strings = launcher_words();
-  bool launched = !argv_strings.empty();
-  argv_strings.push_back(launched ? binary.string() : name);
-  argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
-  Launch l;
-  l.program = launched ? argv_strings.front() : binary.string();
-  l.search_path = launched;
-  l.argv = argv_strings;
+  test_support::Launch l = test_support::e2e_launch(binary, name, arguments);
   l.cwd = cwd;
   l.out = out_file;
   l.err = err_file;
   Outcome o;
-  o.status = run_process(l);
-  o.out = normalized(read_file(out_file));
-  o.err = normalized(read_file(err_file));
-  if (launched) {
+  o.status = test_support::run_process(l);
+  o.out = e2e_text(file_bytes(out_file));
+  o.err = e2e_text(file_bytes(err_file));
+  if (l.search_path) {  // through the launcher
     o.out = named(o.out, binary, name);
     o.err = named(o.err, binary, name);
   }
@@ -135,9 +106,9 @@ class CommandLine : public testing::TestWithParam<std::string> {};
 
 TEST_P(CommandLine, MatchesExpectedBytes) {
   fs::path dir = fs::path(KAVTEST_E2E_CASES) / GetParam();
-  fs::path scratch = fs::temp_directory_path() / ("kavtest-e2e-" + std::to_string(getpid()) + "-" + GetParam());
-  fs::remove_all(scratch);
-  fs::path work = scratch / "work";
+  test_support::ScratchDir scratch("kavtest-e2e-");
+  scratch.keep_if_failed();  // for a look at what the run left
+  fs::path work = scratch.path() / "work";
   fs::create_directories(work);
   if (fs::exists(dir / "files")) fs::copy(dir / "files", work, fs::copy_options::recursive);
 
@@ -146,18 +117,13 @@ TEST_P(CommandLine, MatchesExpectedBytes) {
   std::vector<std::string> arguments;
   if (fs::exists(dir / "args")) arguments = read_lines(dir / "args");
 
-  const char* suffix = std::getenv("KAVTEST_E2E_EXE_SUFFIX");
-  const char* bin_dir = std::getenv("KAVTEST_E2E_BIN_DIR");
-  fs::path binary = fs::path(bin_dir != nullptr ? bin_dir : KAVTEST_BIN_DIR) /
-                    (tool + (suffix != nullptr ? suffix : ""));
-  Outcome o = run(binary, tool, arguments, work);
+  Outcome o = run(test_support::e2e_binary(tool), tool, arguments, work);
   int expected_status = std::atoi(read_optional(dir / "status", "0").c_str());
   EXPECT_EQ(o.status, expected_status);
   EXPECT_EQ(o.out, read_optional(dir / "stdout"));
   EXPECT_EQ(o.err, read_optional(dir / "stderr"));
   auto expected_files = snapshot(fs::exists(dir / "after") ? dir / "after" : dir / "files");
   EXPECT_EQ(snapshot(work), expected_files);
-  if (!HasFailure()) fs::remove_all(scratch);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CommandLine, testing::ValuesIn(case_names()),

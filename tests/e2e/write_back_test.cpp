@@ -20,11 +20,15 @@
 #include <string>
 #include <vector>
 
-#include "run_support.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using test_support::file_bytes;
+using test_support::Launch;
+using test_support::run_process;
 
 struct Outcome {
   int status = -1;
@@ -42,14 +46,13 @@ struct Runner {
 /// A scratch directory that an unprivileged user can enter, with the C17 example as t.tst and a
 /// copy of the fault build.
 struct WriteBack : testing::Test {
+  test_support::ScratchDir scratch{"kavtest-writeback-"};
   fs::path dir, work, tmp, binary, test_file;
   std::string original;
   Runner runner;
 
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "kavtest-writeback-XXXXXX").string();
-    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
-    dir = pattern;
+    dir = scratch.path();
     work = dir / "work";
     tmp = dir / "tmp";
     fs::create_directories(work);
@@ -62,9 +65,8 @@ struct WriteBack : testing::Test {
     fs::permissions(binary, fs::perms(0755));
     test_file = work / "t.tst";
     fs::copy_file(fs::path(KAVTEST_EXAMPLES) / "16-C17-shorts.tst", test_file);
-    original = read_bytes(test_file);
+    original = file_bytes(test_file);
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   /// Switches later runs to the user "nobody"; false when this process cannot.
   bool as_nobody() {
@@ -93,9 +95,9 @@ struct WriteBack : testing::Test {
     l.environment = environment;
     Outcome o;
     o.status = run_as(l);
-    o.out = read_bytes(l.out);
-    o.err = read_bytes(l.err);
-    o.transcript = read_bytes(transcript);
+    o.out = file_bytes(l.out);
+    o.err = file_bytes(l.err);
+    o.transcript = file_bytes(transcript);
     return o;
   }
 
@@ -133,7 +135,7 @@ struct WriteBack : testing::Test {
 
   /// A defect table of the 126-cell run was written over the test file.
   void expect_result_in(const fs::path& p) {
-    std::string text = read_bytes(p);
+    std::string text = file_bytes(p);
     EXPECT_NE(text.find("\n.TABLE\n"), std::string::npos) << p;
     EXPECT_NE(text.find("63 / 126 = 50.000000 %"), std::string::npos) << p;
   }
@@ -199,7 +201,7 @@ TEST_F(WriteBack, SignalLeavesTheOriginalAndNoTemporaryFile) {
   fs::create_hard_link(test_file, work / "link.tst");
   Outcome o = run(kDefectTable, {{"KAVTEST_BOX_SIGNAL", std::to_string(SIGTERM) + "@40"}});
   EXPECT_EQ(o.status, 128 + SIGTERM);
-  EXPECT_EQ(read_bytes(test_file), original);
+  EXPECT_EQ(file_bytes(test_file), original);
   EXPECT_TRUE(listing(tmp).empty());
 }
 
@@ -207,12 +209,12 @@ TEST_F(WriteBack, FileSizeLimitIsAFailedWrite) {
   runner.file_size_limit = original.size();  // the result is larger than the test file
   Outcome o = run(kDefectTable);
   EXPECT_EQ(o.status, 255);
-  EXPECT_EQ(read_bytes(test_file), original);
+  EXPECT_EQ(file_bytes(test_file), original);
   EXPECT_EQ(listing(work), std::vector<std::string>{"t.tst"});
   fs::create_hard_link(test_file, work / "link.tst");  // in place: the original bytes return
   o = run(kDefectTable);
   EXPECT_EQ(o.status, 255);
-  EXPECT_EQ(read_bytes(test_file), original);
+  EXPECT_EQ(file_bytes(test_file), original);
   EXPECT_TRUE(listing(tmp).empty());
 }
 
@@ -236,7 +238,7 @@ TEST_F(WriteBack, FileOfAnotherRunIsRefusedAtOnce) {
   EXPECT_EQ(o.transcript, "");
   close(out);
   close(held);
-  EXPECT_EQ(read_bytes(test_file), original);
+  EXPECT_EQ(file_bytes(test_file), original);
 }
 
 }  // namespace

@@ -5,13 +5,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform.h"
 #include "test_devices.h"
+#include "test_support.h"
 
 namespace {
 
@@ -58,21 +57,6 @@ TEST(Win32Enumeration, PresentInterfacesOnlyWithTheirDevicePaths) {
   EXPECT_EQ(enumerate(device_class), enumerate(device_class));  // in a stable order
 }
 
-/// A file of the test's own in the temporary directory, removed after the test.
-struct ScratchFile {
-  explicit ScratchFile(const std::string& content)
-      : path((fs::temp_directory_path() / ("kavtest-win32-" + std::to_string(GetCurrentProcessId())
-                                           + ".bin")).string()) {
-    std::ofstream(path, std::ios::binary) << content;
-  }
-  ~ScratchFile() { DeleteFileA(path.c_str()); }
-  std::string bytes() const {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  std::string path;
-};
-
 /// The last failure is a failed CreateFile with `code`, for the library to report.
 void expect_open_failure(DWORD code) {
   PlatformFailure f = platform_last_failure();
@@ -83,13 +67,14 @@ void expect_open_failure(DWORD code) {
 }
 
 TEST(Win32Device, OpenIsExclusiveUntilClosed) {
-  ScratchFile file("");
-  PlatformDevice* device = platform_open(file.path.c_str());
+  test_support::ScratchDir dir;
+  const std::string path = dir.write("device.bin", "");
+  PlatformDevice* device = platform_open(path.c_str());
   ASSERT_NE(device, nullptr);
-  EXPECT_EQ(platform_open(file.path.c_str()), nullptr);
+  EXPECT_EQ(platform_open(path.c_str()), nullptr);
   expect_open_failure(ERROR_SHARING_VIOLATION);
   platform_close(device);
-  device = platform_open(file.path.c_str());
+  device = platform_open(path.c_str());
   EXPECT_NE(device, nullptr);
   if (device != nullptr) platform_close(device);
 }
@@ -101,8 +86,9 @@ TEST(Win32Device, MissingPathDoesNotOpen) {
 }
 
 TEST(Win32Device, ReadsAndWritesGoThroughTheHandle) {
-  ScratchFile file("reply");
-  PlatformDevice* device = platform_open(file.path.c_str());
+  test_support::ScratchDir dir;
+  const std::string path = dir.write("device.bin", "reply");
+  PlatformDevice* device = platform_open(path.c_str());
   ASSERT_NE(device, nullptr);
   unsigned char buffer[16] = {};
   std::size_t count = 99;
@@ -116,8 +102,8 @@ TEST(Win32Device, ReadsAndWritesGoThroughTheHandle) {
   ASSERT_TRUE(platform_read(device, buffer, sizeof buffer, &count));
   EXPECT_EQ(count, 0u);  // at the end of the file
   platform_close(device);
-  EXPECT_EQ(file.bytes(), std::string("rep") + std::string(reinterpret_cast<const char*>(report),
-                                                           sizeof report));
+  EXPECT_EQ(test_support::file_bytes(path),
+            std::string("rep") + std::string(reinterpret_cast<const char*>(report), sizeof report));
 }
 
 /// The server end of a message-mode pipe: a device whose reports and replies keep their
