@@ -24,13 +24,13 @@ std::vector<std::string> split_list(const std::string& text) {
 /// The values of --bridge-ohms, each checked by choosing it; false with `*error` set.
 bool check_values(const SweepArgs& a, std::vector<std::string>* values, std::string* error) {
   *values = split_list(a.bridge_ohms);
-  for (const std::string& v : *values) {
+  for (const std::string& v : *values)
     if (v.empty()) {
       *error = "--bridge-ohms " + a.bridge_ohms + ": an empty value in the list";
       return false;
     }
+  for (const std::string& v : *values)
     if (!use_engine("analog", v, a.monitor_ua, error)) return false;
-  }
   return true;
 }
 
