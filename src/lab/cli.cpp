@@ -22,6 +22,14 @@ void add_output_options(CLI::App* command, std::string& device, std::string& out
   command->add_flag("--force", force, "Replace an existing results file");
 }
 
+/// Where the vectors come from: --exhaustive, or test files (`name`), one excluding the other.
+void add_vector_source(CLI::App* command, bool& exhaustive, std::vector<std::string>& tests,
+                       const std::string& exhaustive_help, const std::string& name,
+                       const std::string& tests_help) {
+  CLI::Option* every = command->add_flag("--exhaustive", exhaustive, exhaustive_help);
+  command->add_option(name, tests, tests_help)->check(CLI::ExistingFile)->excludes(every);
+}
+
 /// kavlab-sim's choice of the emulated box's engine.
 void add_engine_options(CLI::App* command, RunArgs& a) {
   command->add_option("--engine", a.engine, "The emulated chip's engine (default: switch)")
@@ -56,11 +64,9 @@ void add_run(CLI::App& app, RunArgs& a, PassFlags& f, bool emulated) {
       ->excludes(monitor);
   add_output_options(run, a.device, a.output, a.force,
                      "<test file stem>.results.json, or kavlab-results.json with --exhaustive");
-  CLI::Option* exhaustive = run->add_flag("--exhaustive", a.exhaustive,
-                                          "Every input vector of each circuit, in counting order");
-  run->add_option("tests", a.tests, "One TST file per circuit, in the order of -c")
-      ->check(CLI::ExistingFile)
-      ->excludes(exhaustive);
+  add_vector_source(run, a.exhaustive, a.tests,
+                    "Every input vector of each circuit, in counting order", "tests",
+                    "One TST file per circuit, in the order of -c");
   if (emulated) add_engine_options(run, a);
 }
 
@@ -80,11 +86,8 @@ void add_sweep(CLI::App& app, SweepArgs& a) {
       ->type_name("I");
   add_output_options(sweep, a.device, a.output, a.force,
                      "<test file stem>.sweep.json, or kavlab-sweep.json with --exhaustive");
-  CLI::Option* exhaustive = sweep->add_flag("--exhaustive", a.exhaustive,
-                                            "Every input vector in counting order");
-  sweep->add_option("test", a.tests, "The circuit's TST file")
-      ->check(CLI::ExistingFile)
-      ->excludes(exhaustive);
+  add_vector_source(sweep, a.exhaustive, a.tests, "Every input vector in counting order", "test",
+                    "The circuit's TST file");
 }
 
 void add_import(CLI::App& app, ImportArgs& a) {
