@@ -80,13 +80,15 @@ Json provenance_json(const Provenance& p) {
   Json emulated = p.emulated == "unknown" ? Json() : Json(p.emulated == "yes");
   Json engine =
       p.engine.empty() ? Json() : Json{{"name", p.engine}, {"parameters", p.engine_parameters}};
-  return Json{{"program", p.program},
-              {"version", p.version},
-              {"command_line", p.command_line},
-              {"date_time_utc", p.date_time},
-              {"device", nullable(p.device)},
-              {"emulated", emulated},
-              {"engine", engine}};
+  Json j{{"program", p.program},
+         {"version", p.version},
+         {"command_line", p.command_line},
+         {"date_time_utc", p.date_time}};
+  if (!p.resumed.empty()) j["resumed_utc"] = p.resumed;
+  j["device"] = nullable(p.device);
+  j["emulated"] = emulated;
+  j["engine"] = engine;
+  return j;
 }
 
 }  // namespace
@@ -261,6 +263,9 @@ Provenance read_provenance(const Json& j) {
   for (const Json& w : array(j, "command_line", where))
     p.command_line.push_back(w.is_string() ? w.get<std::string>() : w.dump());
   p.date_time = text(j, "date_time_utc", where);
+  if (j.contains("resumed_utc"))
+    for (const Json& t : array(j, "resumed_utc", where))
+      p.resumed.push_back(t.is_string() ? t.get<std::string>() : t.dump());
   p.device = optional_text(j, "device", where);
   const Json& emulated = member(j, "emulated", Json::value_t::boolean, where, true);
   p.emulated = emulated.is_null() ? "unknown" : emulated.get<bool>() ? "yes" : "no";
