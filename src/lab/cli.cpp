@@ -89,6 +89,15 @@ void add_reports(CLI::App& app, SummaryArgs& s, ExportArgs& e, int& circuit, boo
   dev->add_flag("--json", json, "As JSON");
 }
 
+/// kavlab run --resume.
+void add_resume(CLI::App* run, std::string& resume) {
+  run->add_option("--resume", resume,
+                  "Continue this partial result (saved after Ctrl-C or a failing box) with "
+                  "the same options; written back to it unless -o says otherwise")
+      ->check(CLI::ExistingFile)
+      ->type_name("RESULTS.json");
+}
+
 PassPlan plan_of(const PassFlags& f) {
   if (f.logic) return PassPlan::Logic;
   if (f.monitor) return PassPlan::Monitor;
@@ -118,6 +127,7 @@ int lab_main(int argc, char** argv) {
   add_import(app, imp);
   add_reports(app, sum, ex, list_circuit, json);
   add_report(app, report);
+  add_resume(app.get_subcommand("run"), run.resume);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -21,6 +21,7 @@ struct RunArgs {
   std::string device;  ///< empty: the first box
   std::string output;  ///< empty: named after the first test file
   bool force = false;
+  std::string resume;  ///< a partial results file to continue; empty: none
   bool exhaustive = false;
   std::vector<std::string> tests;
   std::vector<std::string> command_line;
