@@ -59,6 +59,19 @@ struct ReportArgs {
 };
 int report_command(const ReportArgs& a);
 
+/// Exit statuses of kavlab compare, as those of diff.
+constexpr int LAB_SAME = 0;
+constexpr int LAB_DIFFERENT = 1;
+/// Unreadable files, or results of other circuits, cells or vectors.
+constexpr int LAB_TROUBLE = 2;
+
+struct CompareArgs {
+  std::vector<std::string> files;  ///< two, or one with `logic_vs_monitor`
+  bool logic = false, monitor = false, logic_vs_monitor = false;
+  bool json = false, csv = false;
+};
+int compare_command(const CompareArgs& a);
+
 /// The catalogue: every circuit, or the cells of `circuit`.
 int list_command(int circuit, bool json);
 /// The attached boxes.
