@@ -92,8 +92,8 @@ void add_reports(CLI::App& app, SummaryArgs& s, ExportArgs& e, int& circuit, boo
 void add_compare(CLI::App& app, CompareArgs& a) {
   CLI::App* cmp = app.add_subcommand(
       "compare",
-      "Where two results of the same circuits, cells and vectors detect differently, or one "
-      "result's logic and monitor; exit status 0 same, 1 different, 2 trouble");
+      "Where two results detect differently, or one result's logic and monitor (exit "
+      "status 0 same, 1 different, 2 trouble)");
   cmp->add_option("results", a.files, "Two results files, A and B (one with --logic-vs-monitor)")
       ->required();
   CLI::Option* logic = cmp->add_flag("--logic", a.logic, "Compare the judgements by logic only");
@@ -112,8 +112,7 @@ void add_resume(CLI::App* run, std::string& resume) {
   run->add_option("--resume", resume,
                   "Continue this partial result (saved after Ctrl-C or a failing box) with "
                   "the same options; written back to it unless -o says otherwise")
-      ->check(CLI::ExistingFile)
-      ->type_name("RESULTS.json");
+      ->check(CLI::ExistingFile);
 }
 
 PassPlan plan_of(const PassFlags& f) {
