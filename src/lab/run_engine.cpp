@@ -58,15 +58,10 @@ bool same_answers(const Response& a, const Response& b) {
   return a.outputs == b.outputs && a.monitor == b.monitor;
 }
 
-/// One pass: the reference, then the cells it lacks; stops early as the run asks. A pass that
-/// resumes starts as a whole one does (the chip powered afresh on the emulated box, the
-/// monitor set, the reference measured), and its reference must answer as it did before.
-RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
-                        std::vector<unsigned char>& in, int& done, int total,
-                        const ProgressFn& progress) {
-  if (pass_complete(c, p)) return {};
-  if (stop_flag) return {RunEnd::Stopped, ""};
-  if (!p.reference_measured) p.cells.clear();
+/// The start of a pass: the chip powered afresh on the emulated box, the monitor set, the
+/// reference measured; a resumed pass's reference must answer as it did before.
+RunOutcome start_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
+                      std::vector<unsigned char>& in) {
   before_pass();
   int ref = getReferenceCell(c.index);
   BYTE block = elements[c.index].lib;
@@ -81,6 +76,19 @@ RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
                                    " pass being resumed: the box is not in the state it was"};
   p.reference = reference;
   p.reference_measured = true;
+  return {};
+}
+
+/// One pass: the reference, then the cells it lacks; stops early as the run asks. A pass that
+/// resumes starts as a whole one does.
+RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
+                        std::vector<unsigned char>& in, int& done, int total,
+                        const ProgressFn& progress) {
+  if (pass_complete(c, p)) return {};
+  if (stop_flag) return {RunEnd::Stopped, ""};
+  if (!p.reference_measured) p.cells.clear();
+  RunOutcome started = start_pass(dev, c, p, in);
+  if (started.end != RunEnd::Complete) return started;
   progress(++done, total);
   for (std::size_t k = p.cells.size(); k < c.cells.size(); k++) {
     if (stop_flag) return {RunEnd::Stopped, ""};
