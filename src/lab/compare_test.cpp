@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
-
 #include "json_io.h"
 #include "run_engine.h"
 #include "test_source.h"
@@ -40,18 +37,6 @@ std::string trouble_of(const Results& a, const Results& b, std::vector<Measure> 
   return trouble;
 }
 
-/// What `print` writes.
-std::string printed(const std::function<void(FILE*)>& print) {
-  FILE* f = std::tmpfile();
-  if (f == nullptr) return "";
-  print(f);
-  std::rewind(f);
-  std::string text;
-  for (int ch; (ch = std::fgetc(f)) != EOF;) text += static_cast<char>(ch);
-  std::fclose(f);
-  return text;
-}
-
 }  // namespace
 
 TEST(Compare, TheSameResultsHaveNoDifferences) {
@@ -82,15 +67,7 @@ TEST(Compare, ADifferenceIsPlacedAndCounted) {
   EXPECT_EQ(cc.left_only, 0);
   ASSERT_TRUE(compare_results(a, "a.json", b, "b.json", {Measure::Monitor}, &c, &trouble));
   EXPECT_EQ(total_differences(c), 0);
-
-  ASSERT_TRUE(compare_results(a, "a.json", b, "b.json", {}, &c, &trouble));
-  std::string text = printed([&](FILE* f) { print_comparison(f, c); });
-  EXPECT_NE(text.find("judged by logic and the monitor: 1 difference(s)"), std::string::npos)
-      << text;
-  EXPECT_NE(text.find("circuit 14 IN1: 1 difference(s)"), std::string::npos) << text;
-  std::string csv = printed([&](FILE* f) { print_comparison_csv(f, c); });
-  EXPECT_EQ(csv.substr(csv.find('\n') + 1), "14,2,A/vdd,rail short,0,logic,0,1\n");
-  EXPECT_NE(comparison_json(c).find("\"b_only\": 1"), std::string::npos);
+  EXPECT_NE(comparison_json(c).find("\"b_only\": 0"), std::string::npos);
 }
 
 TEST(Compare, OtherCellsVectorsCircuitsOrWaysAreTrouble) {

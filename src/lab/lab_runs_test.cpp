@@ -212,6 +212,9 @@ TEST_F(LabRuns, CompareSaysSameDifferentOrTrouble) {
   Ran different = run(dir, "kavlab-sim", {"compare", "a.json", "b.json", "--csv"});
   EXPECT_EQ(different.status, 1) << different.err;
   EXPECT_EQ(lines(different.out).at(1), "12,1,NA2_01,open,00,logic,0,1");
+  Ran shown = run(dir, "kavlab-sim", {"compare", "a.json", "b.json"});
+  EXPECT_EQ(shown.status, 1);
+  EXPECT_NE(shown.out.find("circuit 12 NA2: 1 difference(s)"), std::string::npos) << shown.out;
   EXPECT_EQ(run(dir, "kavlab-sim", {"compare", "a.json", "b.json", "--monitor"}).status, 0);
   Ran trouble = run(dir, "kavlab-sim", {"compare", "a.json", "two-cells.json", "--json"});
   EXPECT_EQ(trouble.status, 2);

@@ -151,16 +151,10 @@ TEST_F(ResumeRuns, ACompleteResultOrOtherOptionsAreRefused) {
     options.insert(options.begin(), same.begin(), same.end());
     return options;
   };
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {with({"--cells", "saf"}), "circuit 12 (NA2): the cells differ"},
-      {with({"--one-pass"}), "the passes differ"},
-      {{"run", "-c", "12", "--exhaustive", "--resume", "r.json"}, "the circuits differ"}};
-  for (const auto& [words, message] : cases) {
-    Ran r = run(dir, words);
-    EXPECT_EQ(r.status, 1) << message;
-    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
-    EXPECT_EQ(file_bytes(dir / "r.json"), partial);
-  }
+  Ran other = run(dir, with({"--cells", "saf"}));
+  EXPECT_EQ(other.status, 1);
+  EXPECT_NE(other.err.find("circuit 12 (NA2): the cells differ"), std::string::npos) << other.err;
+  EXPECT_EQ(file_bytes(dir / "r.json"), partial);
   Ran done = run(dir, same);
   ASSERT_EQ(done.status, 0) << done.err;
   Ran complete = run(dir, same);
