@@ -133,6 +133,32 @@ void add_reports(CLI::App& app, SummaryArgs& s, ExportArgs& e, int& circuit, boo
   dev->add_flag("--json", json, "As JSON");
 }
 
+void add_compare(CLI::App& app, CompareArgs& a) {
+  CLI::App* cmp = app.add_subcommand(
+      "compare",
+      "Where two results detect differently, or one result's logic and monitor (exit "
+      "status 0 same, 1 different, 2 trouble)");
+  cmp->add_option("results", a.files, "Two results files, A and B (one with --logic-vs-monitor)")
+      ->required();
+  CLI::Option* logic = cmp->add_flag("--logic", a.logic, "Compare the judgements by logic only");
+  CLI::Option* monitor =
+      cmp->add_flag("--monitor", a.monitor, "Compare the judgements by the monitor only");
+  cmp->add_flag("--logic-vs-monitor", a.logic_vs_monitor,
+                "Logic against the monitor within one result")
+      ->excludes(logic)
+      ->excludes(monitor);
+  logic->excludes(monitor);
+  cmp->add_flag("--json", a.json, "As JSON")->excludes(cmp->add_flag("--csv", a.csv, "As CSV"));
+}
+
+/// kavlab run --resume.
+void add_resume(CLI::App* run, std::string& resume) {
+  run->add_option("--resume", resume,
+                  "Continue this partial result (saved after Ctrl-C or a failing box) with "
+                  "the same options; written back to it unless -o says otherwise")
+      ->check(CLI::ExistingFile);
+}
+
 PassPlan plan_of(const PassFlags& f) {
   if (f.logic) return PassPlan::Logic;
   if (f.monitor) return PassPlan::Monitor;
@@ -164,6 +190,9 @@ int lab_main(int argc, char** argv) {
   add_import(app, imp);
   add_reports(app, sum, ex, list_circuit, json);
   add_report(app, report);
+  CompareArgs compare;
+  add_compare(app, compare);
+  add_resume(app.get_subcommand("run"), run.resume);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -179,6 +208,7 @@ int lab_main(int argc, char** argv) {
   if (chosen == "summary") return summary_command(sum);
   if (chosen == "report") return report_command(report);
   if (chosen == "export") return export_command(ex);
+  if (chosen == "compare") return compare_command(compare);
   if (chosen == "list") return list_command(list_circuit, json);
   return devices_command(json);
 }

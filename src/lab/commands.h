@@ -21,6 +21,7 @@ struct RunArgs {
   std::string device;  ///< empty: the first box
   std::string output;  ///< empty: named after the first test file
   bool force = false;
+  std::string resume;  ///< a partial results file to continue; empty: none
   bool exhaustive = false;
   std::vector<std::string> tests;
   std::vector<std::string> command_line;
@@ -73,6 +74,19 @@ struct ReportArgs {
   std::string output;  ///< "-": standard output
 };
 int report_command(const ReportArgs& a);
+
+/// Exit statuses of kavlab compare, as those of diff.
+constexpr int LAB_SAME = 0;
+constexpr int LAB_DIFFERENT = 1;
+/// Unreadable files, or results of other circuits, cells or vectors.
+constexpr int LAB_TROUBLE = 2;
+
+struct CompareArgs {
+  std::vector<std::string> files;  ///< two, or one with `logic_vs_monitor`
+  bool logic = false, monitor = false, logic_vs_monitor = false;
+  bool json = false, csv = false;
+};
+int compare_command(const CompareArgs& a);
 
 /// The catalogue: every circuit, or the cells of `circuit`.
 int list_command(int circuit, bool json);

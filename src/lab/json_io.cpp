@@ -83,13 +83,15 @@ Json provenance_json(const Provenance& p) {
   Json emulated = p.emulated == "unknown" ? Json() : Json(p.emulated == "yes");
   Json engine =
       p.engine.empty() ? Json() : Json{{"name", p.engine}, {"parameters", p.engine_parameters}};
-  return Json{{"program", p.program},
-              {"version", p.version},
-              {"command_line", p.command_line},
-              {"date_time_utc", p.date_time},
-              {"device", nullable(p.device)},
-              {"emulated", emulated},
-              {"engine", engine}};
+  Json j{{"program", p.program},
+         {"version", p.version},
+         {"command_line", p.command_line},
+         {"date_time_utc", p.date_time}};
+  if (!p.resumed.empty()) j["resumed_utc"] = p.resumed;
+  j["device"] = nullable(p.device);
+  j["emulated"] = emulated;
+  j["engine"] = engine;
+  return j;
 }
 
 }  // namespace
@@ -278,6 +280,9 @@ Provenance read_provenance(const Json& j) {
   for (const Json& w : array(j, "command_line", where))
     p.command_line.push_back(w.is_string() ? w.get<std::string>() : w.dump());
   p.date_time = text(j, "date_time_utc", where);
+  if (j.contains("resumed_utc"))
+    for (const Json& t : array(j, "resumed_utc", where))
+      p.resumed.push_back(t.is_string() ? t.get<std::string>() : t.dump());
   p.device = optional_text(j, "device", where);
   const Json& emulated = member(j, "emulated", Json::value_t::boolean, where, true);
   p.emulated = emulated.is_null() ? "unknown" : emulated.get<bool>() ? "yes" : "no";
@@ -413,4 +418,54 @@ std::string catalogue_json(int circuit) {
 
 std::string devices_json(const std::vector<std::string>& names) {
   return Json(names).dump() + "\n";
+}
+
+namespace {
+
+Json difference_json(const Comparison& c, const CircuitResult& circuit,
+                     const DetectionDifference& d) {
+  const TestedCell& cell = circuit.cells[d.cell];
+  Json j{{"cell", cell.index},
+         {"defect", cell.defect},
+         {"class", defect_class(cell.type)},
+         {"inputs", circuit.vectors[d.vector]}};
+  if (!c.within) j["judged_by"] = measure_name(d.by);
+  j[c.within ? "logic" : "a"] = d.left;
+  j[c.within ? "monitor" : "b"] = d.right;
+  return j;
+}
+
+}  // namespace
+
+std::string comparison_json(const Comparison& c) {
+  std::string left = c.within ? "logic" : "a", right = c.within ? "monitor" : "b";
+  Json j;
+  if (c.within) {
+    j["logic_vs_monitor"] = c.left;
+  } else {
+    j["a"] = c.left;
+    j["b"] = c.right;
+    Json ways = Json::array();
+    for (Measure m : c.measures) ways.push_back(measure_name(m));
+    j["judged_by"] = ways;
+  }
+  j["differences"] = total_differences(c);
+  Json circuits = Json::array();
+  for (const CircuitComparison& cc : c.circuits) {
+    Json at = Json::array();
+    for (const DetectionDifference& d : cc.differences)
+      at.push_back(difference_json(c, *cc.circuit, d));
+    circuits.push_back({{"index", cc.circuit->index},
+                        {"name", cc.circuit->name},
+                        {"cells", cc.circuit->cells.size()},
+                        {"vectors", cc.circuit->vectors.size()},
+                        {"compared", cc.compared},
+                        {"unknown", cc.unknown},
+                        {"differences", cc.differences.size()},
+                        {left + "_only", cc.left_only},
+                        {right + "_only", cc.right_only},
+                        {"where", at}});
+  }
+  j["circuits"] = circuits;
+  return j.dump(1) + "\n";
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "compare.h"
 #include "results.h"
 #include "summary.h"
 
@@ -29,5 +30,7 @@ std::string summaries_json(const std::vector<SummarySet>& sets);
 std::string catalogue_json(int circuit);
 /// The names of attached boxes as JSON.
 std::string devices_json(const std::vector<std::string>& names);
+/// A comparison as JSON: what was compared, and per circuit its counts and differences.
+std::string comparison_json(const Comparison& c);
 
 #endif

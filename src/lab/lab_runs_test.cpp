@@ -186,3 +186,44 @@ TEST_F(LabRuns, BadResultsFilesAreRefused) {
 }
 
 }  // namespace
+
+TEST_F(LabRuns, CompareSaysSameDifferentOrTrouble) {
+  ASSERT_EQ(run(dir, "kavlab-sim", {"run", "-c", "12", "--exhaustive", "-o", "a.json"}).status, 0);
+  ASSERT_EQ(
+      run(dir, "kavlab-sim", {"run", "-c", "12", "--one-pass", "--exhaustive", "-o", "one.json"})
+          .status,
+      0);
+  ASSERT_EQ(run(dir, "kavlab-sim",
+                {"run", "-c", "12", "--cells", "1,2", "--exhaustive", "-o", "two-cells.json"})
+                .status,
+            0);
+  // B: cell 1's first answer in the logic pass turned from 1 to 0 (NAND of 00 is 1).
+  std::string text = file_bytes(dir / "a.json"), outputs = "\"outputs\": \"";
+  std::size_t at = text.find(outputs, text.find("\"cells\": [", text.find("\"name\": \"logic\"")));
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(text.at(at + outputs.size()), '1');
+  text[at + outputs.size()] = '0';
+  std::ofstream(dir / "b.json", std::ios::binary) << text;
+
+  Ran same = run(dir, "kavlab-sim", {"compare", "a.json", "one.json"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_NE(same.out.find("judged by logic and the monitor: no differences"), std::string::npos)
+      << same.out;
+  Ran different = run(dir, "kavlab-sim", {"compare", "a.json", "b.json", "--csv"});
+  EXPECT_EQ(different.status, 1) << different.err;
+  EXPECT_EQ(lines(different.out).at(1), "12,1,NA2_01,open,00,logic,0,1");
+  Ran shown = run(dir, "kavlab-sim", {"compare", "a.json", "b.json"});
+  EXPECT_EQ(shown.status, 1);
+  EXPECT_NE(shown.out.find("circuit 12 NA2: 1 difference(s)"), std::string::npos) << shown.out;
+  EXPECT_EQ(run(dir, "kavlab-sim", {"compare", "a.json", "b.json", "--monitor"}).status, 0);
+  Ran trouble = run(dir, "kavlab-sim", {"compare", "a.json", "two-cells.json", "--json"});
+  EXPECT_EQ(trouble.status, 2);
+  EXPECT_EQ(trouble.out, "");
+  EXPECT_NE(trouble.err.find("circuit 12 (NA2): the cells differ"), std::string::npos)
+      << trouble.err;
+  Ran within = run(dir, "kavlab-sim", {"compare", "a.json", "--logic-vs-monitor", "--json"});
+  EXPECT_EQ(within.status, 1) << within.err;
+  EXPECT_NE(within.out.find("\"logic_only\": 9"), std::string::npos) << within.out;
+  EXPECT_EQ(run(dir, "kavlab-sim", {"compare", "a.json", "--logic-vs-monitor", "b.json"}).status,
+            2);
+}

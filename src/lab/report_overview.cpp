@@ -37,8 +37,10 @@ std::string provenance_row(const ReportSource& r) {
   return "<tr><td><span class=\"label\">" + escape_html(r.label) + "</span></td><td><code>" +
          escape_html(r.file) + "</code></td><td>" + escape_html(p.program) + " " +
          escape_html(p.version) + "</td><td>" + box_cell(p) + "</td><td>" +
-         (p.date_time.empty() ? "unknown" : escape_html(p.date_time)) + "</td><td><code>" +
-         escape_html(shell_words(p.command_line)) + "</code></td><td>" +
+         (p.date_time.empty() ? "unknown" : escape_html(p.date_time)) +
+         (p.resumed.empty() ? ""
+                            : "<br><small>resumed " + escape_html(p.resumed.back()) + "</small>") +
+         "</td><td><code>" + escape_html(shell_words(p.command_line)) + "</code></td><td>" +
          (r.results.partial ? "<span class=\"badge partial\">partial</span>"
                             : "<span class=\"badge complete\">complete</span>") +
          "</td></tr>";

@@ -20,6 +20,7 @@ struct Provenance {
   std::string emulated = "unknown";
   std::string engine;  ///< the emulation's engine ("switch"); empty for a box
   std::map<std::string, double> engine_parameters;  ///< that engine's settings
+  std::vector<std::string> resumed;  ///< UTC, ISO 8601: when the run was resumed (--resume)
 };
 
 /// The registers of a TST file's LFSR blocks, kept so that a TST export can write them back;

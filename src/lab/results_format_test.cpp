@@ -10,8 +10,8 @@ namespace {
 Results sample() {
   Results r;
   r.provenance = {
-      "kavlab-sim", "9.8",    {"kavlab-sim", "run", "-c", "14"}, "2024-05-01T12:00:00Z", "Kavrin0",
-      "yes",        "switch", {{"VT", 0.3}, {"G_N", 1.0}}};
+      "kavlab-sim", "9.8",    {"kavlab-sim", "run", "-c", "14"}, "2024-05-01T12:00:00Z",  "Kavrin0",
+      "yes",        "switch", {{"VT", 0.3}, {"G_N", 1.0}},       {"2024-05-02T08:00:00Z"}};
   r.partial = true;
   CircuitResult c;
   c.index = 14;
@@ -59,6 +59,7 @@ TEST(ResultsFormat, EveryFieldIsReadBack) {
   EXPECT_FALSE(back.circuits[0].passes[1].reference_measured);
   EXPECT_EQ(back.circuits[0].cells[2].type, 4);
   EXPECT_EQ(back.provenance.engine_parameters.at("VT"), 0.3);
+  EXPECT_EQ(back.provenance.resumed, std::vector<std::string>{"2024-05-02T08:00:00Z"});
 }
 
 TEST(ResultsFormat, AnotherVersionIsRefused) {

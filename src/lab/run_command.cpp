@@ -10,6 +10,7 @@
 #include "output_file.h"
 #include "progress.h"
 #include "run_steps.h"
+#include "resume.h"
 #include "test_source.h"
 
 namespace {
@@ -165,12 +166,17 @@ int run_command(const RunArgs& a) {
   if (!use_engine(a.engine, a.bridge_ohms, a.monitor_ua, &error))
     return command_failed(LAB_USAGE, error);
   std::string first_test = a.exhaustive || a.tests.empty() ? "" : a.tests[0];
-  std::string out = output_path(a.output, first_test, a.force, &error);
+  std::string given = a.output.empty() ? a.resume : a.output;
+  std::error_code same;
+  bool replace =
+      a.force || (!a.resume.empty() && std::filesystem::equivalent(given, a.resume, same));
+  std::string out = output_path(given, first_test, replace, &error);
   if (out.empty()) return command_failed(LAB_BAD_INPUT, error);
   Results r;
   r.provenance = provenance_of(a.command_line);
   std::vector<FileLock> locks;
-  bool planned = plan_run(a, circuits, cells, locks, r, &error);
+  bool planned = plan_run(a, circuits, cells, locks, r, &error) &&
+                 (a.resume.empty() || resume_from(a.resume, r, &error));
   int status = planned ? measure_on_box(a, r, &error) : LAB_BAD_INPUT;
   for (FileLock& l : locks) unlock_file(l);
   if (!planned) return command_failed(status, error);

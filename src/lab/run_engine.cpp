@@ -41,25 +41,60 @@ std::string failure(const CircuitResult& c, const Pass& p, int cell_index, const
          std::to_string(c.index) + " (" + c.name + "), cell " + std::to_string(cell_index);
 }
 
-/// One pass: the reference, then the cells; stops early as the run asks.
-RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
-                        std::vector<unsigned char>& in, int& done, int total,
-                        const ProgressFn& progress) {
-  if (stop_flag) return {RunEnd::Stopped, ""};
+/// Whether `p` holds the reference's and every cell's answers.
+bool pass_complete(const CircuitResult& c, const Pass& p) {
+  return p.reference_measured && p.cells.size() == c.cells.size();
+}
+
+/// The cell runs that `p` still needs: none when complete, else the reference (measured
+/// again when the pass resumes) and every cell it lacks.
+int runs_left(const CircuitResult& c, const Pass& p) {
+  if (pass_complete(c, p)) return 0;
+  std::size_t held = p.reference_measured ? p.cells.size() : 0;
+  return static_cast<int>(1 + c.cells.size() - held);
+}
+
+bool same_answers(const Response& a, const Response& b) {
+  return a.outputs == b.outputs && a.monitor == b.monitor;
+}
+
+/// The start of a pass: the chip powered afresh on the emulated box, the monitor set, the
+/// reference measured; a resumed pass's reference must answer as it did before.
+RunOutcome start_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
+                      std::vector<unsigned char>& in) {
   before_pass();
   int ref = getReferenceCell(c.index);
   BYTE block = elements[c.index].lib;
   if (kavSetBicmState(dev->devHandle, block, p.monitor_on ? 1 : 0) != KAVRIN_SUCCESS)
     return {RunEnd::BoxFailed, failure(c, p, ref, "kavSetBicmState")};
-  if (!measure_cell(dev, c, ref, in, p.monitor_on, &p.reference))
+  Response reference;
+  if (!measure_cell(dev, c, ref, in, p.monitor_on, &reference))
     return {RunEnd::BoxFailed, failure(c, p, ref, "no reply")};
+  if (p.reference_measured && !same_answers(reference, p.reference))
+    return {RunEnd::BoxFailed, "the reference cell of circuit " + std::to_string(c.index) + " (" +
+                                   c.name + ") answers otherwise than in the " + p.name +
+                                   " pass being resumed: the box is not in the state it was"};
+  p.reference = reference;
   p.reference_measured = true;
+  return {};
+}
+
+/// One pass: the reference, then the cells it lacks; stops early as the run asks. A pass that
+/// resumes starts as a whole one does.
+RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
+                        std::vector<unsigned char>& in, int& done, int total,
+                        const ProgressFn& progress) {
+  if (pass_complete(c, p)) return {};
+  if (stop_flag) return {RunEnd::Stopped, ""};
+  if (!p.reference_measured) p.cells.clear();
+  RunOutcome started = start_pass(dev, c, p, in);
+  if (started.end != RunEnd::Complete) return started;
   progress(++done, total);
-  for (const TestedCell& cell : c.cells) {
+  for (std::size_t k = p.cells.size(); k < c.cells.size(); k++) {
     if (stop_flag) return {RunEnd::Stopped, ""};
     Response r;
-    if (!measure_cell(dev, c, cell.index, in, p.monitor_on, &r))
-      return {RunEnd::BoxFailed, failure(c, p, cell.index, "no reply")};
+    if (!measure_cell(dev, c, c.cells[k].index, in, p.monitor_on, &r))
+      return {RunEnd::BoxFailed, failure(c, p, c.cells[k].index, "no reply")};
     p.cells.push_back(r);
     progress(++done, total);
   }
@@ -95,8 +130,9 @@ RunOutcome measure(DeviceList* dev, Results& r, const ProgressFn& progress) {
   stop_flag = 0;
   int total = 0, done = 0;
   for (const CircuitResult& c : r.circuits)
-    total += static_cast<int>(c.passes.size() * (c.cells.size() + 1));
+    for (const Pass& p : c.passes) total += runs_left(c, p);
   RunOutcome outcome;
+  r.partial = false;
   for (CircuitResult& c : r.circuits) {
     std::vector<unsigned char> in;
     for (const std::string& v : c.vectors) in.push_back(convertToByte(v.c_str(), 0, c.inputs));

@@ -29,9 +29,11 @@ using ProgressFn = std::function<void(int done, int total)>;
 /// measure() starts with no request.
 void request_stop();
 
-/// Measures every pass of every circuit of `r` (cells, vectors and empty passes set) on `dev`.
-/// A requested stop or a failing box ends it early; what was measured stays, and `r.partial`
-/// says whether any pass lacks cells.
+/// Measures every pass of every circuit of `r` (cells, vectors and passes set) on `dev`: what
+/// the passes lack, so that a partial result is completed. A pass that already holds some
+/// cells measures its reference again, which must answer as before (else the run ends as a
+/// failing box). A requested stop or a failing box ends it early; what was measured stays, and
+/// `r.partial` says whether any pass lacks cells.
 RunOutcome measure(DeviceList* dev, Results& r, const ProgressFn& progress);
 
 #endif

@@ -1,10 +1,12 @@
 // The measurement on the emulated box (no settling pause): one pass with the monitor on
-// detects what two passes do, and a run stopped or broken keeps exactly the cells it measured.
+// detects what two passes do, a run stopped or broken keeps exactly the cells it measured, and
+// a stopped run continued measures only what it lacks and ends as a whole run.
 #include "run_engine.h"
 
 #include <gtest/gtest.h>
 
 #include "KavrinConst.h"
+#include "json_io.h"
 #include "messages.h"
 #include "platform-sim.h"
 #include "test_source.h"
@@ -83,4 +85,44 @@ TEST(RunEngine, AFailingBoxEndsTheRunAndNamesWhere) {
   EXPECT_TRUE(r.partial);
   EXPECT_GT(done, 0);
   EXPECT_EQ(r.circuits[0].passes[0].cells.size() + 1, static_cast<std::size_t>(done));
+}
+
+TEST(RunEngine, AStoppedRunContinuedMeasuresWhatItLacksAndEndsAsAWholeRun) {
+  // NA2 with opens and C17 with opens, stopped in the monitor pass of NA2.
+  Results whole = planned(PassPlan::Both, {12, 17}), cut = planned(PassPlan::Both, {12, 17});
+  ASSERT_EQ(measure_fresh(whole, 0, no_progress).end, RunEnd::Complete);
+  const int k = 14 + 6, all = 2 * 14 + 2 * 96;
+  ASSERT_EQ(measure_fresh(cut, 0,
+                          [](int done, int) {
+                            if (done == k) request_stop();
+                          })
+                .end,
+            RunEnd::Stopped);
+  int runs = 0, total = 0;
+  RunOutcome outcome = measure_fresh(cut, 0, [&](int done, int in_all) {
+    runs = done;
+    total = in_all;
+  });
+  EXPECT_EQ(outcome.end, RunEnd::Complete) << outcome.message;
+  EXPECT_FALSE(cut.partial);
+  EXPECT_EQ(total, all - k + 1);  // the resumed pass measures its reference again
+  EXPECT_EQ(runs, total);
+  EXPECT_EQ(results_text(cut), results_text(whole));
+}
+
+TEST(RunEngine, AResumedPassWhoseReferenceAnswersOtherwiseEnds) {
+  Results cut = planned(PassPlan::Logic, {14});
+  ASSERT_EQ(measure_fresh(cut, 0,
+                          [](int done, int) {
+                            if (done == 3) request_stop();
+                          })
+                .end,
+            RunEnd::Stopped);
+  Pass& logic = cut.circuits[0].passes[0];
+  logic.reference.outputs[0] = logic.reference.outputs[0] == "0" ? "1" : "0";
+  RunOutcome outcome = measure_fresh(cut, 0, no_progress);
+  EXPECT_EQ(outcome.end, RunEnd::BoxFailed);
+  EXPECT_NE(outcome.message.find("answers otherwise"), std::string::npos) << outcome.message;
+  EXPECT_EQ(logic.cells.size(), 2u);
+  EXPECT_TRUE(cut.partial);
 }

@@ -28,7 +28,7 @@ text=$(groff -man -Tascii -P-cbou "$page" 2>/dev/null)
 grep -q "kavlab $version" <<<"$text" || fail "kavlab.1 does not carry version $version"
 [ "$("$kavlab" --version)" = "kavlab-sim $version" ] || fail "kavlab-sim --version: $("$kavlab" --version)"
 commands=$("$kavlab" --help | sed -n '/^Subcommands:/,$p' | awk 'NR > 1 && NF { print $1 }')
-[ "$(wc -w <<<"$commands")" -eq 8 ] || fail "kavlab-sim --help does not show 8 commands: $commands"
+[ "$(wc -w <<<"$commands")" -eq 9 ] || fail "kavlab-sim --help does not show 9 commands: $commands"
 section=$(sed -n '/^COMMANDS$/,/^RESULTS FILE$/p' <<<"$text")
 for command in $commands; do
   grep -Eq "^   $command\$" <<<"$section" || fail "command $command has no entry in kavlab.1"
