@@ -78,7 +78,9 @@ const char* measure_name(Measure m) { return m == Measure::Logic ? "logic" : "mo
 bool compare_results(const Results& a, const std::string& a_name, const Results& b,
                      const std::string& b_name, const std::vector<Measure>& measures,
                      Comparison* out, std::string* trouble) {
-  *trouble = layout_difference(a, a_name, b, b_name);
+  *trouble = sweep_refusal(a, a_name);
+  if (trouble->empty()) *trouble = sweep_refusal(b, b_name);
+  if (trouble->empty()) *trouble = layout_difference(a, a_name, b, b_name);
   std::vector<Measure> ways;
   if (!trouble->empty() || !choose_measures(a, a_name, b, b_name, measures, &ways, trouble))
     return false;
@@ -97,6 +99,8 @@ bool compare_results(const Results& a, const std::string& a_name, const Results&
 
 bool compare_logic_monitor(const Results& r, const std::string& name, Comparison* out,
                            std::string* trouble) {
+  *trouble = sweep_refusal(r, name);
+  if (!trouble->empty()) return false;
   for (Measure m : {Measure::Logic, Measure::Monitor}) {
     *trouble = missing_measure(r, name, m);
     if (!trouble->empty()) {

@@ -84,8 +84,13 @@ TEST(Compare, OtherCellsVectorsCircuitsOrWaysAreTrouble) {
   EXPECT_NE(trouble_of(a, logic_only, {Measure::Monitor})
                 .find("b.json does not judge circuit 14 (IN1) by the monitor"),
             std::string::npos);
+  Results swept = sample();
+  swept.sweep = "bridge_ohms";
+  EXPECT_NE(trouble_of(a, swept).find("b.json is a sweep"), std::string::npos);
   Comparison c;
   std::string trouble;
+  EXPECT_FALSE(compare_logic_monitor(swept, "s.json", &c, &trouble));
+  EXPECT_NE(trouble.find("s.json is a sweep"), std::string::npos) << trouble;
   ASSERT_TRUE(compare_results(a, "a.json", logic_only, "b.json", {}, &c, &trouble));
   EXPECT_EQ(c.measures, std::vector<Measure>{Measure::Logic});
 }

@@ -65,3 +65,8 @@ std::string layout_difference(const Results& a, const std::string& a_name, const
   }
   return "";
 }
+
+std::string sweep_refusal(const Results& r, const std::string& name) {
+  if (r.sweep.empty()) return "";
+  return name + " is a sweep, a pass per value of " + r.sweep + ", not the result of a run";
+}

@@ -25,6 +25,11 @@ std::string circuit_difference(const CircuitResult& a, const std::string& a_name
 std::string layout_difference(const Results& a, const std::string& a_name, const Results& b,
                               const std::string& b_name);
 
+/// Why the result named `name` cannot stand for a run, as "s.json is a sweep, a pass per value
+/// of bridge_ohms, not the result of a run"; empty when it is a run's. A sweep's passes hold
+/// one value each, so comparing or continuing one as if its passes were a run's would mislead.
+std::string sweep_refusal(const Results& r, const std::string& name);
+
 /// The circuit numbers of `r`, in its order.
 std::vector<std::string> circuit_numbers(const Results& r);
 /// "circuit 16 (C17)".

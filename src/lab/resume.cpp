@@ -48,6 +48,8 @@ std::string circuit_refusal(const CircuitResult& a, const std::string& source,
 
 std::string resume_refusal(const Results& partial, const std::string& source,
                            const Results& planned) {
+  std::string sweep = sweep_refusal(partial, source);
+  if (!sweep.empty()) return sweep;
   if (!partial.partial) return source + " is complete: there is nothing to resume";
   std::string why = box_difference(partial.provenance, source, planned.provenance);
   if (why.empty())

@@ -48,6 +48,7 @@ Results partial() {
 TEST(Resume, WhatDiffersIsNamed) {
   const std::pair<std::function<void(Results&)>, std::string> cases[] = {
       {[](Results& r) { r.partial = false; }, "p.json is complete"},
+      {[](Results& r) { r.sweep = "bridge_ohms"; }, "p.json is a sweep"},
       {[](Results& r) { r.provenance.program = "kavlab"; }, "measured by kavlab, this is"},
       {[](Results& r) { r.provenance.engine_parameters["VT"] = 0.2; }, "other parameters"},
       {[](Results& r) { std::swap(r.circuits[0], r.circuits[1]); },
