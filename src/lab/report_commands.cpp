@@ -66,12 +66,6 @@ int report_command(const ReportArgs& a) {
   std::vector<Results> all;
   std::string error;
   if (!load_all(a.files, &all, &error)) return command_failed(LAB_BAD_INPUT, error);
-  // The page has no part for a sweep yet: its figures are kavlab summary's table.
-  for (std::size_t i = 0; i < all.size(); i++)
-    if (!all[i].sweep.empty())
-      return command_failed(LAB_USAGE, a.files[i] + " is a sweep, a pass per value of " +
-                                           all[i].sweep + "; kavlab summary shows its table, "
-                                           "report takes the results of runs");
   Provenance who;
   describe_box(who);
   std::string page =

@@ -1,8 +1,13 @@
 // Provenance and summary tables of the report.
 #include "report_overview.h"
 
+#include <algorithm>
+
 #include "html.h"
 #include "report_parts.h"
+#include "report_sweep.h"
+#include "sweep.h"
+#include "units.h"
 
 namespace {
 
@@ -97,6 +102,24 @@ std::string summary_row(const std::string& circuit, const ReportSource& source,
          "<td>" + detection_bar(s) + "</td>" + detail_cells(c, s) + "</tr>";
 }
 
+/// A sweep's row: its values instead of figures, which belong to each value.
+std::string sweep_row(const std::string& circuit, const CircuitView& v) {
+  std::vector<SweepPoint> points = sweep_points(*v.circuit, v.source->results.sweep);
+  std::string range;
+  if (!points.empty()) {
+    auto [low, high] = std::minmax_element(
+        points.begin(), points.end(),
+        [](const SweepPoint& a, const SweepPoint& b) { return a.value < b.value; });
+    range = " from " + ohms_text(low->value) + " to " + ohms_text(high->value);
+  }
+  return "<tr>" + circuit + "<td><span class=\"label\">" + escape_html(v.source->label) +
+         "</span></td><td class=\"n\">" + std::to_string(v.circuit->vectors.size()) +
+         "</td><td class=\"n\">" + (points.empty() ? "" : std::to_string(points[0].defects)) +
+         "</td><td colspan=\"8\">a sweep of " + escape_html(v.source->results.sweep) + ", " +
+         std::to_string(points.size()) + " values" + range + ": <a href=\"#c" +
+         std::to_string(v.circuit->index) + "-sweep\">its plot</a></td></tr>";
+}
+
 const char* const kSummaryHead =
     "<thead><tr><th>circuit</th><th>result</th><th>vectors</th><th>defects</th>"
     "<th>logic</th><th>monitor</th><th>both</th><th>neither</th><th>detections</th>"
@@ -141,13 +164,14 @@ std::string summary_table(const std::vector<CircuitGroup>& groups,
                           std::to_string(g.index) + "\">" + std::to_string(g.index) + " " +
                           escape_html(c.name) + "</a></th>";
     for (const CircuitView& v : g.views) {
-      rows += summary_row(circuit, *v.source, v.circuit, *v.summary);
+      rows += is_sweep(v) ? sweep_row(circuit, v)
+                          : summary_row(circuit, *v.source, v.circuit, *v.summary);
       circuit.clear();
     }
   }
   std::vector<const ReportSource*> several;
   for (const ReportSource& r : sources)
-    if (r.summaries.size() > 1) several.push_back(&r);
+    if (r.summaries.size() > 1 && r.results.sweep.empty()) several.push_back(&r);
   std::string all;
   std::string head = "<th rowspan=\"" + std::to_string(several.size()) + "\">all circuits</th>";
   for (const ReportSource* r : several) {

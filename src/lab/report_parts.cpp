@@ -6,13 +6,16 @@
 #include "report_coverage.h"
 #include "report_detections.h"
 #include "report_map.h"
+#include "report_sweep.h"
 #include "report_versus.h"
 
 namespace {
 
-bool always(const CircuitView&) { return true; }
+/// A run's result: a sweep's passes each hold one value of its parameter, and have a part of
+/// their own.
+bool a_run(const CircuitView& v) { return !is_sweep(v); }
 
-bool has_vectors(const CircuitView& v) { return !v.circuit->vectors.empty(); }
+bool has_vectors(const CircuitView& v) { return a_run(v) && !v.circuit->vectors.empty(); }
 
 /// Both ways of judging are known, so that they can be set against each other.
 bool judged_both_ways(const CircuitView& v) {
@@ -87,6 +90,12 @@ std::string versus_legend(const CircuitGroup&) {
          "and by the monitor (right); <span class=\"esc\">escapes</span> in red.</p>";
 }
 
+std::string sweep_legend(const CircuitGroup&) {
+  return "<p class=\"legend\">The share of the measured defects detected at each bridge "
+         "resistance of a sweep, each value a pass of its own over every vector; the points' tips "
+         "give the counts.</p>";
+}
+
 std::string versus_panel(const CircuitView& v) { return versus_counts(v) + logic_vs_monitor(v); }
 
 /// The escapes by name and class, and the cells a partial result did not reach.
@@ -123,11 +132,12 @@ std::string key(const char* cls, const std::string& meaning) {
 
 const std::vector<ReportPart>& report_parts() {
   static const std::vector<ReportPart> parts = {
-      {"figures", "Figures", always, figures_legend, figures},
+      {"figures", "Figures", a_run, figures_legend, figures},
+      {"sweep", "Coverage against bridge resistance", is_sweep, sweep_legend, sweep_plot},
       {"map", "Detection map", has_vectors, map_legend, detection_map},
       {"coverage", "Coverage in the order applied", has_vectors, coverage_legend, coverage_curve},
       {"versus", "Logic against monitor per defect", judged_both_ways, versus_legend, versus_panel},
-      {"escapes", "Escapes", always, no_legend, escapes},
+      {"escapes", "Escapes", a_run, no_legend, escapes},
   };
   return parts;
 }

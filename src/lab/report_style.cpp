@@ -84,6 +84,8 @@ polyline, line.cov-e, line.cov-l, line.cov-m { fill: none; }
 .cov-e { stroke: var(--ink); stroke-opacity: .22; stroke-width: 7; stroke-linejoin: round; }
 .cov-l { stroke: var(--logic); stroke-width: 2.2; }
 .cov-m { stroke: var(--monitor); stroke-width: 2.2; stroke-dasharray: 6 3; }
+.pt-e { fill: var(--ink); fill-opacity: .35; } .pt-l { fill: var(--logic); }
+.pt-m { fill: var(--monitor); }
 footer { color: var(--muted); font-size: 13px; padding: 0 32px 32px; }
 )";
 }

@@ -148,3 +148,31 @@ TEST(Report, ResultJudgedOneWayHasNoComparison) {
   EXPECT_NE(part_of(page, "c16-coverage").find("logic 100.0 %"), std::string::npos);
   EXPECT_EQ(part_of(page, "c16-coverage").find("monitor"), std::string::npos);
 }
+
+TEST(Report, SweepIsPlottedAgainstTheResistanceBesideARun) {
+  // Three values in the order run, not sorted: the plot orders them along the axis.
+  CircuitResult swept = circuit(16, {"A", "B"});
+  swept.passes.clear();
+  for (auto [ohms, marks] : std::vector<std::pair<double, const char*>>{
+           {1e3, "1X"}, {10, "11"}, {1e5, "XX"}}) {
+    Pass p = pass_of(Measure::Logic, {marks, "XX"});
+    p.engine_parameters["bridge_ohms"] = ohms;
+    swept.passes.push_back(p);
+  }
+  Results sweep = results_of({swept});
+  sweep.sweep = "bridge_ohms";
+  std::string page = report_html(
+      report_sources({"run.json", "sweep.json"}, {results_of({circuit(16, {"A", "B"})}), sweep}),
+      "kavlab-sim 9.9");
+  std::string plot = part_of(page, "c16-sweep");
+  EXPECT_EQ(count(plot, "<figure class=\"panel\">"), 1u);
+  EXPECT_NE(plot.find("sweep.json"), std::string::npos);
+  EXPECT_EQ(plot.find("run.json"), std::string::npos);
+  EXPECT_EQ(count(plot, "<polyline"), 3u);  // logic, monitor and either
+  EXPECT_NE(plot.find("10 Ohm: logic 1 of 2"), std::string::npos);
+  EXPECT_NE(plot.find("100k Ohm: either 0 of 2"), std::string::npos);
+  EXPECT_LT(plot.find("10 Ohm: logic"), plot.find("1k Ohm: logic"));
+  for (const char* part : {"c16-figures", "c16-map", "c16-escapes"})
+    EXPECT_EQ(count(part_of(page, part), "<figure class=\"panel\">"), 1u) << part;
+  EXPECT_NE(page.find("a sweep of bridge_ohms, 3 values from 10 to 100k"), std::string::npos);
+}
