@@ -93,7 +93,7 @@ TEST(AnalogDeck, DefectFreeCellHasItsTransistorsLoadsDriversAndTransient) {
   EXPECT_EQ(lines_of(deck, "vi1 i1 0 pwl(0 5 200000p 5 200500p 0)").size(), 1u);
   // Every node but the rails starts from its saved voltage; four vectors of 100 ns.
   EXPECT_EQ(initial_conditions(deck).size(), net.nodes.size() - 2);
-  EXPECT_EQ(lines_of(deck, ".tran 0.1n 400000p 0 1000p").size(), 1u);
+  EXPECT_EQ(lines_of(deck, ".tran 0.1n 400000p 0 5000p").size(), 1u);
   EXPECT_EQ(lines_of(deck, ".options method=gear").size(), 1u);
 }
 

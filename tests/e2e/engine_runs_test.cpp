@@ -188,12 +188,14 @@ TEST(KavlabSimEngine, SweepShowsTheCoveragePerBridgeResistance) {
   EXPECT_EQ(summary.out, swept.out);
   for (std::vector<std::string> other :
        {std::vector<std::string>{"export", "kavlab-sweep.json", "--csv", "-"},
-        std::vector<std::string>{"report", "kavlab-sweep.json", "-o", "r.html"}}) {
+        std::vector<std::string>{"compare", "--logic-vs-monitor", "kavlab-sweep.json"}}) {
     Ran refused = run(dir.work, "kavlab-sim", other, {});
     EXPECT_EQ(refused.status, 2) << other[0];
     EXPECT_NE(refused.err.find("kavlab-sweep.json is a sweep"), std::string::npos) << refused.err;
   }
-  EXPECT_FALSE(fs::exists(dir.work / "r.html"));
+  Ran report = run(dir.work, "kavlab-sim", {"report", "kavlab-sweep.json", "-o", "r.html"}, {});
+  EXPECT_EQ(report.status, 0) << report.err;
+  EXPECT_NE(file_bytes(dir.work / "r.html").find("id=\"c14-sweep\""), std::string::npos);
 #else
   EXPECT_EQ(swept.status, 2);
   EXPECT_NE(swept.err.find("the analog engine is not in this build"), std::string::npos);
