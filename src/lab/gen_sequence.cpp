@@ -1,11 +1,16 @@
 // Greedy construction over shortest forcing sequences, then removal of vectors not needed.
 #include "gen_sequence.h"
 
+#include <cstdint>
+
 bool meets(const Goal& goal, const std::vector<int>& sequence) {
   return run_pending(*goal.machine, goal.start, sequence, goal.need).empty();
 }
 
-std::vector<int> build_sequence(const std::vector<Goal>& goals, const std::vector<int>& allowed) {
+namespace {
+
+/// The shortest-forcing strategy: the goal nearest to being met, its whole sequence appended.
+std::vector<int> by_nearest_goal(const std::vector<Goal>& goals, const std::vector<int>& allowed) {
   std::vector<int> sequence;
   std::vector<Pending> left;
   std::vector<char> open;
@@ -39,7 +44,79 @@ std::vector<int> build_sequence(const std::vector<Goal>& goals, const std::vecto
       }
     }
   }
-  return drop_redundant(goals, sequence);
+  return sequence;
+}
+
+/// What vector `v` does for the open goals `left`: the share of each goal's start states it
+/// detects or merges, a goal it meets counting one more; `after` gets the goals' sets after it.
+double progress(const std::vector<Goal>& goals, const std::vector<Pending>& left, int v,
+                std::vector<Pending>* after) {
+  double score = 0;
+  after->resize(goals.size());
+  for (std::size_t k = 0; k < goals.size(); k++) {
+    if (left[k].empty()) {
+      (*after)[k].clear();
+      continue;
+    }
+    (*after)[k] = step_pending(*goals[k].machine, left[k], v, goals[k].need);
+    score += static_cast<double>(left[k].size() - (*after)[k].size()) / goals[k].start.size();
+    if ((*after)[k].empty()) score += 1;
+  }
+  return score;
+}
+
+/// The one-vector strategy: each time the vector that does the most for the open goals, and
+/// when none does anything, the first vector of the nearest goal's shortest sequence.
+std::vector<int> by_best_vector(const std::vector<Goal>& goals, const std::vector<int>& allowed) {
+  std::vector<int> sequence;
+  std::vector<Pending> left, once;
+  for (const Goal& g : goals) left.push_back(g.start);
+  for (;;) {
+    double best_score = 0;
+    int best = -1;
+    for (int v : allowed) {
+      double score = progress(goals, left, v, &once);
+      if (score > best_score + 1e-12) {
+        best_score = score;
+        best = v;
+      }
+    }
+    if (best < 0) {
+      std::size_t nearest = SIZE_MAX;
+      for (std::size_t k = 0; k < goals.size(); k++) {
+        std::vector<int> path;
+        if (left[k].empty() ||
+            shortest_forcing(*goals[k].machine, left[k], goals[k].need, allowed, &path) !=
+                SearchOutcome::Found)
+          continue;
+        if (path.size() < nearest) {
+          nearest = path.size();
+          best = path[0];
+        }
+      }
+      if (best < 0) break;  // nothing left that can still be met
+    }
+    sequence.push_back(best);
+    progress(goals, left, best, &once);
+    left.swap(once);
+  }
+  return sequence;
+}
+
+/// How many goals `sequence` meets.
+std::size_t goals_met(const std::vector<Goal>& goals, const std::vector<int>& sequence) {
+  std::size_t n = 0;
+  for (const Goal& g : goals) n += meets(g, sequence) ? 1 : 0;
+  return n;
+}
+
+}  // namespace
+
+std::vector<int> build_sequence(const std::vector<Goal>& goals, const std::vector<int>& allowed) {
+  std::vector<int> nearest = drop_redundant(goals, by_nearest_goal(goals, allowed));
+  std::vector<int> best = drop_redundant(goals, by_best_vector(goals, allowed));
+  std::size_t a = goals_met(goals, nearest), b = goals_met(goals, best);
+  return b > a || (b == a && best.size() < nearest.size()) ? best : nearest;
 }
 
 std::vector<int> drop_redundant(const std::vector<Goal>& goals, std::vector<int> sequence) {

@@ -17,9 +17,11 @@ struct Goal {
 /// True when `sequence` meets `goal`, by the machine's transitions.
 bool meets(const Goal& goal, const std::vector<int>& sequence);
 
-/// A sequence of vectors of `allowed` meeting every goal it can: repeatedly the shortest
-/// forcing sequence of the goal nearest to being met, appended; a goal that can no longer be met
-/// from where the sequence has taken its cell is given up. Then shortened by drop_redundant.
+/// A sequence of vectors of `allowed` meeting every goal it can, the better of two greedy
+/// strategies (the one meeting more goals, else the shorter): repeatedly the shortest forcing
+/// sequence of the goal nearest to being met, appended; or repeatedly the one vector that does
+/// the most for the open goals. A goal that can no longer be met from where the sequence has
+/// taken its cell is given up. Each shortened by drop_redundant.
 std::vector<int> build_sequence(const std::vector<Goal>& goals, const std::vector<int>& allowed);
 
 /// `sequence` with vectors dropped, one at a time, as long as every goal it meets stays met.
