@@ -46,11 +46,11 @@ int sweep_command(const SweepArgs& a);
 
 /// kavlab-sim gen: tests generated from the emulated chip's switch-level model.
 struct GenArgs {
-  std::string circuit;         ///< a number, or "all"
-  std::string by = "either";   ///< logic, monitor or either
-  std::string engine;          ///< empty or "switch"; "analog": verified on the analog engine
-  int need = 1;                ///< --n-detect
-  std::string output;          ///< the TST file; with "all", a directory
+  std::string circuit;        ///< a number, or "all"
+  std::string by = "either";  ///< logic, monitor or either
+  std::string engine;         ///< empty or "switch"; "analog": verified on the analog engine
+  int need = 1;               ///< --n-detect
+  std::string output;         ///< the TST file; with "all", a directory
   bool force = false;
 };
 int gen_command(const GenArgs& a);

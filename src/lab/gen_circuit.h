@@ -29,7 +29,7 @@ struct DefectFinding {
   std::string name;
   DefectKind by_logic = DefectKind::Undetectable, by_monitor = DefectKind::Undetectable;
   DefectKind kind = DefectKind::Undetectable;  ///< by the chosen criterion
-  int forcing_length = 0;       ///< its shortest sequence from every state (Forced)
+  int forcing_length = 0;                      ///< its shortest sequence from every state (Forced)
   int least_detections = 0;     ///< the sequence's fewest detections over the start states
   int power_up_detections = 0;  ///< the sequence's detections from power-up
   bool exhaustive = false;      ///< the exhaustive set in counting order detects it
@@ -46,7 +46,7 @@ struct CircuitTests {
   int bound = 0;               ///< lower bound on a sequence detecting every Forced defect
   bool bound_optimal = false;  ///< the cover part of the bound is the solver's optimum
   int exhaustive_length = 0;
-  std::size_t states = 0;      ///< reachable states summed over the defective cells
+  std::size_t states = 0;  ///< reachable states summed over the defective cells
 };
 
 /// Classifies every defect of `m` by logic, by the monitor and by `by`, builds a sequence that

@@ -55,9 +55,8 @@ bool output_files(const GenArgs& a, const std::vector<int>& circuits,
     return false;
   }
   for (int c : circuits) {
-    std::string path =
-        output_path((std::filesystem::path(a.output) / test_file_name(c)).string(), "", a.force,
-                    error);
+    std::string path = output_path((std::filesystem::path(a.output) / test_file_name(c)).string(),
+                                   "", a.force, error);
     if (path.empty()) return false;
     files->push_back(path);
   }
@@ -76,15 +75,15 @@ bool print_on_analog(const CircuitModel& m, const CircuitTests& t, std::string* 
   for (const EngineVerdict& v : verdicts) {
     logic += v.logic ? 1 : 0;
     monitor += v.monitor ? 1 : 0;
-    bool by = t.by == Criterion::Logic ? v.logic
+    bool by = t.by == Criterion::Logic     ? v.logic
               : t.by == Criterion::Monitor ? v.monitor
                                            : v.logic || v.monitor;
     chosen += by ? 1 : 0;
   }
-  std::printf("  on the analog engine from power-up (no proofs): %d of %zu detected by %s (by "
-              "logic %d, by the monitor %d); the switch-level model: %d\n",
-              chosen, verdicts.size(), criterion_name(t.by), logic, monitor,
-              detected_from_power_up(t));
+  std::printf(
+      "  on the analog engine from power-up (no proofs): %d of %zu detected by %s (by "
+      "logic %d, by the monitor %d); the switch-level model: %d\n",
+      chosen, verdicts.size(), criterion_name(t.by), logic, monitor, detected_from_power_up(t));
   return true;
 }
 
@@ -122,7 +121,8 @@ int gen_command(const GenArgs& a) {
       return command_failed(LAB_BAD_INPUT, error);
     if (a.circuit != "all") print_circuit_tests(stdout, t, files[k]);
     if (engine == EngineKind::Analog) {
-      if (a.circuit == "all") std::printf("circuit %d %s:\n", circuits[k], elements[circuits[k]].name);
+      if (a.circuit == "all")
+        std::printf("circuit %d %s:\n", circuits[k], elements[circuits[k]].name);
       if (!print_on_analog(m, t, &error))
         return command_failed(LAB_BOX_FAILURE, "the analog engine: " + error);
     }

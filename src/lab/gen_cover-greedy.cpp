@@ -9,8 +9,9 @@ CoverBound cover_bound(const std::vector<std::vector<int>>& sets, int need, int 
   (void)vectors;
   std::vector<const std::vector<int>*> order;
   for (const std::vector<int>& s : sets) order.push_back(&s);
-  std::sort(order.begin(), order.end(),
-            [](const std::vector<int>* a, const std::vector<int>* b) { return a->size() < b->size(); });
+  std::sort(order.begin(), order.end(), [](const std::vector<int>* a, const std::vector<int>* b) {
+    return a->size() < b->size();
+  });
   std::set<int> used;
   int packed = 0;
   for (const std::vector<int>* s : order) {

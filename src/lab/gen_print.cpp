@@ -36,8 +36,7 @@ std::string unconfirmed_claims(const CircuitTests& t) {
 }
 
 void print_circuit_tests(FILE* out, const CircuitTests& t, const std::string& written) {
-  std::fprintf(out, "%s, judged by %s:\n", circuit_title(t.circuit).c_str(),
-               criterion_name(t.by));
+  std::fprintf(out, "%s, judged by %s:\n", circuit_title(t.circuit).c_str(), criterion_name(t.by));
   std::fprintf(out, "  %zu defects, %zu reachable states of their cells, every one explored\n",
                t.defects.size(), t.states);
   std::fprintf(out, "  detected from every state (%d): %s\n",
@@ -59,7 +58,8 @@ void print_circuit_tests(FILE* out, const CircuitTests& t, const std::string& wr
                "detected from every state (at least %d time(s) each: %s); from power-up %d\n",
                detected_from_every_state(t), t.need, unconfirmed_claims(t).empty() ? "yes" : "NO",
                detected_from_power_up(t));
-  std::fprintf(out, "  the exhaustive set (%d vectors in counting order) detects %d from power-up\n",
+  std::fprintf(out,
+               "  the exhaustive set (%d vectors in counting order) detects %d from power-up\n",
                t.exhaustive_length, detected_by_exhaustive(t));
   if (!written.empty()) std::fprintf(out, "  written to %s\n", written.c_str());
 }
@@ -78,13 +78,12 @@ void print_chip_table(FILE* out, const std::vector<CircuitTests>& all) {
   std::size_t defects = 0, length = 0;
   int every = 0, power_up = 0, bound = 0, exhaustive = 0, exhaustive_length = 0;
   for (const CircuitTests& t : all) {
-    std::fprintf(out, "| %d | %s | %zu | %s | %s | %s | %d | %d | %zu | %d | %d | %d |\n",
-                 t.circuit, elements[t.circuit].name, t.defects.size(),
-                 kinds(t, &DefectFinding::by_logic).c_str(),
-                 kinds(t, &DefectFinding::by_monitor).c_str(),
-                 kinds(t, &DefectFinding::kind).c_str(), detected_from_every_state(t),
-                 detected_from_power_up(t), t.sequence.size(), t.bound, t.exhaustive_length,
-                 detected_by_exhaustive(t));
+    std::fprintf(
+        out, "| %d | %s | %zu | %s | %s | %s | %d | %d | %zu | %d | %d | %d |\n", t.circuit,
+        elements[t.circuit].name, t.defects.size(), kinds(t, &DefectFinding::by_logic).c_str(),
+        kinds(t, &DefectFinding::by_monitor).c_str(), kinds(t, &DefectFinding::kind).c_str(),
+        detected_from_every_state(t), detected_from_power_up(t), t.sequence.size(), t.bound,
+        t.exhaustive_length, detected_by_exhaustive(t));
     defects += t.defects.size();
     length += t.sequence.size();
     every += detected_from_every_state(t);

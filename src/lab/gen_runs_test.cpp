@@ -83,8 +83,8 @@ std::vector<std::set<std::string>> detections(const fs::path& dir, int circuit,
     if (elements[circuit].idx[k].type != DEFECT_REFERENCE)
       names.push_back(elements[circuit].idx[k].defect);
   for (bool monitor : {false, true}) {
-    std::vector<std::string> words = {"-quiet", "-all_defects", "-circuit",
-                                      std::to_string(circuit), "-tst", "table.tst", test};
+    std::vector<std::string> words = {"-quiet", "-all_defects", "-circuit", std::to_string(circuit),
+                                      "-tst",   "table.tst",    test};
     if (monitor) words.insert(words.begin(), "-bicm");
     Ran r = run(dir, "kavtest-sim", words);
     EXPECT_EQ(r.status, 0) << r.err;
@@ -204,8 +204,8 @@ TEST_F(GenRuns, AtLeastTheExhaustiveCoverageInFewerVectors) {
     exhaustive_length += section(example(c), ".PATTERNS").size();
   }
   // The stuck-opens that the counting order misses and a pair of vectors detects.
-  for (const char* name : {"NA2_07", "NA2_08", "C17#25_I0#08", "C17#37_I1#07", "C17#38_I1#08",
-                           "C17#51_I2#08"})
+  for (const char* name :
+       {"NA2_07", "NA2_08", "C17#25_I0#08", "C17#37_I1#07", "C17#38_I1#08", "C17#51_I2#08"})
     EXPECT_EQ(all_found.count(name), 1u) << name;
   EXPECT_LE(generated_length, exhaustive_length);
   EXPECT_NE(gen.out.find("total length " + std::to_string(generated_length) + ","),

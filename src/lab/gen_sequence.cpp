@@ -24,8 +24,7 @@ std::vector<int> by_nearest_goal(const std::vector<Goal>& goals, const std::vect
     for (std::size_t k = 0; k < goals.size(); k++) {
       if (!open[k]) continue;
       std::vector<int> path;
-      SearchOutcome o =
-          shortest_forcing(*goals[k].machine, left[k], goals[k].need, allowed, &path);
+      SearchOutcome o = shortest_forcing(*goals[k].machine, left[k], goals[k].need, allowed, &path);
       if (o != SearchOutcome::Found) {
         open[k] = 0;  // cannot be met from here on (or too large to tell): given up
         continue;
@@ -85,9 +84,8 @@ std::vector<int> by_best_vector(const std::vector<Goal>& goals, const std::vecto
       std::size_t nearest = SIZE_MAX;
       for (std::size_t k = 0; k < goals.size(); k++) {
         std::vector<int> path;
-        if (left[k].empty() ||
-            shortest_forcing(*goals[k].machine, left[k], goals[k].need, allowed, &path) !=
-                SearchOutcome::Found)
+        if (left[k].empty() || shortest_forcing(*goals[k].machine, left[k], goals[k].need, allowed,
+                                                &path) != SearchOutcome::Found)
           continue;
         if (path.size() < nearest) {
           nearest = path.size();

@@ -23,7 +23,8 @@ TEST(GenSequence, MeetsEveryGoalOfTheOpensAndKeepsThemWhenShortened) {
   }
   for (int need : {1, 2}) {
     std::vector<Goal> goals;
-    for (const Machine& m : machines) goals.push_back({&m, pending_from_every_state(m, need), need});
+    for (const Machine& m : machines)
+      goals.push_back({&m, pending_from_every_state(m, need), need});
     std::vector<int> sequence = build_sequence(goals, every_vector(4));
     for (const Goal& g : goals) EXPECT_TRUE(meets(g, sequence)) << need;
     // Every vector of the result is needed: dropping any one loses some goal.

@@ -12,8 +12,9 @@ namespace {
 /// level it gives an nMOS and a pMOS gate, and whether it sits on a rail.
 unsigned char voltage_class(double v) {
   unsigned char rail = v == 0.0 ? 1 : v == 1.0 ? 2 : 0;
-  return static_cast<unsigned char>((drive_level(false, v) * (DRIVE_LEVELS + 1) +
-                                     drive_level(true, v)) * 6 + rail * 2 + (reads_one(v) ? 1 : 0));
+  return static_cast<unsigned char>(
+      (drive_level(false, v) * (DRIVE_LEVELS + 1) + drive_level(true, v)) * 6 + rail * 2 +
+      (reads_one(v) ? 1 : 0));
 }
 
 std::vector<unsigned char> state_key(const std::vector<double>& voltages) {
@@ -67,7 +68,8 @@ bool answers_by_input(const StateGraph& ref, std::vector<CellAnswer>* per_vector
   for (std::size_t s = 1; s < ref.states.size(); s++)
     for (int v = 0; v < ref.vectors; v++) {
       const CellAnswer& a = ref.answer[s * ref.vectors + v];
-      if (a.outputs != (*per_vector)[v].outputs || a.monitor_pass != (*per_vector)[v].monitor_pass) {
+      if (a.outputs != (*per_vector)[v].outputs ||
+          a.monitor_pass != (*per_vector)[v].monitor_pass) {
         *error = "the reference cell answers vector " + std::to_string(v) +
                  " by its state, not by its input alone";
         return false;
@@ -76,8 +78,7 @@ bool answers_by_input(const StateGraph& ref, std::vector<CellAnswer>* per_vector
   return true;
 }
 
-Machine machine_of(const StateGraph& cell, const std::vector<CellAnswer>& reference,
-                   Criterion c) {
+Machine machine_of(const StateGraph& cell, const std::vector<CellAnswer>& reference, Criterion c) {
   Machine m;
   m.vectors = cell.vectors;
   m.states = static_cast<int>(cell.states.size());

@@ -51,7 +51,6 @@ struct Machine {
   const std::vector<int>* next = nullptr;  ///< the StateGraph's transitions, kept alive by it
   std::vector<char> detects;               ///< [state * vectors + v]
 };
-Machine machine_of(const StateGraph& cell, const std::vector<CellAnswer>& reference,
-                   Criterion c);
+Machine machine_of(const StateGraph& cell, const std::vector<CellAnswer>& reference, Criterion c);
 
 #endif

@@ -28,7 +28,8 @@ bool write_test_file(const std::string& path, int circuit, const std::vector<int
   dat->vects = AllocCharTable(dat->vcount, dat->vars, 0);
   std::vector<unsigned char> outputs;
   for (std::size_t k = 0; k < sequence.size(); k++) {
-    for (int b = 0; b < c.in; b++) dat->vects[k][b] = (sequence[k] >> (c.in - 1 - b)) & 1 ? '1' : '0';
+    for (int b = 0; b < c.in; b++)
+      dat->vects[k][b] = (sequence[k] >> (c.in - 1 - b)) & 1 ? '1' : '0';
     outputs.push_back(static_cast<unsigned char>(reference[sequence[k]].outputs));
   }
   writeReferenceOutputs(dat, circuit, outputs.data());
@@ -45,7 +46,8 @@ bool read_test_vectors(const std::string& path, int circuit, std::vector<int>* v
   bool ok = load_test_file(path, c, lock, error);
   unlock_file(lock);
   vectors->clear();
-  for (const std::string& bits : c.vectors) vectors->push_back(convertToByte(bits.c_str(), 0, c.inputs));
+  for (const std::string& bits : c.vectors)
+    vectors->push_back(convertToByte(bits.c_str(), 0, c.inputs));
   return ok;
 }
 

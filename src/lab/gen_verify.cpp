@@ -4,8 +4,8 @@
 #include "solver.h"
 
 std::vector<int> detections_from_each_state(const Netlist& net, const StateGraph& g,
-                                            const std::vector<CellAnswer>& reference,
-                                            Criterion c, const std::vector<int>& sequence) {
+                                            const std::vector<CellAnswer>& reference, Criterion c,
+                                            const std::vector<int>& sequence) {
   Cell cell = cell_power_up(net);
   std::vector<int> counts;
   for (const std::vector<double>& start : g.states) {

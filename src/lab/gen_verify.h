@@ -13,8 +13,8 @@
 /// Per state of `g` (a cell of `net`), how many vectors of `sequence` tell the cell from the
 /// reference's answers `reference` by `c`, the cell started in that state's voltages.
 std::vector<int> detections_from_each_state(const Netlist& net, const StateGraph& g,
-                                            const std::vector<CellAnswer>& reference,
-                                            Criterion c, const std::vector<int>& sequence);
+                                            const std::vector<CellAnswer>& reference, Criterion c,
+                                            const std::vector<int>& sequence);
 
 /// Per defective cell of `cells`, whether `sequence` from power-up on `engine` tells it from the
 /// reference cell `reference` on that engine (by logic, and by the monitor). False with
