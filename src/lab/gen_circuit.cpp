@@ -82,6 +82,31 @@ std::vector<int> detecting_vectors(const Machine& mc) {
   return set;
 }
 
+/// Searches every sequence of each length from the bound up to one short of the sequence's: a
+/// length none of which detects every Forced defect raises the bound past it; a sequence found
+/// that also meets the sequence's other goals replaces it. Stops when the search budget is spent.
+void search_shorter(const std::vector<Goal>& forced, const std::vector<Goal>& others,
+                    const std::vector<int>& all, CircuitTests* t) {
+  std::vector<Goal> goals(forced);
+  goals.insert(goals.end(), others.begin(), others.end());
+  std::size_t budget = SEQUENCE_SEARCH_BUDGET;
+  for (int length = std::max(t->bound, 1); length < static_cast<int>(t->sequence.size());
+       length++) {
+    std::vector<int> found;
+    SearchOutcome o = sequence_of_length(forced, all, length, &budget, &found);
+    if (o == SearchOutcome::TooLarge) return;
+    if (o == SearchOutcome::None) {
+      t->bound = length + 1;
+      t->bound_searched = true;
+      continue;
+    }
+    bool keeps = true;
+    for (const Goal& g : others) keeps = keeps && (!meets(g, t->sequence) || meets(g, found));
+    if (keeps) t->sequence = drop_redundant(goals, found);
+    return;
+  }
+}
+
 }  // namespace
 
 bool generate_tests(const CircuitModel& m, Criterion by, int need, CircuitTests* t,
@@ -103,23 +128,27 @@ bool generate_tests(const CircuitModel& m, Criterion by, int need, CircuitTests*
       return false;
     }
   }
-  std::vector<Goal> goals;
+  std::vector<Goal> forced, from_power_up;
   std::vector<std::vector<int>> sets;
   int longest = 0;
   for (std::size_t d = 0; d < m.nets.size(); d++) {
     const DefectFinding& f = t->defects[d];
     if (f.kind == DefectKind::Forced) {
-      goals.push_back({&machines[d], pending_from_every_state(machines[d], need), need});
+      forced.push_back({&machines[d], pending_from_every_state(machines[d], need), need});
       sets.push_back(detecting_vectors(machines[d]));
       longest = std::max(longest, f.forcing_length);
     } else if (f.kind == DefectKind::Unforceable) {
-      goals.push_back({&machines[d], pending_from_power_up(), 1});
+      from_power_up.push_back({&machines[d], pending_from_power_up(), 1});
     }
   }
-  t->sequence = build_sequence(goals, every_vector(static_cast<int>(m.reference.size())));
+  std::vector<Goal> goals(forced);
+  goals.insert(goals.end(), from_power_up.begin(), from_power_up.end());
+  std::vector<int> all = every_vector(static_cast<int>(m.reference.size()));
+  t->sequence = build_sequence(goals, all);
   CoverBound cover = cover_bound(sets, need, static_cast<int>(m.reference.size()));
   t->bound = std::max(cover.value, longest);
   t->bound_optimal = cover.optimal;
+  search_shorter(forced, from_power_up, all, t);
   check_sequence(m, t);
   return true;
 }

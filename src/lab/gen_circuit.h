@@ -43,8 +43,9 @@ struct CircuitTests {
   std::vector<int> sequence;
   std::vector<CellAnswer> reference;  ///< the reference's answer per vector
   std::vector<DefectFinding> defects;
-  int bound = 0;               ///< lower bound on a sequence detecting every Forced defect
-  bool bound_optimal = false;  ///< the cover part of the bound is the solver's optimum
+  int bound = 0;                ///< lower bound on a sequence detecting every Forced defect
+  bool bound_optimal = false;   ///< the cover part of the bound is the solver's optimum
+  bool bound_searched = false;  ///< the bound comes from a search of every shorter sequence
   int exhaustive_length = 0;
   std::size_t states = 0;  ///< reachable states summed over the defective cells
 };

@@ -51,8 +51,13 @@ void print_circuit_tests(FILE* out, const CircuitTests& t, const std::string& wr
   std::fprintf(out, "  by logic %s, by the monitor %s (every state / some states / never)\n",
                kinds(t, &DefectFinding::by_logic).c_str(),
                kinds(t, &DefectFinding::by_monitor).c_str());
+  std::string how = t.bound_searched ? "no shorter sequence: every one searched"
+                    : t.bound_optimal ? "least cover, solved"
+                                      : "weaker: no solver in this build";
+  if (t.bound_searched && static_cast<std::size_t>(t.bound) == t.sequence.size())
+    how += "; the length is the least there is";
   std::fprintf(out, "  length %zu, lower bound %d (%s)\n", t.sequence.size(), t.bound,
-               t.bound_optimal ? "least cover, solved" : "weaker: no solver in this build");
+               how.c_str());
   std::fprintf(out,
                "  exact simulation of the sequence from every reachable state: %d defect(s) "
                "detected from every state (at least %d time(s) each: %s); from power-up %d\n",

@@ -9,18 +9,26 @@
 
 namespace {
 
-TEST(GenSequence, MeetsEveryGoalOfTheOpensAndKeepsThemWhenShortened) {
-  StateGraph ref;
-  std::vector<CellAnswer> by_input;
-  std::string error;
-  ASSERT_TRUE(explore_states(cell_netlist(12, 0), &ref, &error));
-  ASSERT_TRUE(answers_by_input(ref, &by_input, &error));
-  std::vector<StateGraph> graphs(13);
-  std::vector<Machine> machines;
-  for (int k = 1; k <= 13; k++) {
-    ASSERT_TRUE(explore_states(cell_netlist(12, k), &graphs[k - 1], &error));
-    machines.push_back(machine_of(graphs[k - 1], by_input, Criterion::Either));
+/// The 13 opens of NA2 (circuit 12), judged by either.
+class OpensOfNa2 : public testing::Test {
+ protected:
+  void SetUp() override {
+    StateGraph ref;
+    std::vector<CellAnswer> by_input;
+    std::string error;
+    ASSERT_TRUE(explore_states(cell_netlist(12, 0), &ref, &error));
+    ASSERT_TRUE(answers_by_input(ref, &by_input, &error));
+    graphs.resize(13);
+    for (int k = 1; k <= 13; k++) {
+      ASSERT_TRUE(explore_states(cell_netlist(12, k), &graphs[k - 1], &error));
+      machines.push_back(machine_of(graphs[k - 1], by_input, Criterion::Either));
+    }
   }
+  std::vector<StateGraph> graphs;
+  std::vector<Machine> machines;
+};
+
+TEST_F(OpensOfNa2, SequenceMeetsEveryGoalAndKeepsThemWhenShortened) {
   for (int need : {1, 2}) {
     std::vector<Goal> goals;
     for (const Machine& m : machines)
@@ -46,6 +54,20 @@ TEST(GenSequence, MeetsEveryGoalOfTheOpensAndKeepsThemWhenShortened) {
     if (meets(g, twice)) {
       EXPECT_TRUE(meets(g, shorter));
     }
+}
+
+TEST_F(OpensOfNa2, SearchOfEveryShortSequenceFindsTheLeastLength) {
+  // No three vectors detect every open from every state; four do.
+  std::vector<Goal> goals;
+  for (const Machine& m : machines) goals.push_back({&m, pending_from_every_state(m, 1), 1});
+  std::size_t budget = SEQUENCE_SEARCH_BUDGET;
+  std::vector<int> found;
+  EXPECT_EQ(sequence_of_length(goals, every_vector(4), 3, &budget, &found), SearchOutcome::None);
+  ASSERT_EQ(sequence_of_length(goals, every_vector(4), 4, &budget, &found), SearchOutcome::Found);
+  EXPECT_EQ(found.size(), 4u);
+  for (const Goal& g : goals) EXPECT_TRUE(meets(g, found));
+  std::size_t none = 0;
+  EXPECT_EQ(sequence_of_length(goals, every_vector(4), 4, &none, &found), SearchOutcome::TooLarge);
 }
 
 TEST(GenCover, BoundsTheLeastMulticover) {
