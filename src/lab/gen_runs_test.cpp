@@ -208,6 +208,9 @@ TEST_F(GenRuns, AtLeastTheExhaustiveCoverageInFewerVectors) {
        {"NA2_07", "NA2_08", "C17#25_I0#08", "C17#37_I1#07", "C17#38_I1#08", "C17#51_I2#08"})
     EXPECT_EQ(all_found.count(name), 1u) << name;
   EXPECT_LE(generated_length, exhaustive_length);
+  // kavlab runs the file as it stands, too.
+  Ran lab = run(dir, "kavlab-sim", {"run", "-c", "17", generated(17).string(), "-o", "r.json"});
+  EXPECT_EQ(lab.status, 0) << lab.err;
   EXPECT_NE(gen.out.find("total length " + std::to_string(generated_length) + ","),
             std::string::npos)
       << gen.out;
