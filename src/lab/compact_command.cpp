@@ -18,6 +18,10 @@ int compact_command(const CompactArgs& a) {
     if (a.by == criterion_name(c)) by = c;
   if (a.by != criterion_name(by))
     return command_failed(LAB_USAGE, "--by " + a.by + ": logic, monitor or either");
+  if (a.output == "-")
+    return command_failed(LAB_USAGE,
+                          "-o -: compact writes its tests to a file, its report to "
+                          "standard output");
   std::string out = output_path(a.output, "", a.force, &error);
   if (out.empty()) return command_failed(LAB_BAD_INPUT, error);
   std::vector<int> given;

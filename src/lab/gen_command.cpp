@@ -103,6 +103,10 @@ int gen_command(const GenArgs& a) {
     return command_failed(LAB_USAGE, "--engine " + a.engine + ": switch or analog");
   if (engine == EngineKind::Analog && make_engine({EngineKind::Analog}, &error) == nullptr)
     return command_failed(LAB_USAGE, "--engine analog: " + error);
+  if (a.output == "-")
+    return command_failed(LAB_USAGE,
+                          "-o -: gen writes its tests to a file, its report to "
+                          "standard output");
   std::vector<std::string> files;
   if (!output_files(a, circuits, &files, &error)) return command_failed(LAB_BAD_INPUT, error);
 
