@@ -8,17 +8,8 @@
 
 namespace {
 
-/// The class of a voltage that every threshold of the model sees alike: how it reads, the drive
-/// level it gives an nMOS and a pMOS gate, and whether it sits on a rail.
-unsigned char voltage_class(double v) {
-  unsigned char rail = v == 0.0 ? 1 : v == 1.0 ? 2 : 0;
-  return static_cast<unsigned char>(
-      (drive_level(false, v) * (DRIVE_LEVELS + 1) + drive_level(true, v)) * 6 + rail * 2 +
-      (reads_one(v) ? 1 : 0));
-}
-
-std::vector<unsigned char> state_key(const std::vector<double>& voltages) {
-  std::vector<unsigned char> key;
+std::vector<unsigned short> state_key(const std::vector<double>& voltages) {
+  std::vector<unsigned short> key;
   key.reserve(voltages.size());
   for (double v : voltages) key.push_back(voltage_class(v));
   return key;
@@ -26,13 +17,20 @@ std::vector<unsigned char> state_key(const std::vector<double>& voltages) {
 
 }  // namespace
 
+unsigned short voltage_class(double v) {
+  unsigned rail = v == 0.0 ? 1 : v == 1.0 ? 2 : 0;
+  return static_cast<unsigned short>(
+      (drive_level(false, v) * (DRIVE_LEVELS + 1) + drive_level(true, v)) * 6 + rail * 2 +
+      (reads_one(v) ? 1 : 0));
+}
+
 bool explore_states(const Netlist& net, StateGraph* g, std::string* error) {
   Cell cell = cell_power_up(net);
   g->vectors = 1 << net.inputs.size();
   g->states = {cell.voltage};
   g->next.clear();
   g->answer.clear();
-  std::map<std::vector<unsigned char>, int> index{{state_key(cell.voltage), 0}};
+  std::map<std::vector<unsigned short>, int> index{{state_key(cell.voltage), 0}};
   for (std::size_t s = 0; s < g->states.size(); s++) {
     for (int v = 0; v < g->vectors; v++) {
       cell.voltage = g->states[s];

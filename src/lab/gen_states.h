@@ -24,6 +24,10 @@ struct StateGraph {
   std::vector<CellAnswer> answer;           ///< [state * vectors + v]: the answer to v
 };
 
+/// The class of a node voltage in a state's key: voltages of one class read alike and give every
+/// transistor gate the same drive level, and a rail voltage is a class of its own.
+unsigned short voltage_class(double v);
+
 /// Explores every state of a cell of `net` reachable from power-up by any vector sequence
 /// (breadth first over all input vectors). False with `*error` set when the states pass
 /// MAX_CELL_STATES.

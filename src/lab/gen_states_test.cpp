@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
+
 #include "KavrinConst.h"
 #include "exhaustive.h"
 #include "gen_search.h"
+#include "solver.h"
 
 namespace {
 
@@ -29,6 +33,24 @@ DefectKind kind_of(const Machine& m, int need, int* length) {
   std::string error;
   EXPECT_TRUE(classify(m, need, &kind, length, &error)) << error;
   return kind;
+}
+
+TEST(GenStates, VoltagesThatAThresholdPartsAreNeverOneClass) {
+  // Across [0, 1] in fine steps, the rails and the reading threshold's two sides: a class never
+  // holds two voltages that read differently, drive a gate to different levels, or of which one
+  // is a rail and the other not.
+  auto seen = [](double v) {
+    return std::vector<int>{reads_one(v), drive_level(false, v), drive_level(true, v),
+                            v == 0.0 || v == 1.0};
+  };
+  std::map<unsigned short, std::vector<int>> of_class;
+  std::vector<double> voltages = {0.0, 1.0, 0.5 + EPS, std::nextafter(0.5 + EPS, 1.0)};
+  for (int k = 1; k < 1000000; k++) voltages.push_back(k / 1e6);
+  for (double v : voltages) {
+    auto found = of_class.emplace(voltage_class(v), seen(v));
+    EXPECT_EQ(found.first->second, seen(v)) << v;
+  }
+  EXPECT_GE(of_class.size(), 2u + 2 * DRIVE_LEVELS);
 }
 
 TEST(GenStates, EveryReferenceAnswersByItsInputAlone) {
