@@ -24,4 +24,6 @@ CoverBound cover_bound(const std::vector<std::vector<int>>& sets, int need, int 
   return {packed * need, false};
 }
 
-const char* cover_solver() { return "none (greedy packing of sets that share no vector)"; }
+const char* cover_solver() {
+  return "no solver: a greedy packing of sets that share no vector, weaker";
+}

@@ -34,4 +34,4 @@ CoverBound cover_bound(const std::vector<std::vector<int>>& sets, int need, int 
   return bound;
 }
 
-const char* cover_solver() { return "Z3 (integer programming, the least cover)"; }
+const char* cover_solver() { return "Z3, an integer program"; }
