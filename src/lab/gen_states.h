@@ -15,8 +15,9 @@
 constexpr std::size_t MAX_CELL_STATES = 50000;
 
 /// A cell's reachable states and its transitions: state 0 is the power-up state; every state is
-/// the cell's node voltages after some input sequence, kept exactly (two states are one only when
-/// every voltage is the same number, so no threshold of the model can ever part them).
+/// the cell's node voltages after some input sequence. Two voltage vectors are one state when
+/// every node's voltage is of the same class (`voltage_class`), so that no threshold of the model
+/// lies between them; the first vector found stands for its state and is what is simulated on.
 struct StateGraph {
   int vectors = 0;                          ///< 2^inputs; vector v drives input k with bit k
   std::vector<std::vector<double>> states;  ///< node voltages per state
