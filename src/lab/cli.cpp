@@ -90,6 +90,37 @@ void add_sweep(CLI::App& app, SweepArgs& a) {
                     "The circuit's TST file");
 }
 
+/// kavlab-sim gen and compact.
+void add_generator(CLI::App& app, GenArgs& g, CompactArgs& c) {
+  CLI::App* gen = app.add_subcommand(
+      "gen",
+      "Generate a short test from the chip's switch-level model that detects every defect "
+      "it can whatever state the cells were left in, and sort the defects into three kinds");
+  gen->add_option("-c,--circuit", g.circuit, "Circuit number, or 'all'")
+      ->required()
+      ->type_name("N|all");
+  gen->add_option("--by", g.by, "Detected by logic, the monitor, or either (default)")
+      ->check(CLI::IsMember({"logic", "monitor", "either"}));
+  gen->add_option("--engine", g.engine,
+                  "switch (default), or analog: generated at switch level, then verified on "
+                  "the analog engine")
+      ->check(CLI::IsMember({"switch", "analog"}));
+  gen->add_option("--n-detect", g.need, "Detect each defect at least K times (default 1)")
+      ->type_name("K")
+      ->check(CLI::PositiveNumber);
+  gen->add_option("-o,--output", g.output, "The TST file; with -c all, a directory")->required();
+  gen->add_flag("--force", g.force, "Replace existing files");
+  CLI::App* compact = app.add_subcommand(
+      "compact",
+      "The shortest test found from a TST file's vectors that keeps what the file detects");
+  compact->add_option("-c,--circuit", c.circuit, "Circuit number")->required();
+  compact->add_option("test", c.test, "The TST file")->required()->check(CLI::ExistingFile);
+  compact->add_option("--by", c.by, "Detected by logic, the monitor, or either (default)")
+      ->check(CLI::IsMember({"logic", "monitor", "either"}));
+  compact->add_option("-o,--output", c.output, "The shorter TST file")->required();
+  compact->add_flag("--force", c.force, "Replace an existing file");
+}
+
 void add_import(CLI::App& app, ImportArgs& a) {
   CLI::App* imp = app.add_subcommand(
       "import", "Turn a TST file written by kavtest's defect-table run into a results file");
@@ -186,7 +217,12 @@ int lab_main(int argc, char** argv) {
   int list_circuit = -1;
   bool json = false;
   add_run(app, run, flags, who.emulated == "yes");
-  if (who.emulated == "yes") add_sweep(app, sweep);
+  GenArgs gen;
+  CompactArgs compact_args;
+  if (who.emulated == "yes") {
+    add_sweep(app, sweep);
+    add_generator(app, gen, compact_args);
+  }
   add_import(app, imp);
   add_reports(app, sum, ex, list_circuit, json);
   add_report(app, report);
@@ -204,6 +240,8 @@ int lab_main(int argc, char** argv) {
   std::string chosen = app.get_subcommands().front()->get_name();
   if (chosen == "run") return run_command(run);
   if (chosen == "sweep") return sweep_command(sweep);
+  if (chosen == "gen") return gen_command(gen);
+  if (chosen == "compact") return compact_command(compact_args);
   if (chosen == "import") return import_command(imp);
   if (chosen == "summary") return summary_command(sum);
   if (chosen == "report") return report_command(report);

@@ -44,6 +44,27 @@ struct SweepArgs {
 };
 int sweep_command(const SweepArgs& a);
 
+/// kavlab-sim gen: tests generated from the emulated chip's switch-level model.
+struct GenArgs {
+  std::string circuit;        ///< a number, or "all"
+  std::string by = "either";  ///< logic, monitor or either
+  std::string engine;         ///< empty or "switch"; "analog": verified on the analog engine
+  int need = 1;               ///< --n-detect
+  std::string output;         ///< the TST file; with "all", a directory
+  bool force = false;
+};
+int gen_command(const GenArgs& a);
+
+/// kavlab-sim compact: a shorter sequence from a test file's vectors.
+struct CompactArgs {
+  int circuit = -1;
+  std::string test;
+  std::string by = "either";
+  std::string output;
+  bool force = false;
+};
+int compact_command(const CompactArgs& a);
+
 struct ImportArgs {
   std::string test;
   int circuit = -1;

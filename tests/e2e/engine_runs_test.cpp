@@ -202,6 +202,27 @@ TEST(KavlabSimEngine, SweepShowsTheCoveragePerBridgeResistance) {
 #endif
 }
 
+TEST(KavlabSimEngine, GenVerifiesOnTheAnalogEngine) {
+  Scratch dir("12-NA2-opens.tst");
+  Ran gen = run(dir.work, "kavlab-sim", {"gen", "-c", "12", "--engine", "analog", "-o", "g.tst"},
+                {});
+#ifdef KAVTEST_ANALOG_ENGINE
+  EXPECT_EQ(gen.status, 0) << gen.err;
+  // The opens of NA2 as the fidelity table has them: both engines agree on every verdict.
+  EXPECT_NE(gen.out.find("on the analog engine from power-up (no proofs): 13 of 13 detected by "
+                         "either (by logic 9, by the monitor 6); the switch-level model: 13"),
+            std::string::npos)
+      << gen.out;
+  EXPECT_TRUE(fs::exists(dir.work / "g.tst"));
+#else
+  EXPECT_EQ(gen.status, 2);
+  EXPECT_NE(gen.err.find("--engine analog: the analog engine is not in this build"),
+            std::string::npos)
+      << gen.err;
+  EXPECT_FALSE(fs::exists(dir.work / "g.tst"));
+#endif
+}
+
 #endif
 
 }  // namespace

@@ -28,7 +28,7 @@ text=$(groff -man -Tascii -P-cbou "$page" 2>/dev/null)
 grep -q "kavlab $version" <<<"$text" || fail "kavlab.1 does not carry version $version"
 [ "$("$kavlab" --version)" = "kavlab-sim $version" ] || fail "kavlab-sim --version: $("$kavlab" --version)"
 commands=$("$kavlab" --help | sed -n '/^Subcommands:/,$p' | awk 'NR > 1 && NF { print $1 }')
-[ "$(wc -w <<<"$commands")" -eq 9 ] || fail "kavlab-sim --help does not show 9 commands: $commands"
+[ "$(wc -w <<<"$commands")" -eq 11 ] || fail "kavlab-sim --help does not show 11 commands: $commands"
 section=$(sed -n '/^COMMANDS$/,/^RESULTS FILE$/p' <<<"$text")
 for command in $commands; do
   grep -Eq "^   $command\$" <<<"$section" || fail "command $command has no entry in kavlab.1"
@@ -57,6 +57,8 @@ complete_line "$kavlab" run -c ""
 [ "$(words)" = "$( (seq 0 17; echo all) | sort | xargs)" ] || fail "run -c offers: $(words)"
 complete_line "$kavlab" export r.json -c 1
 [ "$(words)" = "1 10 11 12 13 14 15 16 17" ] || fail "export -c 1 offers: $(words)"
+complete_line "$kavlab" gen -c 17 --by ""
+[ "$(words)" = "either logic monitor" ] || fail "gen --by offers: $(words)"
 complete_line "$kavlab" run -c 14 --cells 3,
 [ "$(words)" = "3,1 3,2 3,3 3,4 3,5" ] || fail "--cells 3, offers: $(words)"
 for command in $commands; do
