@@ -26,21 +26,14 @@ namespace fs = std::filesystem;
 namespace {
 
 using test_support::file_bytes;
-
-struct Ran {
-  int status;
-  std::string out, err;
-};
+using test_support::Ran;
 
 Ran run(const fs::path& dir, const std::string& program, const std::vector<std::string>& words) {
   test_support::Launch l = test_support::e2e_launch(
       program == "kavtest-sim" ? fs::path(KAVTEST_SIM_QUICK) : test_support::e2e_binary(program),
       program, words);
   l.cwd = dir;
-  l.out = dir / "stdout";
-  l.err = dir / "stderr";
-  int status = test_support::run_process(l);
-  return {status, file_bytes(l.out), file_bytes(l.err)};
+  return test_support::run_captured(l, dir);
 }
 
 std::vector<std::string> lines(const std::string& text) {

@@ -24,12 +24,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using test_support::file_bytes;
-
-/// What one run of a program left.
-struct Ran {
-  int status;
-  std::string out, err;
-};
+using test_support::Ran;
 
 /// Runs `program` (kavlab-sim or kavtest-sim) in `dir` with `words`, through the launcher
 /// when one is set.
@@ -37,10 +32,7 @@ Ran run(const fs::path& dir, const std::string& program, const std::vector<std::
   test_support::Launch l =
       test_support::e2e_launch(test_support::e2e_binary(program), program, words);
   l.cwd = dir;
-  l.out = dir / "stdout";
-  l.err = dir / "stderr";
-  int status = test_support::run_process(l);
-  return {status, file_bytes(l.out), file_bytes(l.err)};
+  return test_support::run_captured(l, dir);
 }
 
 std::string example_of(int circuit) {

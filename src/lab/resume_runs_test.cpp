@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using test_support::file_bytes;
+using test_support::Ran;
 
 /// NA2 with opens (13 cells) and C17 with opens (95 cells), every input vector, both passes:
 /// cells whose answers depend on what they were given before.
@@ -25,21 +26,13 @@ const std::vector<std::string> kRun = {"run", "-c",           "12", "-c",
 /// The cell runs of kRun: per circuit two passes of the reference and every cell.
 constexpr int kCellRuns = 2 * (1 + 13) + 2 * (1 + 95);
 
-struct Ran {
-  int status;
-  std::string err;
-};
-
 /// kavlab-sim-faults in `dir` with `words` and the fault plan `environment`.
 Ran run(const fs::path& dir, const std::vector<std::string>& words,
         const std::vector<std::pair<std::string, std::string>>& environment = {}) {
   test_support::Launch l = test_support::e2e_launch(KAVLAB_FAULTS_BINARY, "kavlab-sim", words);
   l.cwd = dir;
-  l.out = dir / "stdout";
-  l.err = dir / "stderr";
   l.environment = environment;
-  int status = test_support::run_process(l);
-  return {status, file_bytes(l.err)};
+  return test_support::run_captured(l, dir);
 }
 
 std::vector<std::string> lines(const std::string& text) {

@@ -14,16 +14,12 @@
 
 namespace fs = std::filesystem;
 using test_support::file_bytes;
+using test_support::Ran;
 using test_support::ScratchDir;
 
 namespace {
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
-
-struct Ran {
-  int status;
-  std::string out, err;
-};
 
 /// A scratch directory with the example test file of `example` as t.tst.
 struct Scratch {
@@ -43,11 +39,8 @@ Ran run(const fs::path& dir, const std::string& program, const std::vector<std::
   test_support::Launch l =
       test_support::e2e_launch(test_support::e2e_binary(program), program, words);
   l.cwd = dir;
-  l.out = dir.parent_path() / "stdout";
-  l.err = dir.parent_path() / "stderr";
   l.environment = environment;
-  int status = test_support::run_process(l);
-  return {status, file_bytes(l.out), file_bytes(l.err)};
+  return test_support::run_captured(l, dir.parent_path());
 }
 
 const std::vector<std::string> kTableOfIn1 = {"-all_defects", "-circuit", "14", "t.tst"};

@@ -215,6 +215,13 @@ int run_process(const Launch& l) {
   waitpid(pid, &wstatus, 0);
   return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
 }
+
+Ran run_captured(Launch l, const std::filesystem::path& output_dir) {
+  l.out = output_dir / "stdout";
+  l.err = output_dir / "stderr";
+  int status = run_process(l);
+  return {status, file_bytes(l.out), file_bytes(l.err)};
+}
 #endif
 
 }  // namespace test_support

@@ -132,6 +132,14 @@ Launch e2e_launch(const std::filesystem::path& binary, const std::string& name,
 #ifndef _WIN32
 /// Runs `l` to its end: its exit status, or 128 plus the signal that ended it.
 int run_process(const Launch& l);
+
+/// What one run of a program left: its status and the bytes of its two outputs.
+struct Ran {
+  int status;
+  std::string out, err;
+};
+/// Runs `l` with its outputs into `output_dir`/stdout and `output_dir`/stderr; what it left.
+Ran run_captured(Launch l, const std::filesystem::path& output_dir);
 #endif
 
 }  // namespace test_support
