@@ -7,3 +7,14 @@ std::string csv_field(const std::string& f) {
   for (char ch : f) q += ch == '"' ? std::string("\"\"") : std::string(1, ch);
   return q + "\"";
 }
+
+std::vector<std::string> split_commas(const std::string& text) {
+  std::vector<std::string> items(1);
+  for (char ch : text) {
+    if (ch == ',')
+      items.emplace_back();
+    else
+      items.back() += ch;
+  }
+  return items;
+}

@@ -3,9 +3,13 @@
 #define KAVLAB_CSV_H
 
 #include <string>
+#include <vector>
 
 /// `f` as one CSV field: quoted, with its quotes doubled, when it holds a comma, a quote or a
 /// line end.
 std::string csv_field(const std::string& f);
+
+/// The comma-separated items of `text`, empty ones kept ("a,,b" gives three); no quoting.
+std::vector<std::string> split_commas(const std::string& text);
 
 #endif

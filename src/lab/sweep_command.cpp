@@ -5,25 +5,15 @@
 #include "KavrinConst.h"
 #include "box_kind.h"
 #include "commands.h"
+#include "csv.h"
 #include "run_steps.h"
 #include "sweep.h"
 
 namespace {
 
-std::vector<std::string> split_list(const std::string& text) {
-  std::vector<std::string> items(1);
-  for (char ch : text) {
-    if (ch == ',')
-      items.emplace_back();
-    else
-      items.back() += ch;
-  }
-  return items;
-}
-
 /// The values of --bridge-ohms, each checked by choosing it; false with `*error` set.
 bool check_values(const SweepArgs& a, std::vector<std::string>* values, std::string* error) {
-  *values = split_list(a.bridge_ohms);
+  *values = split_commas(a.bridge_ohms);
   for (const std::string& v : *values)
     if (v.empty()) {
       *error = "--bridge-ohms " + a.bridge_ohms + ": an empty value in the list";
