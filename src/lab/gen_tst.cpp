@@ -26,6 +26,11 @@ bool write_test_file(const std::string& path, int circuit, const std::vector<int
   dat->outs = c.out;
   dat->vars = c.in + c.out;
   dat->vects = AllocCharTable(dat->vcount, dat->vars, 0);
+  if (dat->vects == nullptr) {
+    FreeTST(dat);
+    *error = "not enough memory";
+    return false;
+  }
   std::vector<unsigned char> outputs;
   for (std::size_t k = 0; k < sequence.size(); k++) {
     for (int b = 0; b < c.in; b++)
