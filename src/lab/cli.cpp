@@ -3,8 +3,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "box_kind.h"
-#include "commands.h"
+#include "run/box_kind.h"
+#include "commands/commands.h"
 #include "messages.h"
 
 namespace {

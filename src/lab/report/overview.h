@@ -1,0 +1,20 @@
+// The head of the report: where each result comes from (provenance) and the summary of every
+// circuit of every result.
+#ifndef KAVLAB_REPORT_OVERVIEW_H
+#define KAVLAB_REPORT_OVERVIEW_H
+
+#include <string>
+#include <vector>
+
+#include "report/report.h"
+
+/// One row per results file: program, box, engine, date, command line, completeness.
+std::string provenance_table(const std::vector<ReportSource>& sources);
+/// One row per circuit and result, the results of a circuit together, then per results file of
+/// several circuits their totals.
+std::string summary_table(const std::vector<CircuitGroup>& groups,
+                          const std::vector<ReportSource>& sources);
+/// The totals of several circuits' summaries (no escapes' names, vectors or essential vectors).
+CircuitSummary totals(const std::vector<CircuitSummary>& circuits);
+
+#endif

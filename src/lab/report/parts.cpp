@@ -1,0 +1,143 @@
+// The parts of a circuit's section: key figures, detection map, coverage curve, logic against
+// the monitor, escapes.
+#include "report/parts.h"
+
+#include "report/html.h"
+#include "report/coverage.h"
+#include "report/detections.h"
+#include "report/map.h"
+#include "report/sweep_plot.h"
+#include "report/versus.h"
+
+namespace {
+
+/// A run's result: a sweep's passes each hold one value of its parameter, and have a part of
+/// their own.
+bool a_run(const CircuitView& v) { return !is_sweep(v); }
+
+bool has_vectors(const CircuitView& v) { return a_run(v) && !v.circuit->vectors.empty(); }
+
+/// Both ways of judging are known, so that they can be set against each other.
+bool judged_both_ways(const CircuitView& v) {
+  return has_vectors(v) && v.summary->logic.known && v.summary->monitor.known;
+}
+
+std::string no_legend(const CircuitGroup&) { return ""; }
+
+/// Where the vectors came from, and how many cells were measured.
+std::string source_line(const CircuitView& v) {
+  const CircuitResult& c = *v.circuit;
+  const CircuitSummary& s = *v.summary;
+  std::string from = c.test.kind == "exhaustive" ? "every input vector in counting order"
+                     : c.test.kind == "import"   ? "imported from " + escape_html(c.test.file)
+                                                 : "from " + escape_html(c.test.file);
+  if (!c.test.sha256.empty())
+    from += " <span class=\"hash\" title=\"SHA-256 " + escape_html(c.test.sha256) + "\">" +
+            escape_html(c.test.sha256.substr(0, 12)) + "\u2026</span>";
+  std::string cells =
+      std::to_string(s.defects) + " of " + std::to_string(s.chosen) + " cells measured";
+  if (s.defects < s.chosen) cells = "<span class=\"badge partial\">" + cells + "</span>";
+  return "<p class=\"meta\">" + std::to_string(s.vectors) + " vectors, " + from + "; " + cells +
+         "</p>";
+}
+
+std::string figure_row(const CircuitResult& c, const char* what, const char* cls,
+                       const MeasureSummary& m, int defects) {
+  if (!m.known)
+    return "<tr><th>" + key(cls, what) + "</th><td colspan=\"4\">not measured</td></tr>";
+  return "<tr><th>" + key(cls, what) + "</th><td class=\"n\">" + std::to_string(m.detected) +
+         " <small>" + percent_text(m.detected, defects) + "</small></td><td class=\"n\">" +
+         std::to_string(m.least) + "</td><td class=\"n\">" + number(m.median) + "</td><td>" +
+         (m.essential.empty() ? "none" : "<code>" + vector_list(c, m.essential) + "</code>") +
+         "</td></tr>";
+}
+
+/// The circuit's figures: per way of judging the defects detected, the least and median
+/// number of vectors detecting a detected defect, and the essential vectors.
+std::string figures(const CircuitView& v) {
+  const CircuitSummary& s = *v.summary;
+  return source_line(v) +
+         "<table class=\"figures\"><thead><tr><th>detected by</th><th>defects</th>"
+         "<th>least</th><th>median</th><th>essential vectors</th></tr></thead><tbody>" +
+         figure_row(*v.circuit, "logic", "k-l", s.logic, s.defects) +
+         figure_row(*v.circuit, "monitor", "k-m", s.monitor, s.defects) +
+         figure_row(*v.circuit, "either", "k-e", s.either, s.defects) + "</tbody></table>";
+}
+
+std::string figures_legend(const CircuitGroup&) {
+  return "<p class=\"legend\"><b>least</b>, <b>median</b>: vectors detecting a detected "
+         "defect. <b>Essential</b>: the only vector that detects some defect.</p>";
+}
+
+std::string map_legend(const CircuitGroup& g) {
+  bool unknown = false;
+  for (const CircuitView& v : g.views) unknown = unknown || v.summary->defects < v.summary->chosen;
+  return "<p class=\"legend\">Detected on that vector by " + key("k-b", "logic and monitor") +
+         key("k-l", "logic only") + key("k-m", "monitor only") + key("k-n", "neither") +
+         (unknown ? key("k-u", "not measured") : "") +
+         "<span class=\"key-item\"><svg width=\"10\" height=\"9\" aria-hidden=\"true\"><path "
+         "d=\"M5 1 l4 7 h-8 z\" class=\"ess\"/></svg> essential vector</span>" +
+         "<span class=\"key-item\"><span class=\"esc\">name</span> escape</span></p>";
+}
+
+std::string coverage_legend(const CircuitGroup&) {
+  return "<p class=\"legend\">The share of the measured defects detected after each vector, in "
+         "the order the vectors were applied.</p>";
+}
+
+std::string versus_legend(const CircuitGroup&) {
+  return "<p class=\"legend\">Per defect, the number of vectors that detect it by logic (left) "
+         "and by the monitor (right); <span class=\"esc\">escapes</span> in red.</p>";
+}
+
+std::string sweep_legend(const CircuitGroup&) {
+  return "<p class=\"legend\">The share of the measured defects detected at each bridge "
+         "resistance of a sweep, each value a pass of its own over every vector; the points' tips "
+         "give the counts.</p>";
+}
+
+std::string versus_panel(const CircuitView& v) { return versus_counts(v) + logic_vs_monitor(v); }
+
+/// The escapes by name and class, and the cells a partial result did not reach.
+std::string escapes(const CircuitView& v) {
+  const CircuitResult& c = *v.circuit;
+  const CircuitSummary& s = *v.summary;
+  std::string out;
+  Detections d = detections_of(c);
+  for (std::size_t r = 0; r < c.cells.size(); r++)
+    if (cell_state(d, r) == CellState::Escape)
+      out += "<li><code>" + escape_html(c.cells[r].defect) + "</code> <small>" +
+             defect_class(c.cells[r].type) + "</small></li>";
+  out = out.empty() ? "<p class=\"none\">None: every measured defect is detected.</p>"
+                    : "<ul class=\"escapes\">" + out + "</ul>";
+  if (s.defects < s.chosen)
+    out += "<p class=\"meta\">" + std::to_string(s.chosen - s.defects) +
+           " chosen cells were not measured (a partial result).</p>";
+  return out;
+}
+
+}  // namespace
+
+std::string vector_list(const CircuitResult& c, const std::vector<int>& indices) {
+  std::string s;
+  for (int v : indices)
+    s += (s.empty() ? "" : " ") + escape_html(c.vectors[static_cast<std::size_t>(v)]);
+  return s;
+}
+
+std::string key(const char* cls, const std::string& meaning) {
+  return "<span class=\"key-item\"><span class=\"key " + std::string(cls) + "\"></span>" + meaning +
+         "</span>";
+}
+
+const std::vector<ReportPart>& report_parts() {
+  static const std::vector<ReportPart> parts = {
+      {"figures", "Figures", a_run, figures_legend, figures},
+      {"sweep", "Coverage against bridge resistance", is_sweep, sweep_legend, sweep_plot},
+      {"map", "Detection map", has_vectors, map_legend, detection_map},
+      {"coverage", "Coverage in the order applied", has_vectors, coverage_legend, coverage_curve},
+      {"versus", "Logic against monitor per defect", judged_both_ways, versus_legend, versus_panel},
+      {"escapes", "Escapes", a_run, no_legend, escapes},
+  };
+  return parts;
+}

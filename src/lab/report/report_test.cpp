@@ -1,0 +1,178 @@
+// The report page: names that are HTML are shown, not obeyed; the results of one circuit from
+// several files stand side by side; a partial result shows its missing cells as not measured.
+#include "report/report.h"
+
+#include <gtest/gtest.h>
+
+#include "report/html.h"
+#include "report/coverage.h"
+
+namespace {
+
+/// A pass that judges by `m`, with a reference and one imported row of marks per cell.
+Pass pass_of(Measure m, const std::vector<std::string>& marks) {
+  Pass p;
+  p.name = m == Measure::Logic ? "logic" : "monitor";
+  p.gives_logic = m == Measure::Logic;
+  p.gives_monitor = p.monitor_on = m == Measure::Monitor;
+  p.reference_measured = true;
+  for (const std::string& row : marks) p.cells.push_back(Response{{}, "", row});
+  return p;
+}
+
+/// Circuit `index` with two vectors and the cells `names`, each detected by logic on the
+/// first vector and by the monitor on the second.
+CircuitResult circuit(int index, const std::vector<std::string>& names) {
+  CircuitResult c;
+  c.index = index;
+  c.name = "C" + std::to_string(index);
+  c.inputs = 1;
+  c.outputs = 1;
+  c.test.kind = "exhaustive";
+  c.vectors = {"0", "1"};
+  for (std::size_t i = 0; i < names.size(); i++)
+    c.cells.push_back({static_cast<int>(i) + 1, names[i], 2});
+  c.passes = {pass_of(Measure::Logic, std::vector<std::string>(names.size(), "1X")),
+              pass_of(Measure::Monitor, std::vector<std::string>(names.size(), "X1"))};
+  return c;
+}
+
+Results results_of(std::vector<CircuitResult> circuits) {
+  Results r;
+  r.provenance.program = "kavlab-sim";
+  r.circuits = std::move(circuits);
+  return r;
+}
+
+/// The text of `page` from the heading with anchor `id` to the next part or section.
+std::string part_of(const std::string& page, const std::string& id) {
+  std::size_t from = page.find("id=\"" + id + "\"");
+  if (from == std::string::npos) return "";
+  std::size_t to = page.find("<div class=\"part\">", from);
+  return page.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
+  return n;
+}
+
+}  // namespace
+
+TEST(Report, EscapesHtml) {
+  EXPECT_EQ(escape_html("A/gnd"), "A/gnd");
+  EXPECT_EQ(escape_html("C17#25_I0#08"), "C17#25_I0#08");
+  EXPECT_EQ(escape_html("C17#03_CxBI0&AI1"), "C17#03_CxBI0&amp;AI1");
+  EXPECT_EQ(escape_html("<b x=\"1\">'</b>"), "&lt;b x=&quot;1&quot;&gt;&#39;&lt;/b&gt;");
+}
+
+TEST(Report, NamesAndFilesAreShownNotObeyed) {
+  std::vector<std::string> names = {"<script>alert(\"x\")</script>", "A/gnd", "C17#25_I0#08"};
+  CircuitResult c = circuit(16, names);
+  c.test = {"file", "a&b's.tst", "", {}};
+  std::string page =
+      report_html(report_sources({"<i>r</i>.json"}, {results_of({c})}), "kavlab-sim 9.9");
+  EXPECT_EQ(page.find("<script"), std::string::npos);
+  EXPECT_EQ(page.find("<i>"), std::string::npos);
+  EXPECT_NE(page.find("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;"), std::string::npos);
+  EXPECT_NE(page.find("&lt;i&gt;r&lt;/i&gt;.json"), std::string::npos);
+  EXPECT_NE(page.find("a&amp;b&#39;s.tst"), std::string::npos);
+  EXPECT_NE(page.find(">A/gnd<"), std::string::npos);
+  EXPECT_NE(page.find(">C17#25_I0#08<"), std::string::npos);
+}
+
+TEST(Report, ResultsOfOneCircuitSideBySide) {
+  std::vector<ReportSource> sources = report_sources(
+      {"box.json", "sim.json"}, {results_of({circuit(17, {"A", "B"}), circuit(14, {"Q/gnd"})}),
+                                 results_of({circuit(17, {"A", "B"})})});
+  std::vector<CircuitGroup> groups = group_by_circuit(sources);
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(groups[0].index, 14);
+  ASSERT_EQ(groups[0].views.size(), 1u);
+  EXPECT_EQ(groups[0].views[0].source->label, "R1");
+  EXPECT_EQ(groups[1].index, 17);
+  ASSERT_EQ(groups[1].views.size(), 2u);
+  EXPECT_EQ(groups[1].views[0].source->file, "box.json");
+  EXPECT_EQ(groups[1].views[1].source->file, "sim.json");
+  EXPECT_EQ(groups[1].views[1].circuit, &sources[1].results.circuits[0]);
+  EXPECT_EQ(groups[1].views[1].summary->defects, 2);
+
+  std::string page = report_html(sources, "kavlab-sim 9.9");
+  EXPECT_EQ(count(page, "<section class=\"block circuit\""), 2u);
+  EXPECT_LT(page.find("id=\"c14\""), page.find("id=\"c17\""));
+  for (const char* part : {"c17-map", "c17-coverage", "c17-versus", "c17-escapes"}) {
+    std::string text = part_of(page, part);
+    EXPECT_EQ(count(text, "<figure class=\"panel\">"), 2u) << part;
+    EXPECT_LT(text.find("box.json"), text.find("sim.json")) << part;
+  }
+  EXPECT_EQ(count(part_of(page, "c14-map"), "<figure class=\"panel\">"), 1u);
+}
+
+TEST(Report, PartialResultShowsWhatWasNotMeasured) {
+  CircuitResult c = circuit(12, {"A", "B", "C"});
+  c.passes[1].cells.resize(1);  // the monitor pass stopped after A
+  Results r = results_of({c});
+  r.partial = true;
+  std::string page = report_html(report_sources({"cut.json"}, {r}), "kavlab-sim 9.9");
+  EXPECT_NE(page.find("1 of 3 cells measured"), std::string::npos);
+  EXPECT_NE(page.find("2 chosen cells were not measured"), std::string::npos);
+  EXPECT_NE(page.find(">partial<"), std::string::npos);
+  std::string map = part_of(page, "c12-map");
+  EXPECT_EQ(count(map, "class=\"name unm\""), 2u);
+  EXPECT_EQ(count(map, "class=\"v-u\""), 2u);  // B and C: the second vector is unknown
+  EXPECT_NE(part_of(page, "c12-coverage").find("either 100.0 %"), std::string::npos);
+  EXPECT_NE(part_of(page, "c12-escapes").find("None"), std::string::npos);
+
+  c.passes[1].cells.clear();  // the monitor pass stopped before the reference
+  c.passes[1].reference_measured = false;
+  page = report_html(report_sources({"cut.json"}, {results_of({c})}), "kavlab-sim 9.9");
+  EXPECT_NE(page.find("0 of 3 cells measured"), std::string::npos);
+  EXPECT_NE(part_of(page, "c12-coverage").find("no measured defect"), std::string::npos);
+}
+
+TEST(Report, CumulativeDetectionsCountMeasuredDefectsOnce) {
+  std::vector<std::string> marks = {"X1X1", "1111", "XXXX", "XXX1"};
+  EXPECT_EQ(cumulative_detections(marks, 4), (std::vector<int>{1, 2, 2, 3}));
+  EXPECT_EQ(cumulative_detections(marks, 2), (std::vector<int>{1, 2, 2, 2}));
+}
+
+TEST(Report, ResultJudgedOneWayHasNoComparison) {
+  CircuitResult c = circuit(16, {"A", "B"});
+  c.passes.pop_back();  // logic only, as an import of a TST file without -bicm
+  std::string page = report_html(report_sources({"old.json"}, {results_of({c})}), "kavlab 9.9");
+  EXPECT_NE(page.find("id=\"c16-map\""), std::string::npos);
+  EXPECT_EQ(page.find("id=\"c16-versus\""), std::string::npos);
+  EXPECT_NE(part_of(page, "c16-figures").find("monitor</span></th><td colspan=\"4\">not measured"),
+            std::string::npos);
+  EXPECT_NE(part_of(page, "c16-coverage").find("logic 100.0 %"), std::string::npos);
+  EXPECT_EQ(part_of(page, "c16-coverage").find("monitor"), std::string::npos);
+}
+
+TEST(Report, SweepIsPlottedAgainstTheResistanceBesideARun) {
+  // Three values in the order run, not sorted: the plot orders them along the axis.
+  CircuitResult swept = circuit(16, {"A", "B"});
+  swept.passes.clear();
+  for (auto [ohms, marks] : std::vector<std::pair<double, const char*>>{
+           {1e3, "1X"}, {10, "11"}, {1e5, "XX"}}) {
+    Pass p = pass_of(Measure::Logic, {marks, "XX"});
+    p.engine_parameters["bridge_ohms"] = ohms;
+    swept.passes.push_back(p);
+  }
+  Results sweep = results_of({swept});
+  sweep.sweep = "bridge_ohms";
+  std::string page = report_html(
+      report_sources({"run.json", "sweep.json"}, {results_of({circuit(16, {"A", "B"})}), sweep}),
+      "kavlab-sim 9.9");
+  std::string plot = part_of(page, "c16-sweep");
+  EXPECT_EQ(count(plot, "<figure class=\"panel\">"), 1u);
+  EXPECT_NE(plot.find("sweep.json"), std::string::npos);
+  EXPECT_EQ(plot.find("run.json"), std::string::npos);
+  EXPECT_EQ(count(plot, "<polyline"), 3u);  // logic, monitor and either
+  EXPECT_NE(plot.find("10 Ohm: logic 1 of 2"), std::string::npos);
+  EXPECT_NE(plot.find("100k Ohm: either 0 of 2"), std::string::npos);
+  EXPECT_LT(plot.find("10 Ohm: logic"), plot.find("1k Ohm: logic"));
+  for (const char* part : {"c16-figures", "c16-map", "c16-escapes"})
+    EXPECT_EQ(count(part_of(page, part), "<figure class=\"panel\">"), 1u) << part;
+  EXPECT_NE(page.find("a sweep of bridge_ohms, 3 values from 10 to 100k"), std::string::npos);
+}

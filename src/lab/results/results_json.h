@@ -1,0 +1,36 @@
+// Everything kavlab reads or writes as JSON: results files, summaries and listings. The only
+// source that includes the JSON library.
+#ifndef KAVLAB_JSON_IO_H
+#define KAVLAB_JSON_IO_H
+
+#include <string>
+#include <vector>
+
+#include "results/compare.h"
+#include "results/results.h"
+#include "results/summary.h"
+
+/// The results as the text of a results file.
+std::string results_text(const Results& r);
+/// Reads the results file text `text` (named `source` in messages) into `r`; false with
+/// `*error` set (the source, and what is wrong where) when it is not a results file of this
+/// format version.
+bool parse_results(const std::string& text, const std::string& source, Results* r,
+                   std::string* error);
+
+/// One results file's summaries.
+struct SummarySet {
+  std::string source;
+  const Results* results;
+  std::vector<CircuitSummary> circuits;
+};
+/// The summaries of several results files as one JSON document.
+std::string summaries_json(const std::vector<SummarySet>& sets);
+/// The circuits of the catalogue, or the cells of `circuit` (with the reference), as JSON.
+std::string catalogue_json(int circuit);
+/// The names of attached boxes as JSON.
+std::string devices_json(const std::vector<std::string>& names);
+/// A comparison as JSON: what was compared, and per circuit its counts and differences.
+std::string comparison_json(const Comparison& c);
+
+#endif

@@ -1,0 +1,47 @@
+// The summary of a result: per circuit, what logic and the monitor detect, the escapes, the
+// essential vectors and how many vectors detect a detected defect.
+#ifndef KAVLAB_SUMMARY_H
+#define KAVLAB_SUMMARY_H
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "results/results.h"
+
+/// What one way of judging (logic, the monitor, or either of them) detects.
+struct MeasureSummary {
+  bool known = false;          ///< some pass judges this way
+  int detected = 0;            ///< defects detected on at least one vector
+  std::vector<int> essential;  ///< vectors that alone detect some defect, in applied order
+  int least = 0;      ///< fewest vectors detecting a detected defect (0 when none is detected)
+  double median = 0;  ///< median number of vectors detecting a detected defect
+};
+
+struct CircuitSummary {
+  int index = 0;
+  std::string name, description;
+  int vectors = 0;
+  int chosen = 0;   ///< cells chosen for the run
+  int defects = 0;  ///< cells measured by every judging pass (all chosen unless partial)
+  MeasureSummary logic, monitor, either;
+  int both = -1;    ///< detected by logic and by the monitor; -1 unless both are known
+  int neither = 0;  ///< detected in no known way
+  std::vector<std::string> escapes;  ///< the defects detected in no known way, by name
+};
+
+/// The summary of one circuit's result.
+CircuitSummary summarize(const CircuitResult& c);
+/// The summaries of every circuit of `r`.
+std::vector<CircuitSummary> summarize(const Results& r);
+
+/// Percent of `part` in `whole` (0 when whole is 0).
+double percent(int part, int whole);
+/// The summaries as text: a table of every circuit, then the escapes and essential vectors.
+void print_summary(FILE* out, const std::string& source, const Results& r,
+                   const std::vector<CircuitSummary>& s);
+/// The summaries as CSV rows after a header (when `header`), C locale.
+void print_summary_csv(FILE* out, const std::string& source, const Results& r,
+                       const std::vector<CircuitSummary>& s, bool header);
+
+#endif

@@ -1,0 +1,56 @@
+// The points and the table of a sweep, each pass summarized as a run of its own.
+#include "results/sweep.h"
+
+#include "results/summary.h"
+#include "units.h"
+
+std::vector<SweepPoint> sweep_points(const CircuitResult& c, const std::string& parameter) {
+  std::vector<SweepPoint> points;
+  CircuitResult single = c;
+  for (const Pass& p : c.passes) {
+    auto value = p.engine_parameters.find(parameter);
+    if (value == p.engine_parameters.end()) continue;
+    single.passes = {p};
+    CircuitSummary s = summarize(single);
+    SweepPoint point;
+    point.value = value->second;
+    point.defects = s.defects;
+    point.logic = s.logic.detected;
+    point.monitor = s.monitor.detected;
+    point.either = s.either.detected;
+    point.neither = s.neither;
+    points.push_back(point);
+  }
+  return points;
+}
+
+namespace {
+
+std::string share(int n, int whole) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%4d %5.1f %%", n, percent(n, whole));
+  return buf;
+}
+
+}  // namespace
+
+void print_sweep(FILE* out, const std::string& source, const Results& r) {
+  const Provenance& p = r.provenance;
+  auto threshold = p.engine_parameters.find("monitor_ua");
+  char monitor[64] = "";
+  if (threshold != p.engine_parameters.end())
+    std::snprintf(monitor, sizeof monitor, ", monitor threshold %g uA", threshold->second);
+  std::fprintf(out, "%s: %s %s, sweep of %s, %s engine%s, %s%s\n", source.c_str(),
+               p.program.c_str(), p.version.c_str(), r.sweep.c_str(), p.engine.c_str(), monitor,
+               p.date_time.c_str(), r.partial ? ", PARTIAL" : "");
+  for (const CircuitResult& c : r.circuits) {
+    std::fprintf(out, "circuit %d %s: %s; %zu vectors\n", c.index, c.name.c_str(),
+                 c.description.c_str(), c.vectors.size());
+    std::fprintf(out, "%8s %7s  %-12s %-12s %-12s %s\n", "ohms", "defects", "logic", "monitor",
+                 "either", "neither");
+    for (const SweepPoint& s : sweep_points(c, r.sweep))
+      std::fprintf(out, "%8s %7d  %s %s %s %s\n", ohms_text(s.value).c_str(), s.defects,
+                   share(s.logic, s.defects).c_str(), share(s.monitor, s.defects).c_str(),
+                   share(s.either, s.defects).c_str(), share(s.neither, s.defects).c_str());
+  }
+}

@@ -1,0 +1,29 @@
+// A sweep: one circuit measured once per value of an engine parameter (kavlab-sim sweep, over
+// the bridge resistance), and what each value's pass detects, as a table and as data for a plot.
+#ifndef KAVLAB_SWEEP_H
+#define KAVLAB_SWEEP_H
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "results/results.h"
+
+/// The engine parameter that kavlab-sim sweep varies.
+constexpr char SWEPT_BRIDGE_OHMS[] = "bridge_ohms";
+
+/// What one pass of a sweep detects.
+struct SweepPoint {
+  double value = 0;  ///< the swept parameter's value in that pass
+  int defects = 0;   ///< cells the pass measured
+  int logic = 0, monitor = 0, either = 0, neither = 0;
+};
+
+/// The points of circuit `c` of a sweep over `parameter`: one per pass that sets it, in the
+/// order run.
+std::vector<SweepPoint> sweep_points(const CircuitResult& c, const std::string& parameter);
+
+/// The sweep's table: per circuit, one row per value.
+void print_sweep(FILE* out, const std::string& source, const Results& r);
+
+#endif

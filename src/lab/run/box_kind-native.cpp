@@ -1,0 +1,17 @@
+// kavlab on real boxes: nothing is emulated, and a pass starts where the last one left the cells.
+#include "run/box_kind.h"
+
+void describe_box(Provenance& p) {
+  p.program = "kavlab";
+  p.emulated = "no";
+}
+
+void before_pass() {}
+
+bool use_engine(const std::string& engine, const std::string& bridge_ohms,
+                const std::string& monitor_ua, std::string* error) {
+  if (engine.empty() && bridge_ohms.empty() && monitor_ua.empty()) return true;
+  *error = "the engine and its parameters are the emulated box's (kavlab-sim); kavlab measures "
+           "real boxes";
+  return false;
+}

@@ -1,0 +1,18 @@
+// A TST file that kavtest wrote after a defect-table run, as a circuit's result.
+#ifndef KAVLAB_IMPORT_TST_H
+#define KAVLAB_IMPORT_TST_H
+
+#include <string>
+#include <vector>
+
+#include "results/results.h"
+
+/// Reads the TST file `path` (under a shared lock) written by a defect-table run of circuit `c`
+/// (its cells chosen) into `c`: the vectors, the reference's outputs (or monitor verdicts when
+/// `monitor`) and each cell's marks; the cells' own answers stay unknown. False with `*error`
+/// set when the file does not fit the circuit and cells.
+bool import_tst(const std::string& path, bool monitor, CircuitResult& c, std::string* error);
+/// The rows of the ".TABLE" section of a TST file's text, line ends removed.
+std::vector<std::string> table_rows(const std::string& text);
+
+#endif

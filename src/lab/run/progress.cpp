@@ -1,0 +1,46 @@
+// The progress line, drawn with a carriage return and cleared at the end.
+#include "run/progress.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+/// Characters the line takes: every text is padded to this, so a shorter one hides a longer.
+static const int kWidth = 60;
+
+bool is_terminal(FILE* stream) {
+#ifdef _WIN32
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
+
+std::string progress_text(int done, int total, double elapsed_s) {
+  char buf[96];
+  int left = done > 0 ? static_cast<int>(elapsed_s * (total - done) / done + 0.5) : 0;
+  if (done > 0)
+    std::snprintf(buf, sizeof buf, "kavlab: %d of %d cell runs, %d:%02d left", done, total,
+                  left / 60, left % 60);
+  else
+    std::snprintf(buf, sizeof buf, "kavlab: %d of %d cell runs", done, total);
+  return buf;
+}
+
+void show_progress(ProgressLine& line, int done, int total) {
+  if (!is_terminal(line.out)) return;
+  double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - line.start).count();
+  std::fprintf(line.out, "\r%-*s", kWidth, progress_text(done, total, elapsed).c_str());
+  std::fflush(line.out);
+  line.shown = true;
+}
+
+void end_progress(ProgressLine& line) {
+  if (!line.shown) return;
+  std::fprintf(line.out, "\r%*s\r", kWidth, "");
+  std::fflush(line.out);
+  line.shown = false;
+}

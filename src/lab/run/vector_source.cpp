@@ -1,0 +1,125 @@
+// Test files and exhaustive vectors as the start of a circuit's result.
+#include "run/vector_source.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "KavrinConst.h"
+#include "fit_vectors.h"
+#include "sha256.h"
+
+CircuitResult circuit_skeleton(int circuit_index, const std::vector<int>& cells) {
+  const KAVRIN_ELEMENT_LIST& list = elements[circuit_index];
+  CircuitResult c;
+  c.index = circuit_index;
+  c.name = list.name;
+  c.description = list.desc;
+  c.inputs = list.in;
+  c.outputs = list.out;
+  for (int k : cells) c.cells.push_back({k, list.idx[k].defect, list.idx[k].type});
+  return c;
+}
+
+bool choose_cells(int circuit_index, const std::string& choice, std::vector<int>* cells,
+                  std::string* error) {
+  const KAVRIN_ELEMENT_LIST& list = elements[circuit_index];
+  cells->clear();
+  if (choice == "all" || choice == "saf") {
+    int mask = choice == "all" ? MASK_ALL_DEFECTS : MASK_SAF_DEFECTS;
+    for (int k = 0; k < list.count; k++)
+      if (cell_selected(mask, list.idx[k].type)) cells->push_back(k);
+    return true;
+  }
+  std::istringstream in(choice);
+  for (std::string word; std::getline(in, word, ',');) {
+    char* end = nullptr;
+    long k = std::strtol(word.c_str(), &end, 10);
+    if (word.empty() || *end != '\0' || k < 1 || k >= list.count) {
+      *error = "--cells: '" + word + "' is no defective cell of circuit " +
+               std::to_string(circuit_index) + " (1 to " + std::to_string(list.count - 1) + ")";
+      return false;
+    }
+    cells->push_back(static_cast<int>(k));
+  }
+  if (cells->empty()) *error = "--cells: no cell named";
+  return !cells->empty();
+}
+
+BIST* read_test_file(const std::string& path, FileLock& lock, std::string* bytes,
+                     std::string* error) {
+  if (lock_file(lock, path.c_str(), false) == LockOutcome::Busy) {
+    *error = path + ": another program is writing this test file; try again when it is done";
+    return nullptr;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  if (in) text << in.rdbuf();  // an empty file leaves the stream failed
+  if (!in.is_open() || in.bad()) {
+    *error = path + ": cannot read this test file";
+    return nullptr;
+  }
+  *bytes = text.str();
+  auto* dat = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
+  if (dat == nullptr) {
+    *error = "not enough memory";
+    return nullptr;
+  }
+  dat->inps = dat->vars = dat->outs = -1;
+  if (ReadTST(dat, path.c_str(), 0, false) == nullptr) {
+    FreeTST(dat);
+    *error = path + ": the TST reader rejected this file";
+    return nullptr;
+  }
+  return dat;
+}
+
+std::vector<std::string> record_vectors(const BIST* dat, int inputs) {
+  std::vector<std::string> vectors;
+  for (int v = 0; v < dat->vcount; v++) vectors.emplace_back(dat->vects[v], inputs);
+  return vectors;
+}
+
+Registers record_registers(const BIST* dat) {
+  Registers g;
+  if (dat->g_poly != nullptr && dat->g_init != nullptr) {
+    g.generator_initial = dat->g_init;
+    g.generator_polynomial = dat->g_poly;
+  }
+  if (dat->a_poly != nullptr && dat->a_init != nullptr && dat->signature != nullptr) {
+    g.analyzer_initial = dat->a_init;
+    g.analyzer_polynomial = dat->a_poly;
+    g.signature = dat->signature;
+  }
+  return g;
+}
+
+bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock, std::string* error) {
+  c.test.kind = "file";
+  c.test.file = path;
+  std::string bytes;
+  BIST* dat = read_test_file(path, lock, &bytes, error);
+  if (dat == nullptr) return false;
+  c.test.sha256 = sha256_hex(bytes);
+  adjustTST(dat, c.index);
+  c.vectors = record_vectors(dat, c.inputs);
+  for (std::size_t v = 0; v < c.vectors.size(); v++)
+    if (c.vectors[v].find_first_not_of("01") != std::string::npos) {
+      *error = path + ": vector " + std::to_string(v + 1) + " has fewer than " +
+               std::to_string(c.inputs) + " input bits";
+      FreeTST(dat);
+      return false;
+    }
+  c.test.registers = record_registers(dat);
+  FreeTST(dat);
+  return true;
+}
+
+void load_exhaustive(CircuitResult& c) {
+  c.test.kind = "exhaustive";
+  for (int v = 0; v < (1 << c.inputs); v++) {
+    std::string bits;
+    for (int b = c.inputs - 1; b >= 0; b--) bits += ((v >> b) & 1) ? '1' : '0';
+    c.vectors.push_back(bits);
+  }
+}
