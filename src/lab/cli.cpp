@@ -7,6 +7,8 @@
 #include "commands/commands.h"
 #include "messages.h"
 
+namespace kavlab {
+
 namespace {
 
 /// The measurement choice of a run: one flag of --logic, --monitor, --both, and --one-pass.
@@ -250,3 +252,5 @@ int lab_main(int argc, char** argv) {
   if (chosen == "list") return list_command(list_circuit, json);
   return devices_command(json);
 }
+
+}  // namespace kavlab

@@ -19,6 +19,8 @@
 #include "sha256.h"
 #include "test_support.h"
 
+namespace kavlab {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -219,3 +221,5 @@ TEST_F(LabRuns, CompareSaysSameDifferentOrTrouble) {
   EXPECT_EQ(run(dir, "kavlab-sim", {"compare", "a.json", "--logic-vs-monitor", "b.json"}).status,
             2);
 }
+
+}  // namespace kavlab

@@ -7,6 +7,8 @@
 
 #include "run/run_engine.h"
 
+namespace kavlab {
+
 /// Exit statuses of kavlab.
 constexpr int LAB_OK = 0;
 constexpr int LAB_BAD_INPUT = 1;      ///< a file could not be read, checked or written
@@ -120,5 +122,7 @@ int command_failed(int status, const std::string& message);
 /// The default results file of a run or an import: "<stem>.results.json" in the current
 /// directory for the test file `test`, "kavlab-results.json" without one.
 std::string default_output(const std::string& test);
+
+}  // namespace kavlab
 
 #endif

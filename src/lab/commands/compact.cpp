@@ -7,6 +7,8 @@
 #include "gen/tst.h"
 #include "run/run_steps.h"
 
+namespace kavlab {
+
 int compact_command(const CompactArgs& a) {
   std::string error;
   if (a.circuit < 0 || a.circuit >= KAVRIN_CIRCUIT_COUNT)
@@ -37,3 +39,5 @@ int compact_command(const CompactArgs& a) {
   print_compaction(stdout, before, after, out);
   return LAB_OK;
 }
+
+}  // namespace kavlab

@@ -4,6 +4,8 @@
 #include "results/results_json.h"
 #include "results/output_file.h"
 
+namespace kavlab {
+
 namespace {
 
 /// The comparison the command line asks for; false with `*trouble` set.
@@ -45,3 +47,5 @@ int compare_command(const CompareArgs& a) {
   }
   return total_differences(c) == 0 ? LAB_SAME : LAB_DIFFERENT;
 }
+
+}  // namespace kavlab

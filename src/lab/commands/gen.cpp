@@ -11,6 +11,8 @@
 #include "gen/verify.h"
 #include "run/run_steps.h"
 
+namespace kavlab {
+
 namespace {
 
 bool parse_criterion(const std::string& text, Criterion* by) {
@@ -138,3 +140,5 @@ int gen_command(const GenArgs& a) {
   }
   return LAB_OK;
 }
+
+}  // namespace kavlab

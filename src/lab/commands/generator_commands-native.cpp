@@ -2,6 +2,8 @@
 // and only kavlab-sim offers them (its command line never reaches these).
 #include "commands/commands.h"
 
+namespace kavlab {
+
 int gen_command(const GenArgs&) {
   return command_failed(LAB_USAGE, "gen: only kavlab-sim generates tests");
 }
@@ -9,3 +11,5 @@ int gen_command(const GenArgs&) {
 int compact_command(const CompactArgs&) {
   return command_failed(LAB_USAGE, "compact: only kavlab-sim compacts tests");
 }
+
+}  // namespace kavlab

@@ -13,6 +13,8 @@
 #include "run/resume.h"
 #include "run/vector_source.h"
 
+namespace kavlab {
+
 namespace {
 
 std::string utc_now() {
@@ -205,3 +207,5 @@ int import_command(const ImportArgs& a) {
   if (!save_results(r, out, &error)) return command_failed(LAB_BAD_INPUT, error);
   return LAB_OK;
 }
+
+}  // namespace kavlab

@@ -14,6 +14,8 @@
 #include "results/summary.h"
 #include "results/sweep.h"
 
+namespace kavlab {
+
 namespace {
 
 bool print(const std::string& text) {
@@ -135,3 +137,5 @@ int devices_command(bool json) {
   for (const std::string& n : names) std::printf("%s\n", n.c_str());
   return LAB_OK;
 }
+
+}  // namespace kavlab

@@ -9,6 +9,8 @@
 #include "run/run_steps.h"
 #include "results/sweep.h"
 
+namespace kavlab {
+
 namespace {
 
 /// The values of --bridge-ohms, each checked by choosing it; false with `*error` set.
@@ -94,3 +96,5 @@ int sweep_command(const SweepArgs& a) {
   if (status == LAB_OK) print_sweep(stdout, out, r);
   return status;
 }
+
+}  // namespace kavlab

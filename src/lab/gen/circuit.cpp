@@ -10,6 +10,8 @@
 #include "gen/sequence.h"
 #include "gen/verify.h"
 
+namespace kavlab {
+
 bool model_circuit(int circuit, CircuitModel* m, std::string* error) {
   const KAVRIN_ELEMENT_LIST& list = elements[circuit];
   m->circuit = circuit;
@@ -214,3 +216,5 @@ int detected_by_exhaustive(const CircuitTests& t) {
   for (const DefectFinding& f : t.defects) n += f.exhaustive ? 1 : 0;
   return n;
 }
+
+}  // namespace kavlab

@@ -10,6 +10,8 @@
 #include "gen/search.h"
 #include "gen/states.h"
 
+namespace kavlab {
+
 /// A circuit's reference and defective cells with their reachable states.
 struct CircuitModel {
   int circuit = -1;
@@ -69,5 +71,7 @@ int detected_from_power_up(const CircuitTests& t);
 int detected_from_every_state(const CircuitTests& t);
 /// Defects the exhaustive set detects.
 int detected_by_exhaustive(const CircuitTests& t);
+
+}  // namespace kavlab
 
 #endif

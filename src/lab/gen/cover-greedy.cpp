@@ -5,6 +5,8 @@
 
 #include "gen/cover.h"
 
+namespace kavlab {
+
 CoverBound cover_bound(const std::vector<std::vector<int>>& sets, int need, int vectors) {
   (void)vectors;
   std::vector<const std::vector<int>*> order;
@@ -27,3 +29,5 @@ CoverBound cover_bound(const std::vector<std::vector<int>>& sets, int need, int 
 const char* cover_solver() {
   return "no solver: a greedy packing of sets that share no vector, weaker";
 }
+
+}  // namespace kavlab

@@ -6,6 +6,8 @@
 
 #include "gen/cover.h"
 
+namespace kavlab {
+
 CoverBound cover_bound(const std::vector<std::vector<int>>& sets, int need, int vectors) {
   CoverBound bound;
   try {
@@ -35,3 +37,5 @@ CoverBound cover_bound(const std::vector<std::vector<int>>& sets, int need, int 
 }
 
 const char* cover_solver() { return "Z3, an integer program"; }
+
+}  // namespace kavlab

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace kavlab {
+
 /// A lower bound on the size of a multiset of vectors (0 to `vectors` - 1) holding, for each
 /// set of `sets`, at least `need` members of that set.
 struct CoverBound {
@@ -17,5 +19,7 @@ CoverBound cover_bound(const std::vector<std::vector<int>>& sets, int need, int 
 /// What computes the bound: the solver built in, or the greedy packing of sets that share no
 /// vector (each needs vectors of its own) where there is none.
 const char* cover_solver();
+
+}  // namespace kavlab
 
 #endif

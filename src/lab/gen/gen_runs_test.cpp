@@ -21,6 +21,8 @@
 #include "KavrinConst.h"
 #include "test_support.h"
 
+namespace kavlab {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -230,3 +232,5 @@ TEST_F(GenRuns, CompactKeepsWhatTheGivenFileDetects) {
 }
 
 }  // namespace
+
+}  // namespace kavlab

@@ -4,6 +4,8 @@
 #include "KavrinConst.h"
 #include "gen/cover.h"
 
+namespace kavlab {
+
 namespace {
 
 std::string names_of(const CircuitTests& t, DefectKind k) {
@@ -131,3 +133,5 @@ void print_compaction(FILE* out, const CircuitTests& before, const CircuitTests&
                  detected_from_every_state(*t), detected_from_power_up(*t), t->states);
   if (!written.empty()) std::fprintf(out, "  written to %s\n", written.c_str());
 }
+
+}  // namespace kavlab

@@ -9,6 +9,8 @@
 
 #include "gen/circuit.h"
 
+namespace kavlab {
+
 /// One circuit: its defects by kind with their names, the sequence's length and bound, and what
 /// the exact checks found; `written` is the file written.
 void print_circuit_tests(FILE* out, const CircuitTests& t, const std::string& written);
@@ -25,5 +27,7 @@ void print_compaction(FILE* out, const CircuitTests& before, const CircuitTests&
 /// A line per defect whose claim the exact check did not confirm (a Forced defect detected fewer
 /// than `need` times from some state); empty when all are confirmed.
 std::string unconfirmed_claims(const CircuitTests& t);
+
+}  // namespace kavlab
 
 #endif

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <map>
 
+namespace kavlab {
+
 Pending pending_from_every_state(const Machine& m, int need) {
   Pending p;
   for (int s = 0; s < m.states; s++) p.push_back(s * need);
@@ -89,3 +91,5 @@ bool classify(const Machine& m, int need, DefectKind* kind, int* forcing_length,
   *forcing_length = static_cast<int>(path.size());
   return true;
 }
+
+}  // namespace kavlab

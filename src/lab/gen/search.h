@@ -10,6 +10,8 @@
 
 #include "gen/states.h"
 
+namespace kavlab {
+
 /// What a sequence has yet to do for one defect that must be detected `need` times from each
 /// start state: per start state still short of it, its current state and its detections so far,
 /// encoded as state * need + detections; sorted, without repeats. Empty: nothing left to do.
@@ -46,5 +48,7 @@ bool classify(const Machine& m, int need, DefectKind* kind, int* forcing_length,
 
 /// Every vector.
 std::vector<int> every_vector(int vectors);
+
+}  // namespace kavlab
 
 #endif

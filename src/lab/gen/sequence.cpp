@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <random>
 
+namespace kavlab {
+
 bool meets(const Goal& goal, const std::vector<int>& sequence) {
   return run_pending(*goal.machine, goal.start, sequence, goal.need).empty();
 }
@@ -199,3 +201,5 @@ SearchOutcome sequence_of_length(const std::vector<Goal>& goals, const std::vect
   if (search_from(goals, allowed, left, length, budget, found, &spent)) return SearchOutcome::Found;
   return spent ? SearchOutcome::TooLarge : SearchOutcome::None;
 }
+
+}  // namespace kavlab

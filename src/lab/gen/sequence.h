@@ -7,6 +7,8 @@
 
 #include "gen/search.h"
 
+namespace kavlab {
+
 /// One defect to detect `need` times from each state of `start`.
 struct Goal {
   const Machine* machine;
@@ -40,5 +42,7 @@ constexpr std::size_t SEQUENCE_SEARCH_BUDGET = 20000000;
 /// out (each state stepped spends one).
 SearchOutcome sequence_of_length(const std::vector<Goal>& goals, const std::vector<int>& allowed,
                                  int length, std::size_t* budget, std::vector<int>* found);
+
+}  // namespace kavlab
 
 #endif

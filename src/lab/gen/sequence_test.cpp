@@ -7,6 +7,8 @@
 #include "exhaustive.h"
 #include "gen/cover.h"
 
+namespace kavlab {
+
 namespace {
 
 /// The 13 opens of NA2 (circuit 12), judged by either.
@@ -85,3 +87,5 @@ TEST(GenCover, BoundsTheLeastMulticover) {
 }
 
 }  // namespace
+
+}  // namespace kavlab

@@ -6,6 +6,8 @@
 
 #include "solver.h"
 
+namespace kavlab {
+
 namespace {
 
 std::vector<unsigned short> state_key(const std::vector<double>& voltages) {
@@ -86,3 +88,5 @@ Machine machine_of(const StateGraph& cell, const std::vector<CellAnswer>& refere
     m.detects[k] = tells_apart(c, reference[k % cell.vectors], cell.answer[k]) ? 1 : 0;
   return m;
 }
+
+}  // namespace kavlab

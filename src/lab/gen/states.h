@@ -11,6 +11,8 @@
 #include "engine.h"
 #include "netlist.h"
 
+namespace kavlab {
+
 /// The most states one cell may reach before the exploration gives up with an error.
 constexpr std::size_t MAX_CELL_STATES = 50000;
 
@@ -57,5 +59,7 @@ struct Machine {
   std::vector<char> detects;               ///< [state * vectors + v]
 };
 Machine machine_of(const StateGraph& cell, const std::vector<CellAnswer>& reference, Criterion c);
+
+}  // namespace kavlab
 
 #endif

@@ -13,6 +13,8 @@
 #include "gen/search.h"
 #include "solver.h"
 
+namespace kavlab {
+
 namespace {
 
 /// A defective cell of the catalogue, its states explored, judged against its reference.
@@ -113,3 +115,5 @@ TEST(GenStates, KindsOfOpensTheOutputsOrTheMonitorCannotShow) {
 }
 
 }  // namespace
+
+}  // namespace kavlab

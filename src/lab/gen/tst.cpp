@@ -13,6 +13,8 @@
 #include "results/output_file.h"
 #include "run/vector_source.h"
 
+namespace kavlab {
+
 bool write_test_file(const std::string& path, int circuit, const std::vector<int>& sequence,
                      const std::vector<CellAnswer>& reference, std::string* error) {
   const KAVRIN_ELEMENT_LIST& c = elements[circuit];
@@ -61,3 +63,5 @@ std::string test_file_name(int circuit) {
   std::snprintf(prefix, sizeof prefix, "%02d-", circuit);
   return prefix + std::string(elements[circuit].name) + ".tst";
 }
+
+}  // namespace kavlab

@@ -8,6 +8,8 @@
 
 #include "engine.h"
 
+namespace kavlab {
+
 /// Writes `sequence` (input vectors of circuit `circuit`) to `path` through the TST writer,
 /// each row with the reference's outputs `reference[v]`, replacing `path` only once the whole
 /// file is written. False with `*error` set.
@@ -21,5 +23,7 @@ bool read_test_vectors(const std::string& path, int circuit, std::vector<int>* v
 
 /// "NN-NAME.tst", the name of circuit `circuit`'s file in a directory of generated tests.
 std::string test_file_name(int circuit);
+
+}  // namespace kavlab
 
 #endif

@@ -3,6 +3,8 @@
 
 #include "solver.h"
 
+namespace kavlab {
+
 std::vector<int> detections_from_each_state(const Netlist& net, const StateGraph& g,
                                             const std::vector<CellAnswer>& reference, Criterion c,
                                             const std::vector<int>& sequence) {
@@ -40,3 +42,5 @@ bool verdicts_on_engine(CellEngine* engine, const Netlist& reference,
   }
   return true;
 }
+
+}  // namespace kavlab

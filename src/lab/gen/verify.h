@@ -10,6 +10,8 @@
 #include "engine.h"
 #include "gen/states.h"
 
+namespace kavlab {
+
 /// Per state of `g` (a cell of `net`), how many vectors of `sequence` tell the cell from the
 /// reference's answers `reference` by `c`, the cell started in that state's voltages.
 std::vector<int> detections_from_each_state(const Netlist& net, const StateGraph& g,
@@ -26,5 +28,7 @@ struct EngineVerdict {
 bool verdicts_on_engine(CellEngine* engine, const Netlist& reference,
                         const std::vector<Netlist>& cells, const std::vector<int>& sequence,
                         std::vector<EngineVerdict>* verdicts, std::string* error);
+
+}  // namespace kavlab
 
 #endif

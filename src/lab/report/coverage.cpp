@@ -6,6 +6,8 @@
 #include "report/html.h"
 #include "report/detections.h"
 
+namespace kavlab {
+
 namespace {
 
 constexpr double kWidth = 440, kHeight = 282;
@@ -105,3 +107,5 @@ std::string coverage_curve(const CircuitView& view) {
   }
   return s + "</svg>";
 }
+
+}  // namespace kavlab

@@ -8,9 +8,13 @@
 
 #include "report/report.h"
 
+namespace kavlab {
+
 /// Per vector applied, how many of the first `defects` rows are detected by then.
 std::vector<int> cumulative_detections(const std::vector<std::string>& marks, int defects);
 /// The curves of `view` as an inline SVG picture.
 std::string coverage_curve(const CircuitView& view);
+
+}  // namespace kavlab
 
 #endif

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace kavlab {
+
 namespace {
 
 /// `marks` with one row per chosen cell: rows the passes did not reach are unknown; a way of
@@ -54,3 +56,5 @@ double name_column_width(const CircuitResult& c) {
   for (const TestedCell& cell : c.cells) longest = std::max(longest, cell.defect.size());
   return 12 + 6.2 * static_cast<double>(longest);
 }
+
+}  // namespace kavlab

@@ -8,6 +8,8 @@
 
 #include "results/results.h"
 
+namespace kavlab {
+
 struct Detections {
   bool logic_known = false, monitor_known = false;  ///< some pass judges this way
   /// Per chosen cell, per vector: '1' detected, 'X' not, '?' unknown (not measured); all 'X'
@@ -32,5 +34,7 @@ CellState cell_state(const Detections& d, std::size_t cell);
 const char* name_class(CellState state);
 /// The width in pixels of the column of defect names of `c` in the report's pictures.
 double name_column_width(const CircuitResult& c);
+
+}  // namespace kavlab
 
 #endif

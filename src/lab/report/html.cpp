@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+namespace kavlab {
+
 std::string escape_html(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -106,3 +108,5 @@ std::string svg_polyline(const std::vector<std::pair<double, double>>& points,
   for (const auto& [x, y] : points) p += (p.empty() ? "" : " ") + number(x, 2) + "," + number(y, 2);
   return "<polyline points=\"" + p + "\"" + class_attr(cls) + "/>";
 }
+
+}  // namespace kavlab

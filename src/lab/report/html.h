@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+namespace kavlab {
+
 /// `text` safe as element content and as a quoted attribute value: &, <, >, " and ' become
 /// character references.
 std::string escape_html(const std::string& text);
@@ -34,5 +36,7 @@ std::string svg_line(double x1, double y1, double x2, double y2, const std::stri
 /// An open line through `points` (x, y).
 std::string svg_polyline(const std::vector<std::pair<double, double>>& points,
                          const std::string& cls);
+
+}  // namespace kavlab
 
 #endif

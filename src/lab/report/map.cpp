@@ -7,6 +7,8 @@
 #include "report/html.h"
 #include "report/detections.h"
 
+namespace kavlab {
+
 namespace {
 
 constexpr double kRow = 12;        ///< height of a defect's row
@@ -138,3 +140,5 @@ std::string detection_map(const CircuitView& view) {
                        y0 + kRow * static_cast<double>(rows) + 3, cw);
   return s + "</svg>";
 }
+
+}  // namespace kavlab

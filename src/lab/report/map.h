@@ -7,7 +7,11 @@
 
 #include "report/report.h"
 
+namespace kavlab {
+
 /// The map of `view` as an inline SVG picture.
 std::string detection_map(const CircuitView& view);
+
+}  // namespace kavlab
 
 #endif

@@ -9,6 +9,8 @@
 #include "results/sweep.h"
 #include "units.h"
 
+namespace kavlab {
+
 namespace {
 
 /// A command line as one would type it: words with unusual characters in single quotes.
@@ -184,3 +186,5 @@ std::string summary_table(const std::vector<CircuitGroup>& groups,
          " Percentages are of defects: each defect counts once.</p><table class=\"summary\">" +
          kSummaryHead + "<tbody>" + rows + "</tbody>" + all + "</table>";
 }
+
+}  // namespace kavlab

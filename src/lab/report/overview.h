@@ -8,6 +8,8 @@
 
 #include "report/report.h"
 
+namespace kavlab {
+
 /// One row per results file: program, box, engine, date, command line, completeness.
 std::string provenance_table(const std::vector<ReportSource>& sources);
 /// One row per circuit and result, the results of a circuit together, then per results file of
@@ -16,5 +18,7 @@ std::string summary_table(const std::vector<CircuitGroup>& groups,
                           const std::vector<ReportSource>& sources);
 /// The totals of several circuits' summaries (no escapes' names, vectors or essential vectors).
 CircuitSummary totals(const std::vector<CircuitSummary>& circuits);
+
+}  // namespace kavlab
 
 #endif

@@ -9,6 +9,8 @@
 #include "report/sweep_plot.h"
 #include "report/versus.h"
 
+namespace kavlab {
+
 namespace {
 
 /// A run's result: a sweep's passes each hold one value of its parameter, and have a part of
@@ -141,3 +143,5 @@ const std::vector<ReportPart>& report_parts() {
   };
   return parts;
 }
+
+}  // namespace kavlab

@@ -9,6 +9,8 @@
 
 #include "report/report.h"
 
+namespace kavlab {
+
 struct ReportPart {
   const char* id;       ///< the anchor after the circuit's: "map" gives "c16-map"
   const char* heading;  ///< the part's heading
@@ -28,5 +30,7 @@ const std::vector<ReportPart>& report_parts();
 std::string vector_list(const CircuitResult& c, const std::vector<int>& indices);
 /// A colour key and its meaning, as HTML.
 std::string key(const char* cls, const std::string& meaning);
+
+}  // namespace kavlab
 
 #endif

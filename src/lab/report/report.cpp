@@ -9,6 +9,8 @@
 #include "report/parts.h"
 #include "report/style.h"
 
+namespace kavlab {
+
 std::vector<ReportSource> report_sources(const std::vector<std::string>& files,
                                          std::vector<Results> results) {
   std::vector<ReportSource> sources(files.size());
@@ -118,3 +120,5 @@ std::string report_html(const std::vector<ReportSource>& sources, const std::str
          ". Percentages are of defects: each defect counts once, not as two faults.</footer>"
          "</body></html>\n";
 }
+
+}  // namespace kavlab

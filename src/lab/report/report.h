@@ -9,6 +9,8 @@
 #include "results/results.h"
 #include "results/summary.h"
 
+namespace kavlab {
+
 /// One results file of a report.
 struct ReportSource {
   std::string file;   ///< its name as given
@@ -37,5 +39,7 @@ std::vector<ReportSource> report_sources(const std::vector<std::string>& files,
 std::vector<CircuitGroup> group_by_circuit(const std::vector<ReportSource>& sources);
 /// The whole page; `generator` names the program that writes it ("kavlab 1.2.0").
 std::string report_html(const std::vector<ReportSource>& sources, const std::string& generator);
+
+}  // namespace kavlab
 
 #endif

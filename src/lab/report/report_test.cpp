@@ -7,6 +7,8 @@
 #include "report/html.h"
 #include "report/coverage.h"
 
+namespace kavlab {
+
 namespace {
 
 /// A pass that judges by `m`, with a reference and one imported row of marks per cell.
@@ -176,3 +178,5 @@ TEST(Report, SweepIsPlottedAgainstTheResistanceBesideARun) {
     EXPECT_EQ(count(part_of(page, part), "<figure class=\"panel\">"), 1u) << part;
   EXPECT_NE(page.find("a sweep of bridge_ohms, 3 values from 10 to 100k"), std::string::npos);
 }
+
+}  // namespace kavlab

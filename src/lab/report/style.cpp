@@ -1,6 +1,8 @@
 // The report's style sheet: colours of the ways of detection, tables, panels side by side.
 #include "report/style.h"
 
+namespace kavlab {
+
 const char* report_css() {
   return R"(
 :root { --both: #6a3d9a; --logic: #2b7bba; --monitor: #f0a030; --none: #e9ecf1;
@@ -96,3 +98,5 @@ const char* report_svg_defs() {
          "patternTransform=\"rotate(45)\"><rect width=\"4\" height=\"4\" fill=\"#fff\"/>"
          "<rect width=\"1.2\" height=\"4\" fill=\"#b8c0cc\"/></pattern></defs></svg>";
 }
+
+}  // namespace kavlab

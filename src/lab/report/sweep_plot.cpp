@@ -8,6 +8,8 @@
 #include "results/sweep.h"
 #include "units.h"
 
+namespace kavlab {
+
 namespace {
 
 constexpr double kWidth = 440, kHeight = 282;
@@ -90,3 +92,5 @@ std::string sweep_plot(const CircuitView& view) {
   }
   return s + "</svg>";
 }
+
+}  // namespace kavlab

@@ -7,9 +7,13 @@
 
 #include "report/report.h"
 
+namespace kavlab {
+
 /// Whether the result of `view` is a sweep (kavlab-sim sweep) rather than a run.
 bool is_sweep(const CircuitView& view);
 /// The sweep of `view` as an inline SVG plot, one point per value with its figures as a tip.
 std::string sweep_plot(const CircuitView& view);
+
+}  // namespace kavlab
 
 #endif

@@ -5,6 +5,8 @@
 #include "report/detections.h"
 #include "report/parts.h"
 
+namespace kavlab {
+
 namespace {
 
 constexpr double kRow = 12;   ///< height of a defect's row, as in the detection map
@@ -72,3 +74,5 @@ std::string logic_vs_monitor(const CircuitView& view) {
   }
   return s + "</svg>";
 }
+
+}  // namespace kavlab

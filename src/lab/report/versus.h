@@ -7,9 +7,13 @@
 
 #include "report/report.h"
 
+namespace kavlab {
+
 /// The counts of `view` by way of detection, as HTML: both, logic only, monitor only, neither.
 std::string versus_counts(const CircuitView& view);
 /// The bars of `view` as an inline SVG picture.
 std::string logic_vs_monitor(const CircuitView& view);
+
+}  // namespace kavlab
 
 #endif

@@ -7,6 +7,8 @@
 
 #include "results/result_match.h"
 
+namespace kavlab {
+
 namespace {
 
 /// The mark of cell `k` at vector `v`; '?' where the marks do not reach.
@@ -124,3 +126,5 @@ int total_differences(const Comparison& c) {
   for (const CircuitComparison& cc : c.circuits) n += static_cast<int>(cc.differences.size());
   return n;
 }
+
+}  // namespace kavlab

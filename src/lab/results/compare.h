@@ -10,6 +10,8 @@
 
 #include "results/results.h"
 
+namespace kavlab {
+
 /// One cell and vector judged differently by the two sides.
 struct DetectionDifference {
   std::size_t cell = 0;              ///< index into the circuit's cells
@@ -56,5 +58,7 @@ const char* measure_name(Measure m);
 void print_comparison(FILE* out, const Comparison& c);
 /// As CSV, C locale: a header, then one row per difference.
 void print_comparison_csv(FILE* out, const Comparison& c);
+
+}  // namespace kavlab
 
 #endif

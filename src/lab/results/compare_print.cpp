@@ -4,6 +4,8 @@
 #include "results/compare.h"
 #include "results/csv.h"
 
+namespace kavlab {
+
 namespace {
 
 /// "logic and the monitor", "logic", "the monitor".
@@ -83,3 +85,5 @@ void print_comparison_csv(FILE* out, const Comparison& c) {
                    d.right ? 1 : 0);
     }
 }
+
+}  // namespace kavlab

@@ -8,6 +8,8 @@
 #include "run/run_engine.h"
 #include "run/vector_source.h"
 
+namespace kavlab {
+
 namespace {
 
 /// IN1 (NOT A), cells 1 and 2, both vectors and both passes: logic detects cell 1 on vector
@@ -120,3 +122,5 @@ TEST(Compare, LogicAgainstTheMonitorOfOneResult) {
   EXPECT_NE(trouble.find("--logic-vs-monitor needs a result judged both ways"), std::string::npos)
       << trouble;
 }
+
+}  // namespace kavlab

@@ -1,6 +1,8 @@
 // CSV fields.
 #include "results/csv.h"
 
+namespace kavlab {
+
 std::string csv_field(const std::string& f) {
   if (f.find_first_of(",\"\r\n") == std::string::npos) return f;
   std::string q = "\"";
@@ -18,3 +20,5 @@ std::vector<std::string> split_commas(const std::string& text) {
   }
   return items;
 }
+
+}  // namespace kavlab

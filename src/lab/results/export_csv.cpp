@@ -7,6 +7,8 @@
 
 #include "results/csv.h"
 
+namespace kavlab {
+
 namespace {
 
 /// The names of every pass of every circuit, in first-seen order: one column pair each.
@@ -70,3 +72,5 @@ bool export_csv(const Results& r, FILE* out) {
   }
   return ok && std::fflush(out) == 0;
 }
+
+}  // namespace kavlab

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <sstream>
 
+namespace kavlab {
+
 namespace {
 
 /// Two vectors, one cell (its name with a comma), a logic and a monitor pass: the cell differs
@@ -64,3 +66,5 @@ TEST(ExportCsv, UnknownVerdictsStayEmpty) {
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[2], "14,3,\"A/Q,odd\",short,1,0,1,,1,\n");
 }
+
+}  // namespace kavlab

@@ -7,6 +7,8 @@
 #include "results/results_json.h"
 #include "replace_file.h"
 
+namespace kavlab {
+
 bool write_output(const std::string& path, const std::function<bool(FILE*)>& body,
                   std::string* error) {
   if (path == "-") {
@@ -61,3 +63,5 @@ bool load_results(const std::string& path, Results* r, std::string* error) {
   }
   return parse_results(text.str(), path, r, error);
 }
+
+}  // namespace kavlab

@@ -9,6 +9,8 @@
 
 #include "results/results.h"
 
+namespace kavlab {
+
 /// Writes through `body` to standard output when `path` is "-", else to a temporary file that
 /// replaces `path` once `body` succeeded. False with `*error` set when any step fails.
 bool write_output(const std::string& path, const std::function<bool(FILE*)>& body,
@@ -22,5 +24,7 @@ bool write_text(const std::string& path, const std::string& text, std::string* e
 bool save_results(const Results& r, const std::string& path, std::string* error);
 /// Reads and checks the results file `path`; false with `*error` set.
 bool load_results(const std::string& path, Results* r, std::string* error);
+
+}  // namespace kavlab
 
 #endif

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace kavlab {
+
 std::string list_difference(const std::string& what, const std::vector<std::string>& a,
                             const std::string& a_name, const std::vector<std::string>& b,
                             const std::string& b_name) {
@@ -70,3 +72,5 @@ std::string sweep_refusal(const Results& r, const std::string& name) {
   if (r.sweep.empty()) return "";
   return name + " is a sweep, a pass per value of " + r.sweep + ", not the result of a run";
 }
+
+}  // namespace kavlab

@@ -8,6 +8,8 @@
 
 #include "results/results.h"
 
+namespace kavlab {
+
 /// What first differs between the lists `a` (held by the result named `a_name`) and `b`, as
 /// "the <what> differ: A holds 3, B holds 2; the first that differs is number 3: x in A, none in
 /// B"; empty when they are equal.
@@ -34,5 +36,7 @@ std::string sweep_refusal(const Results& r, const std::string& name);
 std::vector<std::string> circuit_numbers(const Results& r);
 /// "circuit 16 (C17)".
 std::string circuit_label(const CircuitResult& c);
+
+}  // namespace kavlab
 
 #endif

@@ -3,6 +3,8 @@
 
 #include "KavrinConst.h"
 
+namespace kavlab {
+
 const Pass* pass_for(const CircuitResult& c, Measure m) {
   for (const Pass& p : c.passes)
     if (m == Measure::Logic ? p.gives_logic : p.gives_monitor) return &p;
@@ -56,3 +58,5 @@ unsigned char defect_type(const std::string& class_name) {
     if (class_name == defect_class(t)) return t;
   return 0;
 }
+
+}  // namespace kavlab

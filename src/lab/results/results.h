@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace kavlab {
+
 /// The version of the results format this program writes and reads.
 constexpr int RESULTS_FORMAT_VERSION = 1;
 
@@ -101,5 +103,7 @@ const CircuitResult* find_circuit(const Results& r, int index);
 const char* defect_class(unsigned char type);
 /// The defect type of a class name, or 0 when none has it.
 unsigned char defect_type(const std::string& class_name);
+
+}  // namespace kavlab
 
 #endif

@@ -4,6 +4,8 @@
 
 #include "results/results_json.h"
 
+namespace kavlab {
+
 namespace {
 
 /// A result with every kind of field set, the unusual ones included.
@@ -89,3 +91,5 @@ TEST(ResultsFormat, ADamagedFieldIsNamed) {
   other.replace(other.find("\"cells\": ["), 10, "\"cells\": 5, \"x\": [");
   EXPECT_NE(parse_error(other).find("circuits[0].cells is number"), std::string::npos);
 }
+
+}  // namespace kavlab

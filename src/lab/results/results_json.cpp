@@ -8,6 +8,8 @@
 #include "KavrinConst.h"
 #include "results/sweep.h"
 
+namespace kavlab {
+
 using Json = nlohmann::ordered_json;
 
 namespace {
@@ -469,3 +471,5 @@ std::string comparison_json(const Comparison& c) {
   j["circuits"] = circuits;
   return j.dump(1) + "\n";
 }
+
+}  // namespace kavlab

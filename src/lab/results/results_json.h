@@ -10,6 +10,8 @@
 #include "results/results.h"
 #include "results/summary.h"
 
+namespace kavlab {
+
 /// The results as the text of a results file.
 std::string results_text(const Results& r);
 /// Reads the results file text `text` (named `source` in messages) into `r`; false with
@@ -32,5 +34,7 @@ std::string catalogue_json(int circuit);
 std::string devices_json(const std::vector<std::string>& names);
 /// A comparison as JSON: what was compared, and per circuit its counts and differences.
 std::string comparison_json(const Comparison& c);
+
+}  // namespace kavlab
 
 #endif

@@ -6,6 +6,8 @@
 
 #include "results/csv.h"
 
+namespace kavlab {
+
 namespace {
 
 /// The vectors at which each measured cell is detected, from one measure's marks.
@@ -207,3 +209,5 @@ void print_summary_csv(FILE* out, const std::string& source, const Results& r,
         c.neither, csv_field(join(c.escapes, " ")).c_str());
   }
 }
+
+}  // namespace kavlab

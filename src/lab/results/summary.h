@@ -9,6 +9,8 @@
 
 #include "results/results.h"
 
+namespace kavlab {
+
 /// What one way of judging (logic, the monitor, or either of them) detects.
 struct MeasureSummary {
   bool known = false;          ///< some pass judges this way
@@ -43,5 +45,7 @@ void print_summary(FILE* out, const std::string& source, const Results& r,
 /// The summaries as CSV rows after a header (when `header`), C locale.
 void print_summary_csv(FILE* out, const std::string& source, const Results& r,
                        const std::vector<CircuitSummary>& s, bool header);
+
+}  // namespace kavlab
 
 #endif

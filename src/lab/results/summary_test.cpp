@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace kavlab {
+
 namespace {
 
 /// A response whose outputs differ from the reference's "0" where `logic` has '1', and whose
@@ -75,3 +77,5 @@ TEST(Summary, ImportedMarksDetect) {
   EXPECT_EQ(s.logic.essential, std::vector<int>{3});
   EXPECT_TRUE(s.escapes.empty());
 }
+
+}  // namespace kavlab

@@ -4,6 +4,8 @@
 #include "results/summary.h"
 #include "units.h"
 
+namespace kavlab {
+
 std::vector<SweepPoint> sweep_points(const CircuitResult& c, const std::string& parameter) {
   std::vector<SweepPoint> points;
   CircuitResult single = c;
@@ -54,3 +56,5 @@ void print_sweep(FILE* out, const std::string& source, const Results& r) {
                    share(s.either, s.defects).c_str(), share(s.neither, s.defects).c_str());
   }
 }
+
+}  // namespace kavlab

@@ -9,6 +9,8 @@
 
 #include "results/results.h"
 
+namespace kavlab {
+
 /// The engine parameter that kavlab-sim sweep varies.
 constexpr char SWEPT_BRIDGE_OHMS[] = "bridge_ohms";
 
@@ -25,5 +27,7 @@ std::vector<SweepPoint> sweep_points(const CircuitResult& c, const std::string& 
 
 /// The sweep's table: per circuit, one row per value.
 void print_sweep(FILE* out, const std::string& source, const Results& r);
+
+}  // namespace kavlab
 
 #endif

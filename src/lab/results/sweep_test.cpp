@@ -6,6 +6,8 @@
 
 #include "results/results_json.h"
 
+namespace kavlab {
+
 namespace {
 
 /// IN1 with three cells, swept over two resistances in one-pass passes.
@@ -96,3 +98,5 @@ TEST(Sweep, ANumberIsNeededForAPassValue) {
 }
 
 }  // namespace
+
+}  // namespace kavlab

@@ -1,6 +1,8 @@
 // kavlab on real boxes: nothing is emulated, and a pass starts where the last one left the cells.
 #include "run/box_kind.h"
 
+namespace kavlab {
+
 void describe_box(Provenance& p) {
   p.program = "kavlab";
   p.emulated = "no";
@@ -15,3 +17,5 @@ bool use_engine(const std::string& engine, const std::string& bridge_ohms,
            "real boxes";
   return false;
 }
+
+}  // namespace kavlab

@@ -4,6 +4,8 @@
 #include "chip.h"
 #include "platform-sim.h"
 
+namespace kavlab {
+
 void describe_box(Provenance& p) {
   EngineChoice engine = sim_engine();
   p.program = "kavlab-sim";
@@ -30,3 +32,5 @@ bool use_engine(const std::string& engine, const std::string& bridge_ohms,
 void before_pass() {
   for (Box* box : sim_attached_boxes()) chip_reset(box->chip);
 }
+
+}  // namespace kavlab

@@ -7,6 +7,8 @@
 
 #include "results/results.h"
 
+namespace kavlab {
+
 /// The program's name and, for the emulated box, its engine and parameters.
 void describe_box(Provenance& p);
 /// Chooses the emulated box's engine from a run's options (empty: not given; none given, the
@@ -17,5 +19,7 @@ bool use_engine(const std::string& engine, const std::string& bridge_ohms,
 /// Called before every pass: the emulated chip is powered afresh, so that each pass answers as
 /// a fresh kavtest-sim run does; a real box keeps its cells' state.
 void before_pass();
+
+}  // namespace kavlab
 
 #endif

@@ -9,6 +9,8 @@
 #include "defect_table.h"
 #include "misc.h"
 
+namespace kavlab {
+
 namespace {
 
 /// The masked response byte kavtest compares: the outputs' value, or the monitor bit.
@@ -88,3 +90,5 @@ bool export_tst(const CircuitResult& c, Measure m, const std::string& path, std:
   if (status != 0) *error = path + ": cannot write the TST file";
   return status == 0;
 }
+
+}  // namespace kavlab

@@ -6,6 +6,8 @@
 #include "sha256.h"
 #include "run/vector_source.h"
 
+namespace kavlab {
+
 std::vector<std::string> table_rows(const std::string& text) {
   std::vector<std::string> rows;
   std::istringstream in(text);
@@ -84,3 +86,5 @@ bool import_tst(const std::string& path, bool monitor, CircuitResult& c, std::st
   c.passes = {p};
   return true;
 }
+
+}  // namespace kavlab

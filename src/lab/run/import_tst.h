@@ -7,6 +7,8 @@
 
 #include "results/results.h"
 
+namespace kavlab {
+
 /// Reads the TST file `path` (under a shared lock) written by a defect-table run of circuit `c`
 /// (its cells chosen) into `c`: the vectors, the reference's outputs (or monitor verdicts when
 /// `monitor`) and each cell's marks; the cells' own answers stay unknown. False with `*error`
@@ -14,5 +16,7 @@
 bool import_tst(const std::string& path, bool monitor, CircuitResult& c, std::string* error);
 /// The rows of the ".TABLE" section of a TST file's text, line ends removed.
 std::vector<std::string> table_rows(const std::string& text);
+
+}  // namespace kavlab
 
 #endif

@@ -7,6 +7,8 @@
 #include <unistd.h>
 #endif
 
+namespace kavlab {
+
 /// Characters the line takes: every text is padded to this, so a shorter one hides a longer.
 static const int kWidth = 60;
 
@@ -44,3 +46,5 @@ void end_progress(ProgressLine& line) {
   std::fflush(line.out);
   line.shown = false;
 }
+
+}  // namespace kavlab

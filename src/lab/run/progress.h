@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+namespace kavlab {
+
 /// One progress line, drawn over itself. Silent unless its stream is a terminal.
 struct ProgressLine {
   FILE* out = stderr;
@@ -21,5 +23,7 @@ std::string progress_text(int done, int total, double elapsed_s);
 void show_progress(ProgressLine& line, int done, int total);
 /// Clears a drawn line.
 void end_progress(ProgressLine& line);
+
+}  // namespace kavlab
 
 #endif

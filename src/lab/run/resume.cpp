@@ -5,6 +5,8 @@
 #include "results/output_file.h"
 #include "results/result_match.h"
 
+namespace kavlab {
+
 namespace {
 
 std::vector<std::string> pass_names(const CircuitResult& c) {
@@ -86,3 +88,5 @@ bool resume_from(const std::string& path, Results& planned, std::string* error) 
   take_measured(partial, planned);
   return true;
 }
+
+}  // namespace kavlab

@@ -7,6 +7,8 @@
 
 #include "results/results.h"
 
+namespace kavlab {
+
 /// Why the result `partial` (read from `source`) cannot be continued by the run planned as
 /// `planned` (circuits, cells, vectors, test files and passes set): it is complete, or was
 /// made by another program or engine, or of other circuits, cells, passes, vectors or test
@@ -21,5 +23,7 @@ void take_measured(const Results& partial, Results& planned);
 /// Reads the results file `path` and, when it can be continued, takes it into `planned`;
 /// false with `*error` set otherwise.
 bool resume_from(const std::string& path, Results& planned, std::string* error);
+
+}  // namespace kavlab
 
 #endif

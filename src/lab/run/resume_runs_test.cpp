@@ -12,6 +12,8 @@
 
 #include "test_support.h"
 
+namespace kavlab {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -154,3 +156,5 @@ TEST_F(ResumeRuns, ACompleteResultOrOtherOptionsAreRefused) {
   EXPECT_EQ(complete.status, 1);
   EXPECT_NE(complete.err.find("r.json is complete"), std::string::npos) << complete.err;
 }
+
+}  // namespace kavlab

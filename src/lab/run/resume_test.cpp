@@ -8,6 +8,8 @@
 #include "run/run_engine.h"
 #include "run/vector_source.h"
 
+namespace kavlab {
+
 namespace {
 
 /// A run of circuits 14 and 12 with every input vector and both passes, as planned.
@@ -85,3 +87,5 @@ TEST(Resume, TheAnswersAndTheProvenanceAreTakenOver) {
   EXPECT_EQ(monitor.cells[1].monitor, "PF");
   EXPECT_FALSE(r.circuits[1].passes[0].reference_measured);
 }
+
+}  // namespace kavlab

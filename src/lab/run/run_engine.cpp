@@ -9,6 +9,8 @@
 #include "bit_text.h"
 #include "run/box_kind.h"
 
+namespace kavlab {
+
 namespace {
 
 volatile std::sig_atomic_t stop_flag = 0;
@@ -144,3 +146,5 @@ RunOutcome measure(DeviceList* dev, Results& r, const ProgressFn& progress) {
   }
   return outcome;
 }
+
+}  // namespace kavlab

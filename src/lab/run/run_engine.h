@@ -10,6 +10,8 @@
 #include "device_list.h"
 #include "results/results.h"
 
+namespace kavlab {
+
 /// Which passes a run makes: logic only, monitor only, a logic pass then a monitor pass, or one
 /// pass with the monitor on that judges both ways.
 enum class PassPlan { Logic, Monitor, Both, OnePass };
@@ -35,5 +37,7 @@ void request_stop();
 /// failing box). A requested stop or a failing box ends it early; what was measured stays, and
 /// `r.partial` says whether any pass lacks cells.
 RunOutcome measure(DeviceList* dev, Results& r, const ProgressFn& progress);
+
+}  // namespace kavlab
 
 #endif

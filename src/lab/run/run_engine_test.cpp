@@ -11,6 +11,8 @@
 #include "platform-sim.h"
 #include "run/vector_source.h"
 
+namespace kavlab {
+
 namespace {
 
 /// Every circuit's chosen cells with every input vector and the passes of `plan`.
@@ -126,3 +128,5 @@ TEST(RunEngine, AResumedPassWhoseReferenceAnswersOtherwiseEnds) {
   EXPECT_EQ(logic.cells.size(), 2u);
   EXPECT_TRUE(cut.partial);
 }
+
+}  // namespace kavlab

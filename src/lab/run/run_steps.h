@@ -10,6 +10,8 @@
 #include "results/results.h"
 #include "run/vector_source.h"
 
+namespace kavlab {
+
 /// What was run on what, as the box describes itself now, started now.
 Provenance provenance_of(const std::vector<std::string>& command_line);
 /// The output path, or empty with `*error` set when it exists and may not be replaced, or
@@ -24,5 +26,7 @@ bool plan_run(const RunArgs& a, const std::vector<int>& circuits,
 int measure_on_box(const RunArgs& a, Results& r, std::string* message);
 /// Saves what was measured, complete or not; the run's exit status.
 int save_run(const Results& r, const std::string& out, int status, std::string error);
+
+}  // namespace kavlab
 
 #endif

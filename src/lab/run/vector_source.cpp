@@ -9,6 +9,8 @@
 #include "fit_vectors.h"
 #include "sha256.h"
 
+namespace kavlab {
+
 CircuitResult circuit_skeleton(int circuit_index, const std::vector<int>& cells) {
   const KAVRIN_ELEMENT_LIST& list = elements[circuit_index];
   CircuitResult c;
@@ -123,3 +125,5 @@ void load_exhaustive(CircuitResult& c) {
     c.vectors.push_back(bits);
   }
 }
+
+}  // namespace kavlab

@@ -10,6 +10,8 @@
 #include "file_lock.h"
 #include "results/results.h"
 
+namespace kavlab {
+
 /// A circuit of the catalogue with the chosen cells (indices into its cell list), no vectors.
 CircuitResult circuit_skeleton(int circuit_index, const std::vector<int>& cells);
 /// The cells of circuit `circuit_index` that `choice` names: "all", "saf" (shorts to a rail)
@@ -30,5 +32,7 @@ bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock, s
 void load_exhaustive(CircuitResult& c);
 /// The first `inputs` characters of every row of a fitted record.
 std::vector<std::string> record_vectors(const BIST* dat, int inputs);
+
+}  // namespace kavlab
 
 #endif
