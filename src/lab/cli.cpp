@@ -205,7 +205,7 @@ int lab_main(int argc, char** argv) {
   Provenance who;
   describe_box(who);
   CLI::App app{"Runs, summaries, reports and exports of defect tests on a Kavrin box" +
-                   std::string(who.emulated == "yes" ? " (here: the emulated box)" : ""),
+                   std::string(who.emulated == Emulated::Yes ? " (here: the emulated box)" : ""),
                who.program};
   app.set_version_flag("--version", who.program + " " + KAVLAB_VERSION);
   app.require_subcommand(1);
@@ -218,10 +218,10 @@ int lab_main(int argc, char** argv) {
   ReportArgs report;
   int list_circuit = -1;
   bool json = false;
-  add_run(app, run, flags, who.emulated == "yes");
+  add_run(app, run, flags, who.emulated == Emulated::Yes);
   GenArgs gen;
   CompactArgs compact_args;
-  if (who.emulated == "yes") {
+  if (who.emulated == Emulated::Yes) {
     add_sweep(app, sweep);
     add_generator(app, gen, compact_args);
   }

@@ -198,7 +198,7 @@ int import_command(const ImportArgs& a) {
   if (!choose_cells(a.circuit, a.cells, &cells, &error)) return command_failed(LAB_USAGE, error);
   Results r;
   r.provenance = provenance_of(a.command_line);
-  r.provenance.emulated = "unknown";
+  r.provenance.emulated = Emulated::Unknown;
   r.provenance.engine.clear();
   r.provenance.engine_parameters.clear();
   r.circuits.push_back(circuit_skeleton(a.circuit, cells));

@@ -30,8 +30,8 @@ std::string shell_words(const std::vector<std::string>& words) {
 /// The box of a result: its name, and whether and how it was emulated.
 std::string box_cell(const Provenance& p) {
   std::string s = p.device.empty() ? "unknown" : escape_html(p.device);
-  if (p.emulated == "no") return s + "<br><small>a real box</small>";
-  if (p.emulated != "yes") return s + "<br><small>not known (imported)</small>";
+  if (p.emulated == Emulated::No) return s + "<br><small>a real box</small>";
+  if (p.emulated != Emulated::Yes) return s + "<br><small>not known (imported)</small>";
   std::string parameters;
   for (const auto& [name, value] : p.engine_parameters)
     parameters += (parameters.empty() ? "" : ", ") + escape_html(name) + " = " + number(value, 6);

@@ -30,8 +30,8 @@ std::string no_legend(const CircuitGroup&) { return ""; }
 std::string source_line(const CircuitView& v) {
   const CircuitResult& c = *v.circuit;
   const CircuitSummary& s = *v.summary;
-  std::string from = c.test.kind == "exhaustive" ? "every input vector in counting order"
-                     : c.test.kind == "import"   ? "imported from " + escape_html(c.test.file)
+  std::string from = c.test.kind == SourceKind::Exhaustive ? "every input vector in counting order"
+                     : c.test.kind == SourceKind::Import   ? "imported from " + escape_html(c.test.file)
                                                  : "from " + escape_html(c.test.file);
   if (!c.test.sha256.empty())
     from += " <span class=\"hash\" title=\"SHA-256 " + escape_html(c.test.sha256) + "\">" +

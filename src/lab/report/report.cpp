@@ -46,7 +46,7 @@ namespace {
 std::string panel_caption(const CircuitView& v) {
   const Provenance& p = v.source->results.provenance;
   std::string box = p.device.empty() ? "" : " on " + escape_html(p.device);
-  if (p.emulated == "yes") box += " (emulated)";
+  if (p.emulated == Emulated::Yes) box += " (emulated)";
   return "<figcaption><span class=\"label\">" + escape_html(v.source->label) + "</span> <code>" +
          escape_html(v.source->file) + "</code> " + escape_html(p.program) + box + "</figcaption>";
 }

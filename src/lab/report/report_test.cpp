@@ -30,7 +30,7 @@ CircuitResult circuit(int index, const std::vector<std::string>& names) {
   c.name = "C" + std::to_string(index);
   c.inputs = 1;
   c.outputs = 1;
-  c.test.kind = "exhaustive";
+  c.test.kind = SourceKind::Exhaustive;
   c.vectors = {"0", "1"};
   for (std::size_t i = 0; i < names.size(); i++)
     c.cells.push_back({static_cast<int>(i) + 1, names[i], 2});
@@ -72,7 +72,7 @@ TEST(Report, EscapesHtml) {
 TEST(Report, NamesAndFilesAreShownNotObeyed) {
   std::vector<std::string> names = {"<script>alert(\"x\")</script>", "A/gnd", "C17#25_I0#08"};
   CircuitResult c = circuit(16, names);
-  c.test = {"file", "a&b's.tst", "", {}};
+  c.test = {SourceKind::File, "a&b's.tst", "", {}};
   std::string page =
       report_html(report_sources({"<i>r</i>.json"}, {results_of({c})}), "kavlab-sim 9.9");
   EXPECT_EQ(page.find("<script"), std::string::npos);

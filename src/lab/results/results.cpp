@@ -5,6 +5,27 @@
 
 namespace kavlab {
 
+std::vector<Pass> plan_passes(PassPlan plan) {
+  Pass logic, monitor, one;
+  logic.name = "logic";
+  logic.gives_logic = true;
+  monitor.name = "monitor";
+  monitor.monitor_on = monitor.gives_monitor = true;
+  one.name = "one-pass";
+  one.monitor_on = one.gives_logic = one.gives_monitor = true;
+  switch (plan) {
+    case PassPlan::Logic:
+      return {logic};
+    case PassPlan::Monitor:
+      return {monitor};
+    case PassPlan::Both:
+      return {logic, monitor};
+    case PassPlan::OnePass:
+      return {one};
+  }
+  return {};
+}
+
 const Pass* pass_for(const CircuitResult& c, Measure m) {
   for (const Pass& p : c.passes)
     if (m == Measure::Logic ? p.gives_logic : p.gives_monitor) return &p;

@@ -12,14 +12,17 @@ namespace kavlab {
 /// The version of the results format this program writes and reads.
 constexpr int RESULTS_FORMAT_VERSION = 1;
 
-/// The box a result was measured on. `emulated` is "yes", "no" or "unknown" (imported).
+/// Whether a result's box was emulated: a real box, the emulated one, or not known (an import).
+enum class Emulated { No, Yes, Unknown };
+
+/// The box a result was measured on.
 struct Provenance {
   std::string program;                    ///< "kavlab" or "kavlab-sim"
   std::string version;                    ///< the project version
   std::vector<std::string> command_line;  ///< every word, the program's name first
   std::string date_time;                  ///< UTC, ISO 8601: 2024-05-01T12:00:00Z
   std::string device;                     ///< the box's name; empty when unknown
-  std::string emulated = "unknown";
+  Emulated emulated = Emulated::Unknown;
   std::string engine;  ///< the emulation's engine ("switch"); empty for a box
   std::map<std::string, double> engine_parameters;  ///< that engine's settings
   std::vector<std::string> resumed;  ///< UTC, ISO 8601: when the run was resumed (--resume)
@@ -32,11 +35,13 @@ struct Registers {
   std::string analyzer_initial, analyzer_polynomial, signature;
 };
 
-/// Where a circuit's vectors came from: "file" (a TST file), "exhaustive" (every input vector
-/// in counting order) or "import" (a TST file with a defect table).
+/// Where a circuit's vectors came from: a TST file, every input vector in counting order, or a
+/// TST file with a defect table (an import).
+enum class SourceKind { File, Exhaustive, Import };
+
 struct TestSource {
-  std::string kind;
-  std::string file;    ///< the file's name as given; empty for "exhaustive"
+  SourceKind kind = SourceKind::File;
+  std::string file;    ///< the file's name as given; empty for Exhaustive
   std::string sha256;  ///< of the file's bytes
   Registers registers;
 };
@@ -54,6 +59,10 @@ struct Response {
   std::string monitor;               ///< per vector 'P' (monitor passes) or 'F'
   std::string marks;  ///< imported: per vector '1' (differs from the reference) or 'X'
 };
+
+/// Which passes a run makes: logic only, monitor only, a logic pass then a monitor pass, or one
+/// pass with the monitor on that judges both ways.
+enum class PassPlan { Logic, Monitor, Both, OnePass };
 
 /// One pass over the reference and the cells, with the monitor on or off.
 struct Pass {
@@ -90,6 +99,9 @@ struct Results {
 
 /// What judges a cell: its outputs or the current monitor.
 enum class Measure { Logic, Monitor };
+
+/// The empty passes of `plan`, in the order they run.
+std::vector<Pass> plan_passes(PassPlan plan);
 
 /// The pass that judges by `m`, or null when none does.
 const Pass* pass_for(const CircuitResult& c, Measure m);

@@ -13,7 +13,7 @@ Results sample() {
   Results r;
   r.provenance = {
       "kavlab-sim", "9.8",    {"kavlab-sim", "run", "-c", "14"}, "2024-05-01T12:00:00Z",  "Kavrin0",
-      "yes",        "switch", {{"VT", 0.3}, {"G_N", 1.0}},       {"2024-05-02T08:00:00Z"}};
+      Emulated::Yes, "switch", {{"VT", 0.3}, {"G_N", 1.0}},       {"2024-05-02T08:00:00Z"}};
   r.partial = true;
   CircuitResult c;
   c.index = 14;
@@ -21,7 +21,7 @@ Results sample() {
   c.description = "NOT( A )";
   c.inputs = 1;
   c.outputs = 1;
-  c.test = {"file", "in1.tst", std::string(64, 'a'), {"1", "1", "0", "1", "1"}};
+  c.test = {SourceKind::File, "in1.tst", std::string(64, 'a'), {"1", "1", "0", "1", "1"}};
   c.vectors = {"0", "1"};
   c.cells = {{1, "A/gnd", 3}, {2, "A/Q", 2}, {3, "NA2_01", 4}};
   Pass logic;

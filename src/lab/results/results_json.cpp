@@ -16,6 +16,11 @@ namespace {
 
 const char* const kFormatName = "kavlab-results";
 
+/// The names of the test sources in the file, in the order of SourceKind.
+const char* const kSourceNames[] = {"file", "exhaustive", "import"};
+
+const char* source_name(SourceKind k) { return kSourceNames[static_cast<int>(k)]; }
+
 /// Per-vector output bits as one space-separated string.
 std::string join_outputs(const std::vector<std::string>& outputs) {
   std::string s;
@@ -72,7 +77,7 @@ Json circuit_json(const CircuitResult& c) {
               {"inputs", c.inputs},
               {"outputs", c.outputs},
               {"test",
-               {{"source", c.test.kind},
+               {{"source", source_name(c.test.kind)},
                 {"file", nullable(c.test.file)},
                 {"sha256", nullable(c.test.sha256)},
                 {"registers", registers_json(c.test.registers)}}},
@@ -82,7 +87,7 @@ Json circuit_json(const CircuitResult& c) {
 }
 
 Json provenance_json(const Provenance& p) {
-  Json emulated = p.emulated == "unknown" ? Json() : Json(p.emulated == "yes");
+  Json emulated = p.emulated == Emulated::Unknown ? Json() : Json(p.emulated == Emulated::Yes);
   Json engine =
       p.engine.empty() ? Json() : Json{{"name", p.engine}, {"parameters", p.engine_parameters}};
   Json j{{"program", p.program},
@@ -233,6 +238,12 @@ Registers read_registers(const Json& j, const std::string& where) {
   return g;
 }
 
+SourceKind source_kind(const std::string& name, const std::string& where) {
+  for (SourceKind k : {SourceKind::File, SourceKind::Exhaustive, SourceKind::Import})
+    if (name == source_name(k)) return k;
+  throw BadField(where + " is not file, exhaustive or import");
+}
+
 void read_cells(const Json& j, CircuitResult& c, const std::string& where) {
   const KAVRIN_ELEMENT_LIST& list = elements[c.index];
   const Json& cells = array(j, "cells", where);
@@ -255,7 +266,7 @@ CircuitResult read_circuit(const Json& j, const std::string& where) {
   c.inputs = integer(j, "inputs", where, 1, 8);
   c.outputs = integer(j, "outputs", where, 1, 7);
   const Json& test = member(j, "test", Json::value_t::object, where);
-  c.test.kind = text(test, "source", where + ".test");
+  c.test.kind = source_kind(text(test, "source", where + ".test"), where + ".test.source");
   c.test.file = optional_text(test, "file", where + ".test");
   c.test.sha256 = optional_text(test, "sha256", where + ".test");
   c.test.registers = read_registers(
@@ -287,7 +298,9 @@ Provenance read_provenance(const Json& j) {
       p.resumed.push_back(t.is_string() ? t.get<std::string>() : t.dump());
   p.device = optional_text(j, "device", where);
   const Json& emulated = member(j, "emulated", Json::value_t::boolean, where, true);
-  p.emulated = emulated.is_null() ? "unknown" : emulated.get<bool>() ? "yes" : "no";
+  p.emulated = emulated.is_null()  ? Emulated::Unknown
+               : emulated.get<bool>() ? Emulated::Yes
+                                      : Emulated::No;
   const Json& engine = member(j, "engine", Json::value_t::object, where, true);
   if (!engine.is_null()) {
     p.engine = text(engine, "name", where + ".engine");

@@ -140,7 +140,7 @@ void print_summary(FILE* out, const std::string& source, const Results& r,
   std::string resumed = p.resumed.empty() ? "" : ", resumed " + p.resumed.back();
   std::fprintf(out, "%s: %s %s on %s%s, %s%s%s\n", source.c_str(), p.program.c_str(),
                p.version.c_str(), p.device.empty() ? "an unknown box" : p.device.c_str(),
-               p.emulated == "yes" ? (" (emulated, " + p.engine + ")").c_str() : "",
+               p.emulated == Emulated::Yes ? (" (emulated, " + p.engine + ")").c_str() : "",
                p.date_time.c_str(), resumed.c_str(), r.partial ? ", PARTIAL" : "");
   std::fprintf(out, "%4s %-8s %7s  %-12s %-12s %-12s %s\n", "idx", "circuit", "defects", "logic",
                "monitor", "both", "neither");

@@ -21,7 +21,7 @@ Results sweep_sample() {
   c.index = 14;
   c.name = "IN1";
   c.inputs = c.outputs = 1;
-  c.test.kind = "exhaustive";
+  c.test.kind = SourceKind::Exhaustive;
   c.vectors = {"0", "1"};
   c.cells = {{1, "A/gnd", 3}, {2, "A/vdd", 3}, {3, "A/Q", 2}};
   auto pass = [](double ohms, std::vector<Response> cells) {

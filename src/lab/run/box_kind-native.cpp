@@ -5,7 +5,7 @@ namespace kavlab {
 
 void describe_box(Provenance& p) {
   p.program = "kavlab";
-  p.emulated = "no";
+  p.emulated = Emulated::No;
 }
 
 void before_pass() {}

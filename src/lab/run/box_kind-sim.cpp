@@ -9,7 +9,7 @@ namespace kavlab {
 void describe_box(Provenance& p) {
   EngineChoice engine = sim_engine();
   p.program = "kavlab-sim";
-  p.emulated = "yes";
+  p.emulated = Emulated::Yes;
   p.engine = engine_name(engine.kind);
   p.engine_parameters = engine_parameters(engine);
 }

@@ -64,7 +64,7 @@ bool import_tst(const std::string& path, bool monitor, CircuitResult& c, std::st
     FreeTST(dat);
     return false;
   }
-  c.test = {"import", path, sha256_hex(bytes), record_registers(dat)};
+  c.test = {SourceKind::Import, path, sha256_hex(bytes), record_registers(dat)};
   c.vectors = record_vectors(dat, c.inputs);
   Pass p;
   p.name = monitor ? "monitor" : "logic";

@@ -17,8 +17,8 @@ std::vector<std::string> pass_names(const CircuitResult& c) {
 
 /// "t.tst (SHA-256 0123abcd...)", or what stood for a test file.
 std::string test_words(const TestSource& t) {
-  if (t.kind == "exhaustive") return "every input vector (--exhaustive)";
-  if (t.kind != "file") return "a " + t.kind + " source";
+  if (t.kind == SourceKind::Exhaustive) return "every input vector (--exhaustive)";
+  if (t.kind == SourceKind::Import) return "an imported defect table";
   return t.file + " (SHA-256 " + t.sha256.substr(0, 16) + "...)";
 }
 

@@ -60,7 +60,7 @@ TEST(Resume, WhatDiffersIsNamed) {
        "circuit 12 (NA2): the cells differ: p.json holds 12, this run holds 13"},
       {[](Results& r) { r.circuits[0].passes.pop_back(); }, "circuit 14 (IN1): the passes differ"},
       {[](Results& r) {
-         r.circuits[1].test.kind = "file";
+         r.circuits[1].test.kind = SourceKind::File;
          r.circuits[1].test.file = "na2.tst";
        },
        "circuit 12 (NA2): the test file differs: p.json was made from na2.tst"},

@@ -105,27 +105,6 @@ RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
 
 }  // namespace
 
-std::vector<Pass> plan_passes(PassPlan plan) {
-  Pass logic, monitor, one;
-  logic.name = "logic";
-  logic.gives_logic = true;
-  monitor.name = "monitor";
-  monitor.monitor_on = monitor.gives_monitor = true;
-  one.name = "one-pass";
-  one.monitor_on = one.gives_logic = one.gives_monitor = true;
-  switch (plan) {
-    case PassPlan::Logic:
-      return {logic};
-    case PassPlan::Monitor:
-      return {monitor};
-    case PassPlan::Both:
-      return {logic, monitor};
-    case PassPlan::OnePass:
-      return {one};
-  }
-  return {};
-}
-
 void request_stop() { stop_flag = 1; }
 
 RunOutcome measure(DeviceList* dev, Results& r, const ProgressFn& progress) {

@@ -12,12 +12,6 @@
 
 namespace kavlab {
 
-/// Which passes a run makes: logic only, monitor only, a logic pass then a monitor pass, or one
-/// pass with the monitor on that judges both ways.
-enum class PassPlan { Logic, Monitor, Both, OnePass };
-/// The empty passes of `plan`, in the order they run.
-std::vector<Pass> plan_passes(PassPlan plan);
-
 enum class RunEnd { Complete, Stopped, BoxFailed };
 struct RunOutcome {
   RunEnd end = RunEnd::Complete;

@@ -97,7 +97,7 @@ Registers record_registers(const BIST* dat) {
 }
 
 bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock, std::string* error) {
-  c.test.kind = "file";
+  c.test.kind = SourceKind::File;
   c.test.file = path;
   std::string bytes;
   BIST* dat = read_test_file(path, lock, &bytes, error);
@@ -118,7 +118,7 @@ bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock, s
 }
 
 void load_exhaustive(CircuitResult& c) {
-  c.test.kind = "exhaustive";
+  c.test.kind = SourceKind::Exhaustive;
   for (int v = 0; v < (1 << c.inputs); v++) {
     std::string bits;
     for (int b = c.inputs - 1; b >= 0; b--) bits += ((v >> b) & 1) ? '1' : '0';
