@@ -1,8 +1,10 @@
 // kavlab compare: two results, or one result's logic and monitor; exit status as diff's.
 #include "commands/commands.h"
 #include "results/compare.h"
+#include "results/compare_print.h"
 #include "results/results_json.h"
 #include "results/output_file.h"
+#include "results/results_file.h"
 
 namespace kavlab {
 

@@ -8,6 +8,7 @@
 #include "commands/commands.h"
 #include "run/import_tst.h"
 #include "results/output_file.h"
+#include "results/results_file.h"
 #include "run/progress.h"
 #include "run/run_steps.h"
 #include "run/resume.h"

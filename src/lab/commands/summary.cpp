@@ -10,8 +10,10 @@
 #include "run/export_tst.h"
 #include "results/results_json.h"
 #include "results/output_file.h"
+#include "results/results_file.h"
 #include "report/report.h"
 #include "results/summary.h"
+#include "results/summary_print.h"
 #include "results/sweep.h"
 
 namespace kavlab {

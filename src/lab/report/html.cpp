@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "results/summary.h"
+
 namespace kavlab {
 
 std::string escape_html(const std::string& text) {
@@ -44,7 +46,7 @@ std::string number(double value, int decimals) {
 
 std::string percent_text(int part, int whole) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.1f %%", whole == 0 ? 0.0 : 100.0 * part / whole);
+  std::snprintf(buf, sizeof buf, "%.1f %%", percent(part, whole));
   return buf;
 }
 

@@ -139,24 +139,6 @@ std::string provenance_table(const std::vector<ReportSource>& sources) {
          rows + "</tbody></table>";
 }
 
-CircuitSummary totals(const std::vector<CircuitSummary>& circuits) {
-  CircuitSummary t;
-  t.logic.known = t.monitor.known = t.either.known = true;
-  t.both = 0;
-  for (const CircuitSummary& c : circuits) {
-    t.chosen += c.chosen;
-    t.defects += c.defects;
-    t.logic.known = t.logic.known && c.logic.known;
-    t.monitor.known = t.monitor.known && c.monitor.known;
-    t.logic.detected += c.logic.detected;
-    t.monitor.detected += c.monitor.detected;
-    t.either.detected += c.either.detected;
-    t.both = t.both < 0 || c.both < 0 ? -1 : t.both + c.both;
-    t.neither += c.neither;
-  }
-  return t;
-}
-
 std::string summary_table(const std::vector<CircuitGroup>& groups,
                           const std::vector<ReportSource>& sources) {
   std::string rows;

@@ -16,8 +16,6 @@ std::string provenance_table(const std::vector<ReportSource>& sources);
 /// several circuits their totals.
 std::string summary_table(const std::vector<CircuitGroup>& groups,
                           const std::vector<ReportSource>& sources);
-/// The totals of several circuits' summaries (no escapes' names, vectors or essential vectors).
-CircuitSummary totals(const std::vector<CircuitSummary>& circuits);
 
 }  // namespace kavlab
 

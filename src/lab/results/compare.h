@@ -4,7 +4,6 @@
 #ifndef KAVLAB_COMPARE_H
 #define KAVLAB_COMPARE_H
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -54,10 +53,6 @@ int total_differences(const Comparison& c);
 /// "logic", "monitor".
 const char* measure_name(Measure m);
 
-/// As text: what was compared, a table of counts per circuit, then every difference.
-void print_comparison(FILE* out, const Comparison& c);
-/// As CSV, C locale: a header, then one row per difference.
-void print_comparison_csv(FILE* out, const Comparison& c);
 
 }  // namespace kavlab
 

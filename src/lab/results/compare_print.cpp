@@ -1,7 +1,8 @@
 // A comparison as text and as CSV.
+#include "results/compare_print.h"
+
 #include <string>
 
-#include "results/compare.h"
 #include "results/csv.h"
 
 namespace kavlab {

@@ -1,10 +1,6 @@
-// Writing outputs atomically, and reading results files.
+// Writing outputs atomically.
 #include "results/output_file.h"
 
-#include <fstream>
-#include <sstream>
-
-#include "results/results_json.h"
 #include "replace_file.h"
 
 namespace kavlab {
@@ -47,21 +43,6 @@ bool write_text(const std::string& path, const std::string& text, std::string* e
   return write_output(
       path, [&](FILE* fp) { return std::fwrite(text.data(), 1, text.size(), fp) == text.size(); },
       error);
-}
-
-bool save_results(const Results& r, const std::string& path, std::string* error) {
-  return write_text(path, results_text(r), error);
-}
-
-bool load_results(const std::string& path, Results* r, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();  // an empty file leaves the stream failed
-  if (!in.is_open() || in.bad()) {
-    *error = path + ": cannot read this results file";
-    return false;
-  }
-  return parse_results(text.str(), path, r, error);
 }
 
 }  // namespace kavlab

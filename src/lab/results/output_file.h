@@ -1,13 +1,10 @@
-// Files kavlab writes: wholly replaced or left as they were, or standard output for "-"; and
-// results files read back.
+// Files kavlab writes: wholly replaced or left as they were, or standard output for "-".
 #ifndef KAVLAB_OUTPUT_FILE_H
 #define KAVLAB_OUTPUT_FILE_H
 
 #include <cstdio>
 #include <functional>
 #include <string>
-
-#include "results/results.h"
 
 namespace kavlab {
 
@@ -20,10 +17,6 @@ bool write_output(const std::string& path, const std::function<bool(FILE*)>& bod
 bool can_write(const std::string& path, std::string* error);
 /// Writes `text` to `path` that way.
 bool write_text(const std::string& path, const std::string& text, std::string* error);
-/// Writes the results file `path` that way.
-bool save_results(const Results& r, const std::string& path, std::string* error);
-/// Reads and checks the results file `path`; false with `*error` set.
-bool load_results(const std::string& path, Results* r, std::string* error);
 
 }  // namespace kavlab
 

@@ -1,10 +1,9 @@
-// Summaries of results: counts, escapes, essential vectors, and their text and CSV forms.
+// Summaries of results: counts, escapes, essential vectors, least and median, totals.
 #include "results/summary.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "results/csv.h"
 
 namespace kavlab {
 
@@ -93,121 +92,22 @@ std::vector<CircuitSummary> summarize(const Results& r) {
 
 double percent(int part, int whole) { return whole == 0 ? 0.0 : 100.0 * part / whole; }
 
-namespace {
-
-/// "  37  84.1 %", or a dash when the count is unknown.
-std::string count_cell(bool known, int n, int whole) {
-  char buf[32];
-  if (!known) return "       -    ";
-  std::snprintf(buf, sizeof buf, "%4d %5.1f %%", n, percent(n, whole));
-  return buf;
-}
-
-/// The vectors of `indices` as their input bits, space separated; "none" when empty.
-std::string vector_list(const CircuitResult& c, const std::vector<int>& indices) {
-  if (indices.empty()) return "none";
-  std::string s;
-  for (int v : indices) s += (s.empty() ? "" : " ") + c.vectors[static_cast<std::size_t>(v)];
-  return s;
-}
-
-std::string join(const std::vector<std::string>& words, const char* sep) {
-  std::string s;
-  for (const std::string& w : words) s += (s.empty() ? "" : sep) + w;
-  return s;
-}
-
-void print_details(FILE* out, const CircuitResult& c, const CircuitSummary& s) {
-  std::fprintf(out, "\ncircuit %d %s: %s; %d vectors, %d of %d cells measured\n", s.index,
-               s.name.c_str(), s.description.c_str(), s.vectors, s.defects, s.chosen);
-  std::fprintf(out, "  escapes: %s\n", s.escapes.empty() ? "none" : join(s.escapes, " ").c_str());
-  const std::pair<const char*, const MeasureSummary*> rows[] = {
-      {"logic", &s.logic}, {"monitor", &s.monitor}, {"either", &s.either}};
-  for (const auto& [label, m] : rows) {
-    if (!m->known) continue;
-    std::fprintf(out, "  %-7s essential vectors: %s\n", label,
-                 vector_list(c, m->essential).c_str());
-    std::fprintf(out, "  %-7s vectors per detected defect: least %d, median %g\n", label, m->least,
-                 m->median);
+CircuitSummary totals(const std::vector<CircuitSummary>& circuits) {
+  CircuitSummary t;
+  t.logic.known = t.monitor.known = t.either.known = true;
+  t.both = 0;
+  for (const CircuitSummary& c : circuits) {
+    t.chosen += c.chosen;
+    t.defects += c.defects;
+    t.logic.known = t.logic.known && c.logic.known;
+    t.monitor.known = t.monitor.known && c.monitor.known;
+    t.logic.detected += c.logic.detected;
+    t.monitor.detected += c.monitor.detected;
+    t.either.detected += c.either.detected;
+    t.both = t.both < 0 || c.both < 0 ? -1 : t.both + c.both;
+    t.neither += c.neither;
   }
-}
-
-}  // namespace
-
-void print_summary(FILE* out, const std::string& source, const Results& r,
-                   const std::vector<CircuitSummary>& s) {
-  const Provenance& p = r.provenance;
-  std::string resumed = p.resumed.empty() ? "" : ", resumed " + p.resumed.back();
-  std::fprintf(out, "%s: %s %s on %s%s, %s%s%s\n", source.c_str(), p.program.c_str(),
-               p.version.c_str(), p.device.empty() ? "an unknown box" : p.device.c_str(),
-               p.emulated == Emulated::Yes ? (" (emulated, " + p.engine + ")").c_str() : "",
-               p.date_time.c_str(), resumed.c_str(), r.partial ? ", PARTIAL" : "");
-  std::fprintf(out, "%4s %-8s %7s  %-12s %-12s %-12s %s\n", "idx", "circuit", "defects", "logic",
-               "monitor", "both", "neither");
-  int total[5] = {0, 0, 0, 0, 0};
-  bool logic_known = true, monitor_known = true;
-  for (const CircuitSummary& c : s) {
-    std::fprintf(out, "%4d %-8s %7d  %s %s %s %s\n", c.index, c.name.c_str(), c.defects,
-                 count_cell(c.logic.known, c.logic.detected, c.defects).c_str(),
-                 count_cell(c.monitor.known, c.monitor.detected, c.defects).c_str(),
-                 count_cell(c.both >= 0, c.both, c.defects).c_str(),
-                 count_cell(true, c.neither, c.defects).c_str());
-    int add[5] = {c.defects, c.logic.detected, c.monitor.detected, c.both, c.neither};
-    for (int k = 0; k < 5; k++) total[k] += add[k];
-    logic_known = logic_known && c.logic.known;
-    monitor_known = monitor_known && c.monitor.known;
-  }
-  if (s.size() > 1)
-    std::fprintf(out, "%4s %-8s %7d  %s %s %s %s\n", "", "all", total[0],
-                 count_cell(logic_known, total[1], total[0]).c_str(),
-                 count_cell(monitor_known, total[2], total[0]).c_str(),
-                 count_cell(logic_known && monitor_known, total[3], total[0]).c_str(),
-                 count_cell(true, total[4], total[0]).c_str());
-  for (std::size_t i = 0; i < s.size(); i++) print_details(out, r.circuits[i], s[i]);
-}
-
-namespace {
-
-/// A CSV field of one measure: the count, or empty when unknown.
-std::string csv_count(bool known, int n) { return known ? std::to_string(n) : ""; }
-
-std::string csv_percent(bool known, int n, int whole) {
-  if (!known) return "";
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.1f", percent(n, whole));
-  return buf;
-}
-
-std::string csv_measure(const CircuitResult& c, const MeasureSummary& m, int defects) {
-  char median[32] = "";
-  if (m.known) std::snprintf(median, sizeof median, "%g", m.median);
-  return csv_count(m.known, m.detected) + "," + csv_percent(m.known, m.detected, defects) + "," +
-         (m.known ? std::to_string(m.least) : "") + "," + median + "," +
-         (m.known ? csv_field(vector_list(c, m.essential)) : "");
-}
-
-}  // namespace
-
-void print_summary_csv(FILE* out, const std::string& source, const Results& r,
-                       const std::vector<CircuitSummary>& s, bool header) {
-  if (header) {
-    std::string measure_cols;
-    for (const char* m : {"logic", "monitor", "either"})
-      for (const char* col : {"", "_percent", "_least", "_median", "_essential"})
-        measure_cols += std::string(",") + m + col;
-    std::fprintf(out, "results,partial,circuit,name,vectors,defects%s,both,neither,escapes\n",
-                 measure_cols.c_str());
-  }
-  for (std::size_t i = 0; i < s.size(); i++) {
-    const CircuitSummary& c = s[i];
-    const CircuitResult& cr = r.circuits[i];
-    std::fprintf(
-        out, "%s,%d,%d,%s,%d,%d,%s,%s,%s,%s,%d,%s\n", csv_field(source).c_str(), r.partial ? 1 : 0,
-        c.index, csv_field(c.name).c_str(), c.vectors, c.defects,
-        csv_measure(cr, c.logic, c.defects).c_str(), csv_measure(cr, c.monitor, c.defects).c_str(),
-        csv_measure(cr, c.either, c.defects).c_str(), csv_count(c.both >= 0, c.both).c_str(),
-        c.neither, csv_field(join(c.escapes, " ")).c_str());
-  }
+  return t;
 }
 
 }  // namespace kavlab

@@ -3,7 +3,6 @@
 #ifndef KAVLAB_SUMMARY_H
 #define KAVLAB_SUMMARY_H
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,14 +36,12 @@ CircuitSummary summarize(const CircuitResult& c);
 /// The summaries of every circuit of `r`.
 std::vector<CircuitSummary> summarize(const Results& r);
 
+/// The totals of several circuits' summaries (no escapes' names, vectors or essential vectors):
+/// a way of judging is known when it is known in every circuit.
+CircuitSummary totals(const std::vector<CircuitSummary>& circuits);
+
 /// Percent of `part` in `whole` (0 when whole is 0).
 double percent(int part, int whole);
-/// The summaries as text: a table of every circuit, then the escapes and essential vectors.
-void print_summary(FILE* out, const std::string& source, const Results& r,
-                   const std::vector<CircuitSummary>& s);
-/// The summaries as CSV rows after a header (when `header`), C locale.
-void print_summary_csv(FILE* out, const std::string& source, const Results& r,
-                       const std::vector<CircuitSummary>& s, bool header);
 
 }  // namespace kavlab
 

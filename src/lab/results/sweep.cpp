@@ -2,6 +2,7 @@
 #include "results/sweep.h"
 
 #include "results/summary.h"
+#include "results/summary_print.h"
 #include "units.h"
 
 namespace kavlab {
@@ -26,16 +27,6 @@ std::vector<SweepPoint> sweep_points(const CircuitResult& c, const std::string& 
   return points;
 }
 
-namespace {
-
-std::string share(int n, int whole) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%4d %5.1f %%", n, percent(n, whole));
-  return buf;
-}
-
-}  // namespace
-
 void print_sweep(FILE* out, const std::string& source, const Results& r) {
   const Provenance& p = r.provenance;
   auto threshold = p.engine_parameters.find("monitor_ua");
@@ -52,8 +43,8 @@ void print_sweep(FILE* out, const std::string& source, const Results& r) {
                  "either", "neither");
     for (const SweepPoint& s : sweep_points(c, r.sweep))
       std::fprintf(out, "%8s %7d  %s %s %s %s\n", ohms_text(s.value).c_str(), s.defects,
-                   share(s.logic, s.defects).c_str(), share(s.monitor, s.defects).c_str(),
-                   share(s.either, s.defects).c_str(), share(s.neither, s.defects).c_str());
+                   count_and_percent(s.logic, s.defects).c_str(), count_and_percent(s.monitor, s.defects).c_str(),
+                   count_and_percent(s.either, s.defects).c_str(), count_and_percent(s.neither, s.defects).c_str());
   }
 }
 

@@ -3,6 +3,7 @@
 #include "run/resume.h"
 
 #include "results/output_file.h"
+#include "results/results_file.h"
 #include "results/result_match.h"
 
 namespace kavlab {
