@@ -1,43 +1,60 @@
 // kavlab-sim compact: the shortest sequence found from a test file's vectors that keeps what the
 // file detects, from every state and from power-up, re-simulated and written.
-#include "KavrinConst.h"
+#include <CLI/CLI.hpp>
+
 #include "commands/commands.h"
+#include "commands/common.h"
+#include "commands/options.h"
 #include "gen/circuit.h"
 #include "gen/print.h"
 #include "gen/tst.h"
-#include "run/run_steps.h"
 
 namespace kavlab {
 
-int compact_command(const CompactArgs& a) {
-  std::string error;
-  if (a.circuit < 0 || a.circuit >= KAVRIN_CIRCUIT_COUNT)
-    return command_failed(LAB_USAGE, "-c " + std::to_string(a.circuit) +
-                                         ": not a circuit of the chip (0 to " +
-                                         std::to_string(KAVRIN_CIRCUIT_COUNT - 1) + ")");
+namespace {
+
+struct CompactOptions {
+  int circuit = -1;
+  std::string test;
   Criterion by = Criterion::Either;
-  for (Criterion c : {Criterion::Logic, Criterion::Monitor, Criterion::Either})
-    if (a.by == criterion_name(c)) by = c;
-  if (a.by != criterion_name(by))
-    return command_failed(LAB_USAGE, "--by " + a.by + ": logic, monitor or either");
-  if (a.output == "-")
-    return command_failed(LAB_USAGE,
-                          "-o -: compact writes its tests to a file, its report to "
-                          "standard output");
-  std::string out = output_path(a.output, "", a.force, &error);
-  if (out.empty()) return command_failed(LAB_BAD_INPUT, error);
+  std::string output;
+  bool force = false;
+};
+CompactOptions options;
+
+}  // namespace
+
+void add_compact_options(CLI::App& compact, bool) {
+  options = CompactOptions{};
+  compact.add_option("-c,--circuit", options.circuit, "Circuit number")
+      ->required()
+      ->transform(circuit_number());
+  compact.add_option("test", options.test, "The TST file")->required()->check(existing_file());
+  compact.add_option("--by", options.by, "Detected by logic, the monitor, or either (default)")
+      ->transform(
+          named_choice({Criterion::Logic, Criterion::Monitor, Criterion::Either}, criterion_name))
+      ->type_name("logic|monitor|either");
+  compact.add_option("-o,--output", options.output, "The shorter TST file")
+      ->required()
+      ->check(not_standard_output());
+  compact.add_flag("--force", options.force, "Replace an existing file");
+}
+
+ExitStatus compact_action(const Invocation&) {
+  std::string error;
+  std::string out = output_path(options.output, "", options.force, &error);
+  if (out.empty()) return command_failed(ExitStatus::FileTrouble, error);
   std::vector<int> given;
-  if (!read_test_vectors(a.test, a.circuit, &given, &error))
-    return command_failed(LAB_BAD_INPUT, error);
+  if (!read_test_vectors(options.test, options.circuit, &given, &error))
+    return command_failed(ExitStatus::FileTrouble, error);
   CircuitModel m;
   CircuitTests before, after;
-  if (!model_circuit(a.circuit, &m, &error) ||
-      !compact_tests(m, by, given, &after, &before, &error))
-    return command_failed(LAB_BAD_INPUT, error);
-  if (!write_test_file(out, a.circuit, after.sequence, after.reference, &error))
-    return command_failed(LAB_BAD_INPUT, error);
+  if (!model_circuit(options.circuit, &m, &error) ||
+      !compact_tests(m, options.by, given, &after, &before, &error) ||
+      !write_test_file(out, options.circuit, after.sequence, after.reference, &error))
+    return command_failed(ExitStatus::FileTrouble, error);
   print_compaction(stdout, before, after, out);
-  return LAB_OK;
+  return ExitStatus::Done;
 }
 
 }  // namespace kavlab

@@ -1,18 +1,30 @@
-// kavlab compare: two results, or one result's logic and monitor; exit status as diff's.
-#include "commands/commands.h"
+// kavlab compare: where two results detect differently, or one result's logic and monitor; it
+// ends as diff does.
 #include "results/compare.h"
+
+#include <CLI/CLI.hpp>
+
+#include "commands/commands.h"
+#include "commands/common.h"
 #include "results/compare_print.h"
-#include "results/results_json.h"
 #include "results/output_file.h"
 #include "results/results_file.h"
+#include "results/results_json.h"
 
 namespace kavlab {
 
 namespace {
 
+struct CompareOptions {
+  std::vector<std::string> files;  ///< two, or one with `logic_vs_monitor`
+  bool logic = false, monitor = false, logic_vs_monitor = false;
+  bool json = false, csv = false;
+};
+CompareOptions options;
+
 /// The comparison the command line asks for; false with `*trouble` set.
-bool compare_files(const CompareArgs& a, std::vector<Results>& all, Comparison* out,
-                   std::string* trouble) {
+bool compare_files(std::vector<Results>& all, Comparison* out, std::string* trouble) {
+  const CompareOptions& a = options;
   std::size_t wanted = a.logic_vs_monitor ? 1 : 2;
   if (a.files.size() != wanted) {
     *trouble = a.logic_vs_monitor ? "--logic-vs-monitor takes one results file"
@@ -32,22 +44,43 @@ bool compare_files(const CompareArgs& a, std::vector<Results>& all, Comparison* 
 
 }  // namespace
 
-int compare_command(const CompareArgs& a) {
+void add_compare_options(CLI::App& command, bool) {
+  options = CompareOptions{};
+  command
+      .add_option("results", options.files,
+                  "Two results files, A and B (one with --logic-vs-monitor)")
+      ->required();
+  CLI::Option* logic =
+      command.add_flag("--logic", options.logic, "Compare the judgements by logic only");
+  CLI::Option* monitor =
+      command.add_flag("--monitor", options.monitor, "Compare the judgements by the monitor only");
+  command
+      .add_flag("--logic-vs-monitor", options.logic_vs_monitor,
+                "Logic against the monitor within one result")
+      ->excludes(logic)
+      ->excludes(monitor);
+  logic->excludes(monitor);
+  command.add_flag("--json", options.json, "As JSON")
+      ->excludes(command.add_flag("--csv", options.csv, "As CSV"));
+}
+
+ExitStatus compare_action(const Invocation&) {
   std::vector<Results> all;
   Comparison c;
   std::string error;
-  if (!compare_files(a, all, &c, &error)) return command_failed(LAB_TROUBLE, error);
-  if (a.json) {
-    if (!write_text("-", comparison_json(c), &error)) return command_failed(LAB_TROUBLE, error);
+  if (!compare_files(all, &c, &error)) return command_failed(ExitStatus::Trouble, error);
+  if (options.json) {
+    if (!write_text("-", comparison_json(c), &error))
+      return command_failed(ExitStatus::Trouble, error);
   } else {
-    if (a.csv)
+    if (options.csv)
       print_comparison_csv(stdout, c);
     else
       print_comparison(stdout, c);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
-      return command_failed(LAB_TROUBLE, "cannot write the comparison");
+      return command_failed(ExitStatus::Trouble, "cannot write the comparison");
   }
-  return total_differences(c) == 0 ? LAB_SAME : LAB_DIFFERENT;
+  return total_differences(c) == 0 ? ExitStatus::Same : ExitStatus::Different;
 }
 
 }  // namespace kavlab

@@ -1,49 +1,46 @@
 // kavlab-sim gen: per circuit, the model's reachable states, the kinds of its defects, a short
 // test detecting every defect that can be detected whatever ran before, checked and written.
+#include <CLI/CLI.hpp>
+#include <climits>
 #include <filesystem>
 #include <memory>
 
 #include "KavrinConst.h"
 #include "commands/commands.h"
+#include "commands/common.h"
+#include "commands/options.h"
 #include "gen/circuit.h"
 #include "gen/print.h"
 #include "gen/tst.h"
 #include "gen/verify.h"
-#include "run/run_steps.h"
 
 namespace kavlab {
 
 namespace {
 
-bool parse_criterion(const std::string& text, Criterion* by) {
-  for (Criterion c : {Criterion::Logic, Criterion::Monitor, Criterion::Either})
-    if (text == criterion_name(c)) {
-      *by = c;
-      return true;
-    }
-  return false;
-}
+struct GenOptions {
+  std::string circuit;  ///< a number, or "all"
+  Criterion by = Criterion::Either;
+  EngineKind engine = EngineKind::Switch;  ///< Analog: verified on the analog engine too
+  int need = 1;                            ///< --n-detect
+  std::string output;                      ///< the TST file; with "all", a directory
+  bool force = false;
+};
+GenOptions options;
+
+const std::vector<Criterion> kCriteria = {Criterion::Logic, Criterion::Monitor, Criterion::Either};
 
 /// The circuits of -c: one number, or every circuit for "all".
-bool parse_circuit(const std::string& text, std::vector<int>* circuits, std::string* error) {
-  if (text == "all") {
-    for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; c++) circuits->push_back(c);
-    return true;
-  }
-  char* end = nullptr;
-  long n = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || n < 0 || n >= KAVRIN_CIRCUIT_COUNT) {
-    *error = "-c " + text + ": not a circuit of the chip (0 to " +
-             std::to_string(KAVRIN_CIRCUIT_COUNT - 1) + ", or all)";
-    return false;
-  }
-  circuits->push_back(static_cast<int>(n));
-  return true;
+std::vector<int> circuits_of(const std::string& text) {
+  if (text != "all") return {std::stoi(text)};
+  std::vector<int> all;
+  for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; c++) all.push_back(c);
+  return all;
 }
 
 /// The file of each circuit: -o itself for one circuit, NN-NAME.tst in the directory -o for
 /// all; each refused when it exists without --force. False with `*error` set.
-bool output_files(const GenArgs& a, const std::vector<int>& circuits,
+bool output_files(const GenOptions& a, const std::vector<int>& circuits,
                   std::vector<std::string>* files, std::string* error) {
   if (a.circuit != "all") {
     std::string path = output_path(a.output, "", a.force, error);
@@ -91,46 +88,59 @@ bool print_on_analog(const CircuitModel& m, const CircuitTests& t, std::string* 
 
 }  // namespace
 
-int gen_command(const GenArgs& a) {
+void add_gen_options(CLI::App& gen, bool) {
+  options = GenOptions{};
+  gen.add_option("-c,--circuit", options.circuit, "Circuit number, or 'all'")
+      ->required()
+      ->transform(circuit_or_all())
+      ->type_name("N|all");
+  gen.add_option("--by", options.by, "Detected by logic, the monitor, or either (default)")
+      ->transform(named_choice(kCriteria, criterion_name))
+      ->type_name("logic|monitor|either");
+  gen.add_option("--engine", options.engine,
+                 "switch (default), or analog: generated at switch level, then verified on "
+                 "the analog engine")
+      ->transform(
+          enum_choice<EngineKind>({{"switch", EngineKind::Switch}, {"analog", EngineKind::Analog}}))
+      ->type_name("switch|analog");
+  gen.add_option("--n-detect", options.need, "Detect each defect at least K times (default 1)")
+      ->type_name("K")
+      ->transform(whole_number(1, INT_MAX, "1 or more"));
+  gen.add_option("-o,--output", options.output, "The TST file; with -c all, a directory")
+      ->required()
+      ->check(not_standard_output());
+  gen.add_flag("--force", options.force, "Replace existing files");
+}
+
+ExitStatus gen_action(const Invocation&) {
+  const GenOptions& a = options;
   std::string error;
-  Criterion by = Criterion::Either;
-  std::vector<int> circuits;
-  if (!parse_circuit(a.circuit, &circuits, &error)) return command_failed(LAB_USAGE, error);
-  if (!parse_criterion(a.by, &by))
-    return command_failed(LAB_USAGE, "--by " + a.by + ": logic, monitor or either");
-  if (a.need < 1)
-    return command_failed(LAB_USAGE, "--n-detect " + std::to_string(a.need) + ": at least 1");
-  EngineKind engine = EngineKind::Switch;
-  if (!a.engine.empty() && !parse_engine_kind(a.engine, &engine))
-    return command_failed(LAB_USAGE, "--engine " + a.engine + ": switch or analog");
-  if (engine == EngineKind::Analog && make_engine({EngineKind::Analog}, &error) == nullptr)
-    return command_failed(LAB_USAGE, "--engine analog: " + error);
-  if (a.output == "-")
-    return command_failed(LAB_USAGE,
-                          "-o -: gen writes its tests to a file, its report to "
-                          "standard output");
+  std::vector<int> circuits = circuits_of(a.circuit);
+  if (a.engine == EngineKind::Analog && make_engine({EngineKind::Analog}, &error) == nullptr)
+    return command_failed(ExitStatus::CommandLine, "--engine analog: " + error);
   std::vector<std::string> files;
-  if (!output_files(a, circuits, &files, &error)) return command_failed(LAB_BAD_INPUT, error);
+  if (!output_files(a, circuits, &files, &error))
+    return command_failed(ExitStatus::FileTrouble, error);
 
   std::vector<CircuitTests> all;
   for (std::size_t k = 0; k < circuits.size(); k++) {
     CircuitModel m;
     CircuitTests t;
-    if (!model_circuit(circuits[k], &m, &error) || !generate_tests(m, by, a.need, &t, &error))
-      return command_failed(LAB_BAD_INPUT, error);
+    if (!model_circuit(circuits[k], &m, &error) || !generate_tests(m, a.by, a.need, &t, &error))
+      return command_failed(ExitStatus::FileTrouble, error);
     std::string unconfirmed = unconfirmed_claims(t);
     if (!unconfirmed.empty())
-      return command_failed(LAB_BAD_INPUT, "circuit " + std::to_string(circuits[k]) +
-                                               ": the exact check refutes the search:\n" +
-                                               unconfirmed);
+      return command_failed(ExitStatus::FileTrouble, "circuit " + std::to_string(circuits[k]) +
+                                                         ": the exact check refutes the search:\n" +
+                                                         unconfirmed);
     if (!write_test_file(files[k], circuits[k], t.sequence, t.reference, &error))
-      return command_failed(LAB_BAD_INPUT, error);
+      return command_failed(ExitStatus::FileTrouble, error);
     if (a.circuit != "all") print_circuit_tests(stdout, t, files[k]);
-    if (engine == EngineKind::Analog) {
+    if (a.engine == EngineKind::Analog) {
       if (a.circuit == "all")
         std::printf("circuit %d %s:\n", circuits[k], elements[circuits[k]].name);
       if (!print_on_analog(m, t, &error))
-        return command_failed(LAB_BOX_FAILURE, "the analog engine: " + error);
+        return command_failed(ExitStatus::BoxFailed, "the analog engine: " + error);
     }
     all.push_back(std::move(t));
   }
@@ -138,7 +148,7 @@ int gen_command(const GenArgs& a) {
     print_chip_table(stdout, all);
     std::printf("written to %s: one file per circuit, NN-NAME.tst\n", a.output.c_str());
   }
-  return LAB_OK;
+  return ExitStatus::Done;
 }
 
 }  // namespace kavlab

@@ -1,212 +1,154 @@
-// kavlab run and kavlab import: results files made from the box or from a TST file.
-#include <csignal>
-#include <ctime>
+// kavlab run: the reference and the chosen cells of circuits measured on the box, pass by pass,
+// and saved as a results file; --resume continues a partial one.
+#include <CLI/CLI.hpp>
 #include <filesystem>
 
 #include "KavrinConst.h"
-#include "run/box_kind.h"
 #include "commands/commands.h"
-#include "run/import_tst.h"
-#include "results/output_file.h"
-#include "results/results_file.h"
-#include "run/progress.h"
-#include "run/run_steps.h"
+#include "commands/common.h"
+#include "commands/options.h"
+#include "run/box_kind.h"
 #include "run/resume.h"
-#include "run/vector_source.h"
+#include "run/run_steps.h"
 
 namespace kavlab {
 
 namespace {
 
-std::string utc_now() {
-  std::time_t now = std::time(nullptr);
-  char buf[32] = "";
-  if (const std::tm* t = std::gmtime(&now)) std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", t);
-  return buf;
+struct RunOptions {
+  std::vector<std::string> circuits;  ///< numbers, or "all"
+  std::string cells;
+  bool logic = false, monitor = false, both = false, one_pass = false;
+  std::string device;  ///< empty: the first box
+  std::string output;  ///< empty: named after the first test file
+  bool force = false;
+  std::string resume;  ///< a partial results file to continue; empty: none
+  bool exhaustive = false;
+  std::vector<std::string> tests;
+  std::string engine, bridge_ohms, monitor_ua;  ///< kavlab-sim's engine; empty: not given
+};
+RunOptions options;
+
+/// kavlab-sim's choice of the emulated box's engine.
+void add_engine_options(CLI::App& run) {
+  run.add_option("--engine", options.engine, "The emulated chip's engine (default: switch)")
+      ->check(one_of({"switch", "analog"}));
+  run.add_option("--bridge-ohms", options.bridge_ohms,
+                 "Analog engine: the resistance of every short (default 10)")
+      ->check(not_empty())
+      ->type_name("R");
+  run.add_option("--monitor-ua", options.monitor_ua,
+                 "Analog engine: the current monitor's threshold in uA (default 10)")
+      ->check(not_empty())
+      ->type_name("I");
 }
 
-}  // namespace
-
-Provenance provenance_of(const std::vector<std::string>& command_line) {
-  Provenance p;
-  describe_box(p);
-  p.version = KAVLAB_VERSION;
-  p.command_line = command_line;
-  p.date_time = utc_now();
-  return p;
+PassPlan plan_of(const RunOptions& o) {
+  if (o.logic) return PassPlan::Logic;
+  if (o.monitor) return PassPlan::Monitor;
+  return o.one_pass ? PassPlan::OnePass : PassPlan::Both;
 }
 
-std::string output_path(const std::string& given, const std::string& test, bool force,
-                        std::string* error) {
-  std::string path = given.empty() ? default_output(test) : given;
-  std::error_code ec;
-  if (!force && std::filesystem::exists(path, ec)) {
-    *error = path + " exists; give --force to replace it (or -o another file)";
-    return "";
-  }
-  return can_write(path, error) ? path : "";
-}
-
-namespace {
-
-/// The circuits that -c names, in order; false with `*error` set.
-bool parse_circuits(const std::vector<std::string>& words, std::vector<int>* circuits,
-                    std::string* error) {
-  for (const std::string& w : words) {
-    if (w == "all" && words.size() == 1) {
-      for (int i = 0; i < KAVRIN_CIRCUIT_COUNT; i++) circuits->push_back(i);
-      return true;
-    }
-    char* end = nullptr;
-    long n = std::strtol(w.c_str(), &end, 10);
-    bool ok = !w.empty() && *end == '\0' && n >= 0 && n < KAVRIN_CIRCUIT_COUNT;
-    for (int c : *circuits) ok = ok && c != n;
-    if (!ok) {
-      *error = "-c " + w + ": not a circuit of the chip (0 to " +
-               std::to_string(KAVRIN_CIRCUIT_COUNT - 1) + ", or all alone), or named twice";
-      return false;
-    }
-    circuits->push_back(static_cast<int>(n));
-  }
-  return true;
-}
-
-}  // namespace
-
-bool plan_run(const RunArgs& a, const std::vector<int>& circuits,
-              const std::vector<std::vector<int>>& cells, std::vector<FileLock>& locks, Results& r,
-              std::string* error) {
-  locks.resize(circuits.size());
-  for (std::size_t i = 0; i < circuits.size(); i++) {
-    CircuitResult c = circuit_skeleton(circuits[i], cells[i]);
-    if (a.exhaustive)
-      load_exhaustive(c);
-    else if (!load_test_file(a.tests[i], c, locks[i], error))
-      return false;
-    c.passes = plan_passes(a.plan);
-    r.circuits.push_back(c);
-  }
-  return true;
-}
-
-namespace {
-
-void on_interrupt(int) { request_stop(); }
-
-}  // namespace
-
-int measure_on_box(const RunArgs& a, Results& r, std::string* message) {
-  DeviceList* list = getDeviceList();
-  std::string device = a.device;
-  DeviceList* box = activateDevice(list, device.empty() ? nullptr : &device[0]);
-  if (box == nullptr) {
-    freeDeviceList(list);
-    *message = device.empty() ? "no Kavrin box found (kavlab devices lists them)"
-                              : "no Kavrin box called " + device + " (kavlab devices lists them)";
-    return LAB_BOX_FAILURE;
-  }
-  r.provenance.device = box->dch->DeviceName;
-  ProgressLine line;
-  std::signal(SIGINT, on_interrupt);
-  RunOutcome outcome =
-      measure(box, r, [&](int done, int total) { show_progress(line, done, total); });
-  std::signal(SIGINT, SIG_DFL);
-  end_progress(line);
-  freeDeviceList(list);
-  *message = outcome.message;
-  if (outcome.end == RunEnd::Stopped) return LAB_INTERRUPTED;
-  return outcome.end == RunEnd::BoxFailed ? LAB_BOX_FAILURE : LAB_OK;
-}
-
-std::string default_output(const std::string& test) {
-  if (test.empty()) return "kavlab-results.json";
-  return std::filesystem::path(test).stem().string() + ".results.json";
-}
-
-namespace {
-
-/// The circuits and their cells from the command line; false with `*error` set.
-bool check_run_line(const RunArgs& a, std::vector<int>* circuits,
-                    std::vector<std::vector<int>>* cells, std::string* error) {
-  if (a.exhaustive && !a.tests.empty()) {
-    *error = "--exhaustive takes no test files";
-    return false;
-  }
-  if (!parse_circuits(a.circuits, circuits, error)) return false;
-  if (!a.exhaustive && a.tests.size() != circuits->size()) {
-    *error = std::to_string(circuits->size()) + " circuit(s) need as many test files, one per " +
-             "circuit in the same order (or --exhaustive); " + std::to_string(a.tests.size()) +
-             " given";
-    return false;
-  }
-  cells->resize(circuits->size());
-  for (std::size_t i = 0; i < circuits->size(); i++)
-    if (!choose_cells((*circuits)[i], a.cells, &(*cells)[i], error)) return false;
-  return true;
-}
-
-}  // namespace
-
-int save_run(const Results& r, const std::string& out, int status, std::string error) {
-  bool measured_some = false;
-  for (const CircuitResult& c : r.circuits)
-    for (const Pass& p : c.passes) measured_some = measured_some || p.reference_measured;
-  std::string save_error;
-  if (measured_some && !save_results(r, out, &save_error))
-    return command_failed(status == LAB_OK ? LAB_BAD_INPUT : status, save_error);
-  if (status == LAB_OK) return LAB_OK;
-  if (status == LAB_INTERRUPTED) error = "interrupted";
-  return command_failed(
-      status, error + (measured_some ? "; what was measured is in " + out + ", marked partial"
-                                     : "; nothing was measured"));
-}
-
-int run_command(const RunArgs& a) {
-  std::string error;
+/// The circuits that -c names, in order: "all" alone is every one.
+std::vector<int> circuits_of(const std::vector<std::string>& words) {
   std::vector<int> circuits;
-  std::vector<std::vector<int>> cells;
-  if (!check_run_line(a, &circuits, &cells, &error)) return command_failed(LAB_USAGE, error);
-  if (!use_engine(a.engine, a.bridge_ohms, a.monitor_ua, &error))
-    return command_failed(LAB_USAGE, error);
-  std::string first_test = a.exhaustive || a.tests.empty() ? "" : a.tests[0];
-  std::string given = a.output.empty() ? a.resume : a.output;
+  if (words.size() == 1 && words[0] == "all")
+    for (int i = 0; i < KAVRIN_CIRCUIT_COUNT; i++) circuits.push_back(i);
+  else
+    for (const std::string& w : words) circuits.push_back(std::stoi(w));
+  return circuits;
+}
+
+/// Refuses "all" beside other circuits and a circuit named twice, once -c is read.
+void check_circuit_list() {
+  const std::vector<std::string>& words = options.circuits;
+  for (std::size_t i = 0; i < words.size(); i++) {
+    if (words[i] == "all" && words.size() > 1)
+      throw CLI::ValidationError("--circuit", "all stands alone, not beside other circuits");
+    for (std::size_t k = 0; k < i; k++)
+      if (words[k] == words[i])
+        throw CLI::ValidationError("--circuit", words[i] + " is named twice");
+  }
+}
+
+/// The plan that the options make; false with `*error` set.
+bool plan_of_line(RunPlan* plan, std::string* error) {
+  CellChoice choice = cell_choice_of(options.cells);
+  plan->circuits = circuits_of(options.circuits);
+  if (!options.exhaustive && options.tests.size() != plan->circuits.size()) {
+    *error = std::to_string(plan->circuits.size()) +
+             " circuit(s) need as many test files, one per circuit in the same order (or "
+             "--exhaustive); " +
+             std::to_string(options.tests.size()) + " given";
+    return false;
+  }
+  plan->cells.resize(plan->circuits.size());
+  for (std::size_t i = 0; i < plan->circuits.size(); i++)
+    if (!choose_cells(plan->circuits[i], choice, &plan->cells[i], error)) return false;
+  plan->tests = options.tests;
+  plan->exhaustive = options.exhaustive;
+  plan->passes = plan_of(options);
+  return true;
+}
+
+}  // namespace
+
+void add_run_options(CLI::App& run, bool emulated) {
+  options = RunOptions{};
+  run.add_option("-c,--circuit", options.circuits, "Circuit number; repeat for several, or 'all'")
+      ->required()
+      ->allow_extra_args(false)
+      ->transform(circuit_or_all())
+      ->type_name("N|all");
+  add_cells_option(run, options.cells);
+  CLI::Option* logic =
+      run.add_flag("--logic", options.logic, "Judge by the outputs only (monitor off)");
+  CLI::Option* monitor =
+      run.add_flag("--monitor", options.monitor, "Judge by the current monitor only");
+  CLI::Option* both =
+      run.add_flag("--both", options.both, "A logic pass, then a monitor pass (the default)");
+  logic->excludes(monitor)->excludes(both);
+  monitor->excludes(both);
+  run.add_flag("--one-pass", options.one_pass,
+               "Both judgements from one pass with the monitor on (half the time)")
+      ->excludes(logic)
+      ->excludes(monitor);
+  add_output_options(run, options.device, options.output, options.force,
+                     "<test file stem>.results.json, or kavlab-results.json with --exhaustive");
+  add_vector_source(run, options.exhaustive, options.tests,
+                    "Every input vector of each circuit, in counting order", "tests",
+                    "One TST file per circuit, in the order of -c");
+  if (emulated) add_engine_options(run);
+  run.add_option("--resume", options.resume,
+                 "Continue this partial result (saved after Ctrl-C or a failing box) with "
+                 "the same options; written back to it unless -o says otherwise")
+      ->check(existing_file());
+  run.callback(check_circuit_list);
+}
+
+ExitStatus run_action(const Invocation& how) {
+  std::string error;
+  RunPlan plan;
+  if (!plan_of_line(&plan, &error)) return command_failed(ExitStatus::CommandLine, error);
+  if (!use_engine(options.engine, options.bridge_ohms, options.monitor_ua, &error))
+    return command_failed(ExitStatus::CommandLine, error);
+  std::string first_test = options.exhaustive || options.tests.empty() ? "" : options.tests[0];
+  std::string given = options.output.empty() ? options.resume : options.output;
   std::error_code same;
-  bool replace =
-      a.force || (!a.resume.empty() && std::filesystem::equivalent(given, a.resume, same));
+  bool replace = options.force || (!options.resume.empty() &&
+                                   std::filesystem::equivalent(given, options.resume, same));
   std::string out = output_path(given, first_test, replace, &error);
-  if (out.empty()) return command_failed(LAB_BAD_INPUT, error);
+  if (out.empty()) return command_failed(ExitStatus::FileTrouble, error);
   Results r;
-  r.provenance = provenance_of(a.command_line);
+  r.provenance = provenance_of(how.words);
   std::vector<FileLock> locks;
-  bool planned = plan_run(a, circuits, cells, locks, r, &error) &&
-                 (a.resume.empty() || resume_from(a.resume, r, &error));
-  int status = planned ? measure_on_box(a, r, &error) : LAB_BAD_INPUT;
+  bool planned = plan_run(plan, locks, r, &error) &&
+                 (options.resume.empty() || resume_from(options.resume, r, &error));
+  ExitStatus status = planned ? measure_on_box(options.device, r, &error) : ExitStatus::FileTrouble;
   for (FileLock& l : locks) unlock_file(l);
   if (!planned) return command_failed(status, error);
-  return save_run(r, out, status, error);
-}
-
-int import_command(const ImportArgs& a) {
-  std::string error;
-  if (a.circuit < 0 || a.circuit >= KAVRIN_CIRCUIT_COUNT)
-    return command_failed(LAB_USAGE,
-                          "-c " + std::to_string(a.circuit) + ": not a circuit of the chip");
-  if (a.cells != "all" && a.cells != "saf")
-    return command_failed(LAB_USAGE, "--cells " + a.cells + ": import takes all or saf");
-  std::string out = output_path(a.output, a.test, a.force, &error);
-  if (out.empty()) return command_failed(LAB_BAD_INPUT, error);
-  std::vector<int> cells;
-  if (!choose_cells(a.circuit, a.cells, &cells, &error)) return command_failed(LAB_USAGE, error);
-  Results r;
-  r.provenance = provenance_of(a.command_line);
-  r.provenance.emulated = Emulated::Unknown;
-  r.provenance.engine.clear();
-  r.provenance.engine_parameters.clear();
-  r.circuits.push_back(circuit_skeleton(a.circuit, cells));
-  if (!import_tst(a.test, a.monitor, r.circuits[0], &error))
-    return command_failed(LAB_BAD_INPUT, error);
-  if (!save_results(r, out, &error)) return command_failed(LAB_BAD_INPUT, error);
-  return LAB_OK;
+  RunEnding end = save_run(r, out, status, error);
+  return end.message.empty() ? end.status : command_failed(end.status, end.message);
 }
 
 }  // namespace kavlab

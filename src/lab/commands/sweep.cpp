@@ -1,100 +1,126 @@
 // kavlab-sim sweep: the steps of a run once per bridge resistance, each a pass of its own with
 // the monitor on, saved as one results file and shown as a table.
+#include "results/sweep.h"
+
+#include <CLI/CLI.hpp>
 #include <filesystem>
 
-#include "KavrinConst.h"
-#include "run/box_kind.h"
 #include "commands/commands.h"
+#include "commands/common.h"
+#include "commands/options.h"
 #include "results/csv.h"
+#include "run/box_kind.h"
 #include "run/run_steps.h"
-#include "results/sweep.h"
 
 namespace kavlab {
 
 namespace {
 
-/// The values of --bridge-ohms, each checked by choosing it; false with `*error` set.
-bool check_values(const SweepArgs& a, std::vector<std::string>* values, std::string* error) {
-  *values = split_commas(a.bridge_ohms);
-  for (const std::string& v : *values)
-    if (v.empty()) {
-      *error = "--bridge-ohms " + a.bridge_ohms + ": an empty value in the list";
-      return false;
-    }
-  for (const std::string& v : *values)
-    if (!use_engine("analog", v, a.monitor_ua, error)) return false;
-  return true;
-}
+struct SweepOptions {
+  int circuit = -1;
+  std::string cells;
+  std::string bridge_ohms = "10,100,1k,10k";  ///< the resistances in the order measured
+  std::string monitor_ua;                     ///< empty: the engine's default
+  std::string device;
+  std::string output;  ///< empty: named after the test file, or kavlab-sweep.json
+  bool force = false;
+  bool exhaustive = false;
+  std::vector<std::string> tests;  ///< one test file, or none with --exhaustive
+};
+SweepOptions options;
 
-/// The checks of the command line that need no box; false with `*error` set.
-bool check_sweep_line(const SweepArgs& a, std::vector<int>* cells, std::string* error) {
-  if (a.circuit < 0 || a.circuit >= KAVRIN_CIRCUIT_COUNT) {
-    *error = "-c " + std::to_string(a.circuit) + ": not a circuit of the chip (0 to " +
-             std::to_string(KAVRIN_CIRCUIT_COUNT - 1) + ")";
-    return false;
-  }
-  if (a.exhaustive == !a.tests.empty() || a.tests.size() > 1) {
+/// The plan of the sweep's one circuit, each value checked by choosing it; false with `*error`
+/// set.
+bool plan_of_line(RunPlan* plan, std::string* error) {
+  if (options.exhaustive == !options.tests.empty() || options.tests.size() > 1) {
     *error = "a sweep takes one test file, or --exhaustive";
     return false;
   }
-  return choose_cells(a.circuit, a.cells, cells, error);
+  for (const std::string& v : split_commas(options.bridge_ohms))
+    if (!use_engine("analog", v, options.monitor_ua, error)) return false;
+  std::vector<int> cells;
+  if (!choose_cells(options.circuit, cell_choice_of(options.cells), &cells, error)) return false;
+  *plan = RunPlan{{options.circuit}, {cells}, options.tests, options.exhaustive, PassPlan::OnePass};
+  return true;
 }
 
-}  // namespace
-
-int sweep_command(const SweepArgs& a) {
-  std::string error;
-  std::vector<int> cells;
-  std::vector<std::string> values;
-  if (!check_sweep_line(a, &cells, &error) || !check_values(a, &values, &error))
-    return command_failed(LAB_USAGE, error);
-  std::string test = a.exhaustive ? "" : a.tests[0];
-  std::string given = a.output;
-  if (given.empty())
-    given = test.empty() ? "kavlab-sweep.json"
-                         : std::filesystem::path(test).stem().string() + ".sweep.json";
-  std::string out = output_path(given, test, a.force, &error);
-  if (out.empty()) return command_failed(LAB_BAD_INPUT, error);
-
-  RunArgs run;
-  run.circuits = {std::to_string(a.circuit)};
-  run.cells = a.cells;
-  run.plan = PassPlan::OnePass;
-  run.device = a.device;
-  run.exhaustive = a.exhaustive;
-  run.tests = a.tests;
-  Results r;
-  std::vector<FileLock> locks;
-  if (!plan_run(run, {a.circuit}, {cells}, locks, r, &error)) {
-    for (FileLock& l : locks) unlock_file(l);
-    return command_failed(LAB_BAD_INPUT, error);
-  }
+/// Measures one pass per value into `r`, whose circuit holds the plan; the status of the last
+/// measurement, with `*error` set when it failed.
+ExitStatus measure_values(const std::vector<std::string>& command_line, Results& r,
+                          std::string* error) {
+  const std::vector<std::string> values = split_commas(options.bridge_ohms);
   const CircuitResult plan = r.circuits[0];
   r.circuits[0].passes.clear();
   r.sweep = SWEPT_BRIDGE_OHMS;
-  int status = LAB_OK;
-  for (std::size_t i = 0; i < values.size() && status == LAB_OK; i++) {
-    if (!use_engine("analog", values[i], a.monitor_ua, &error)) {
-      status = LAB_USAGE;
+  ExitStatus status = ExitStatus::Done;
+  for (std::size_t i = 0; i < values.size() && status == ExitStatus::Done; i++) {
+    if (!use_engine("analog", values[i], options.monitor_ua, error)) {
+      status = ExitStatus::CommandLine;
       break;
     }
     Results one;
-    one.provenance = provenance_of(a.command_line);
+    one.provenance = provenance_of(command_line);
     one.circuits = {plan};
-    status = measure_on_box(run, one, &error);
+    status = measure_on_box(options.device, one, error);
     Pass pass = one.circuits[0].passes[0];
     pass.engine_parameters[SWEPT_BRIDGE_OHMS] = one.provenance.engine_parameters[SWEPT_BRIDGE_OHMS];
     if (i == 0) r.provenance = one.provenance;
     if (pass.reference_measured) r.circuits[0].passes.push_back(pass);
     r.partial = r.partial || one.partial;
   }
-  for (FileLock& l : locks) unlock_file(l);
   // The resistance is each pass's own; the provenance keeps what all passes share.
   r.provenance.engine_parameters.erase(SWEPT_BRIDGE_OHMS);
   r.partial = r.partial || r.circuits[0].passes.size() < values.size();
-  status = save_run(r, out, status, error);
-  if (status == LAB_OK) print_sweep(stdout, out, r);
   return status;
+}
+
+}  // namespace
+
+void add_sweep_options(CLI::App& sweep, bool) {
+  options = SweepOptions{};
+  sweep.add_option("-c,--circuit", options.circuit, "Circuit number")
+      ->required()
+      ->transform(circuit_number());
+  add_cells_option(sweep, options.cells);
+  sweep
+      .add_option("--bridge-ohms", options.bridge_ohms,
+                  "The resistances of the shorts, in order (default 10,100,1k,10k)")
+      ->check(comma_list(not_empty()))
+      ->type_name("R,R,...");
+  sweep
+      .add_option("--monitor-ua", options.monitor_ua,
+                  "The current monitor's threshold in uA (default 10)")
+      ->check(not_empty())
+      ->type_name("I");
+  add_output_options(sweep, options.device, options.output, options.force,
+                     "<test file stem>.sweep.json, or kavlab-sweep.json with --exhaustive");
+  add_vector_source(sweep, options.exhaustive, options.tests,
+                    "Every input vector in counting order", "test", "The circuit's TST file");
+}
+
+ExitStatus sweep_action(const Invocation& how) {
+  std::string error;
+  RunPlan plan;
+  if (!plan_of_line(&plan, &error)) return command_failed(ExitStatus::CommandLine, error);
+  std::string test = options.exhaustive ? "" : options.tests[0];
+  std::string given = options.output;
+  if (given.empty())
+    given = test.empty() ? "kavlab-sweep.json"
+                         : std::filesystem::path(test).stem().string() + ".sweep.json";
+  std::string out = output_path(given, test, options.force, &error);
+  if (out.empty()) return command_failed(ExitStatus::FileTrouble, error);
+  Results r;
+  std::vector<FileLock> locks;
+  if (!plan_run(plan, locks, r, &error)) {
+    for (FileLock& l : locks) unlock_file(l);
+    return command_failed(ExitStatus::FileTrouble, error);
+  }
+  ExitStatus status = measure_values(how.words, r, &error);
+  for (FileLock& l : locks) unlock_file(l);
+  RunEnding end = save_run(r, out, status, error);
+  if (!end.message.empty()) return command_failed(end.status, end.message);
+  if (end.status == ExitStatus::Done) print_sweep(stdout, out, r);
+  return end.status;
 }
 
 }  // namespace kavlab

@@ -11,6 +11,7 @@
 #include "defect_table.h"
 #include "misc.h"
 #include "results/output_file.h"
+#include "run/cell_choice.h"
 #include "run/vector_source.h"
 
 namespace kavlab {

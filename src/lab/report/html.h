@@ -1,7 +1,7 @@
 // Pieces of HTML and inline SVG for the report: escaped text, numbers, and the few SVG
 // elements the report's pictures are drawn with.
-#ifndef KAVLAB_HTML_H
-#define KAVLAB_HTML_H
+#ifndef KAVLAB_REPORT_HTML_H
+#define KAVLAB_REPORT_HTML_H
 
 #include <string>
 #include <utility>

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "report/report.h"
+#include "report/model.h"
 
 namespace kavlab {
 

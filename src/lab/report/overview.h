@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "report/report.h"
+#include "report/model.h"
 
 namespace kavlab {
 

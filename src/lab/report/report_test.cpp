@@ -1,6 +1,6 @@
 // The report page: names that are HTML are shown, not obeyed; the results of one circuit from
 // several files stand side by side; a partial result shows its missing cells as not measured.
-#include "report/report.h"
+#include "report/page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The report's picture of a sweep: the share of a circuit's defects detected by logic, by the
 // monitor and by either, against the swept bridge resistance on a logarithmic scale.
-#ifndef KAVLAB_REPORT_SWEEP_H
-#define KAVLAB_REPORT_SWEEP_H
+#ifndef KAVLAB_REPORT_SWEEP_PLOT_H
+#define KAVLAB_REPORT_SWEEP_PLOT_H
 
 #include <string>
 
-#include "report/report.h"
+#include "report/model.h"
 
 namespace kavlab {
 

@@ -1,7 +1,7 @@
 // Everything kavlab reads or writes as JSON: results files, summaries and listings. The only
 // source that includes the JSON library.
-#ifndef KAVLAB_JSON_IO_H
-#define KAVLAB_JSON_IO_H
+#ifndef KAVLAB_RESULTS_JSON_H
+#define KAVLAB_RESULTS_JSON_H
 
 #include <string>
 #include <vector>

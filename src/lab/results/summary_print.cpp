@@ -11,7 +11,6 @@ std::string count_and_percent(int n, int whole) {
   return buf;
 }
 
-
 namespace {
 
 /// "  37  84.1 %", or a dash when the count is unknown.

@@ -2,7 +2,6 @@
 // answers taken over.
 #include "run/resume.h"
 
-#include "results/output_file.h"
 #include "results/results_file.h"
 #include "results/result_match.h"
 

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "run/run_engine.h"
+#include "run/cell_choice.h"
 #include "run/vector_source.h"
 
 namespace kavlab {
@@ -21,7 +22,7 @@ Results planned() {
   for (int i : {14, 12}) {
     std::vector<int> cells;
     std::string error;
-    EXPECT_TRUE(choose_cells(i, "all", &cells, &error));
+    EXPECT_TRUE(choose_cells(i, CellChoice{}, &cells, &error));
     CircuitResult c = circuit_skeleton(i, cells);
     load_exhaustive(c);
     c.passes = plan_passes(PassPlan::Both);

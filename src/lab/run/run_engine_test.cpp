@@ -9,6 +9,7 @@
 #include "results/results_json.h"
 #include "messages.h"
 #include "platform-sim.h"
+#include "run/cell_choice.h"
 #include "run/vector_source.h"
 
 namespace kavlab {
@@ -21,7 +22,7 @@ Results planned(PassPlan plan, const std::vector<int>& circuits) {
   for (int i : circuits) {
     std::vector<int> cells;
     std::string error;
-    EXPECT_TRUE(choose_cells(i, "all", &cells, &error));
+    EXPECT_TRUE(choose_cells(i, CellChoice{}, &cells, &error));
     CircuitResult c = circuit_skeleton(i, cells);
     load_exhaustive(c);
     c.passes = plan_passes(plan);

@@ -1,31 +1,46 @@
-// The steps of kavlab run that kavlab-sim sweep takes too: the provenance, the output file, the
-// plan of the circuits, the measurement on the box and the saving of what was measured.
+// The steps of a run that kavlab run and kavlab-sim sweep share: the provenance, the plan of the
+// circuits, the measurement on the box, and the saving of what was measured.
 #ifndef KAVLAB_RUN_STEPS_H
 #define KAVLAB_RUN_STEPS_H
 
 #include <string>
 #include <vector>
 
-#include "commands/commands.h"
+#include "exit_status.h"
+#include "file_lock.h"
 #include "results/results.h"
-#include "run/vector_source.h"
 
 namespace kavlab {
 
+/// What a run measures: the circuits in order, each with its chosen cells and its test file (or
+/// every input vector), and the passes.
+struct RunPlan {
+  std::vector<int> circuits;
+  std::vector<std::vector<int>> cells;  ///< per circuit, indices into its cell list
+  std::vector<std::string> tests;       ///< per circuit; empty with `exhaustive`
+  bool exhaustive = false;
+  PassPlan passes = PassPlan::Both;
+};
+
 /// What was run on what, as the box describes itself now, started now.
 Provenance provenance_of(const std::vector<std::string>& command_line);
-/// The output path, or empty with `*error` set when it exists and may not be replaced, or
-/// cannot be written.
-std::string output_path(const std::string& given, const std::string& test, bool force,
-                        std::string* error);
-/// The circuits with their cells, vectors and empty passes; test files stay locked in `locks`.
-bool plan_run(const RunArgs& a, const std::vector<int>& circuits,
-              const std::vector<std::vector<int>>& cells, std::vector<FileLock>& locks, Results& r,
-              std::string* error);
-/// Measures on the box `a.device` names; the run's exit status, the results filled in.
-int measure_on_box(const RunArgs& a, Results& r, std::string* message);
-/// Saves what was measured, complete or not; the run's exit status.
-int save_run(const Results& r, const std::string& out, int status, std::string error);
+/// The circuits of `plan` with their cells, vectors and empty passes appended to `r`; the test
+/// files stay locked (shared) in `locks` until unlocked. False with `*error` set when a test
+/// file is busy or cannot be read or fitted.
+bool plan_run(const RunPlan& plan, std::vector<FileLock>& locks, Results& r, std::string* error);
+/// Measures what `r` lacks on the box called `device` (empty: the first); Ctrl-C stops it
+/// before the next cell. Done, Interrupted or BoxFailed, with `*message` saying what failed.
+ExitStatus measure_on_box(const std::string& device, Results& r, std::string* message);
+
+/// How a run ends: its status and the line to print (empty: nothing to say).
+struct RunEnding {
+  ExitStatus status = ExitStatus::Done;
+  std::string message;
+};
+/// Saves what was measured to `out`, complete or not, after a measurement that ended with
+/// `status` and `error`. A result of which nothing was measured is not written.
+RunEnding save_run(const Results& r, const std::string& out, ExitStatus status,
+                   const std::string& error);
 
 }  // namespace kavlab
 

@@ -11,43 +11,6 @@
 
 namespace kavlab {
 
-CircuitResult circuit_skeleton(int circuit_index, const std::vector<int>& cells) {
-  const KAVRIN_ELEMENT_LIST& list = elements[circuit_index];
-  CircuitResult c;
-  c.index = circuit_index;
-  c.name = list.name;
-  c.description = list.desc;
-  c.inputs = list.in;
-  c.outputs = list.out;
-  for (int k : cells) c.cells.push_back({k, list.idx[k].defect, list.idx[k].type});
-  return c;
-}
-
-bool choose_cells(int circuit_index, const std::string& choice, std::vector<int>* cells,
-                  std::string* error) {
-  const KAVRIN_ELEMENT_LIST& list = elements[circuit_index];
-  cells->clear();
-  if (choice == "all" || choice == "saf") {
-    int mask = choice == "all" ? MASK_ALL_DEFECTS : MASK_SAF_DEFECTS;
-    for (int k = 0; k < list.count; k++)
-      if (cell_selected(mask, list.idx[k].type)) cells->push_back(k);
-    return true;
-  }
-  std::istringstream in(choice);
-  for (std::string word; std::getline(in, word, ',');) {
-    char* end = nullptr;
-    long k = std::strtol(word.c_str(), &end, 10);
-    if (word.empty() || *end != '\0' || k < 1 || k >= list.count) {
-      *error = "--cells: '" + word + "' is no defective cell of circuit " +
-               std::to_string(circuit_index) + " (1 to " + std::to_string(list.count - 1) + ")";
-      return false;
-    }
-    cells->push_back(static_cast<int>(k));
-  }
-  if (cells->empty()) *error = "--cells: no cell named";
-  return !cells->empty();
-}
-
 BIST* read_test_file(const std::string& path, FileLock& lock, std::string* bytes,
                      std::string* error) {
   if (lock_file(lock, path.c_str(), false) == LockOutcome::Busy) {

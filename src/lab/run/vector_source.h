@@ -1,7 +1,7 @@
-// The vectors of a run: a test file read under its shared lock and fitted as kavtest fits it,
-// or every input vector of the circuit.
-#ifndef KAVLAB_TEST_SOURCE_H
-#define KAVLAB_TEST_SOURCE_H
+// Where a run's vectors come from: a test file read under its shared lock and fitted as kavtest
+// fits it, or every input vector of the circuit.
+#ifndef KAVLAB_VECTOR_SOURCE_H
+#define KAVLAB_VECTOR_SOURCE_H
 
 #include <string>
 #include <vector>
@@ -12,12 +12,6 @@
 
 namespace kavlab {
 
-/// A circuit of the catalogue with the chosen cells (indices into its cell list), no vectors.
-CircuitResult circuit_skeleton(int circuit_index, const std::vector<int>& cells);
-/// The cells of circuit `circuit_index` that `choice` names: "all", "saf" (shorts to a rail)
-/// or a comma-separated list of indices. False with `*error` set for a bad choice.
-bool choose_cells(int circuit_index, const std::string& choice, std::vector<int>* cells,
-                  std::string* error);
 
 /// Locks the file `path` shared (held in `lock` until unlock_file), reads its bytes into
 /// `*bytes` and its record through the TST reader. The record is null, with `*error` set, when

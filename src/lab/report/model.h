@@ -1,7 +1,7 @@
-// kavlab's HTML report: one self-contained page (inline SVG and CSS, no script) of one or more
-// results files, with the results of one circuit from several files side by side.
-#ifndef KAVLAB_REPORT_H
-#define KAVLAB_REPORT_H
+// What kavlab's report shows: its results files (sources) and, per circuit of the chip, the
+// results of that circuit from every file that holds it.
+#ifndef KAVLAB_REPORT_MODEL_H
+#define KAVLAB_REPORT_MODEL_H
 
 #include <string>
 #include <vector>
@@ -37,8 +37,6 @@ std::vector<ReportSource> report_sources(const std::vector<std::string>& files,
                                          std::vector<Results> results);
 /// The circuits of `sources` in catalogue order, each with its results in the files' order.
 std::vector<CircuitGroup> group_by_circuit(const std::vector<ReportSource>& sources);
-/// The whole page; `generator` names the program that writes it ("kavlab 1.2.0").
-std::string report_html(const std::vector<ReportSource>& sources, const std::string& generator);
 
 }  // namespace kavlab
 
