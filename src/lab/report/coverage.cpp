@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "report/html.h"
 #include "report/detections.h"
+#include "report/html.h"
 
 namespace kavlab {
 
@@ -23,9 +23,9 @@ std::vector<std::string> either_marks(const Detections& d) {
 }
 
 /// The frame: percent grid and labels, vector ticks and labels, and the axis names.
-std::string axes(int vectors) {
+Html axes(int vectors) {
   double span = kWidth - kLeft - kRight;
-  std::string s;
+  Html s;
   for (int p = 0; p <= 100; p += 25) {
     double y = kBottom - (kBottom - kTop) * p / 100.0;
     s += svg_line(kLeft, y, kWidth - kRight, y, p == 0 ? "axis-line" : "grid-line");
@@ -44,7 +44,7 @@ std::string axes(int vectors) {
 }
 
 /// One curve as steps: the share after each vector, starting from none at 0 vectors.
-std::string curve(const std::vector<int>& counts, int defects, const char* cls) {
+Html curve(const std::vector<int>& counts, int defects, const char* cls) {
   double span = kWidth - kLeft - kRight;
   std::size_t n = counts.size();
   auto x_of = [&](std::size_t v) { return kLeft + span * static_cast<double>(v) / n; };
@@ -60,7 +60,7 @@ std::string curve(const std::vector<int>& counts, int defects, const char* cls) 
 }
 
 /// A legend entry: a stroke of the curve's style and its final share.
-std::string legend_entry(double x, const char* cls, const std::string& text) {
+Html legend_entry(double x, const char* cls, const std::string& text) {
   double y = kHeight - 14;
   return svg_line(x, y - 4, x + 22, y - 4, cls) + svg_text(x + 28, y, text, "legend");
 }
@@ -80,10 +80,10 @@ std::vector<int> cumulative_detections(const std::vector<std::string>& marks, in
   return counts;
 }
 
-std::string coverage_curve(const CircuitView& view) {
+Html coverage_curve(const CircuitView& view) {
   const CircuitResult& c = *view.circuit;
   int defects = view.summary->defects;
-  std::string s = svg_open(kWidth, kHeight, "coverage curve of " + c.name);
+  Html s = svg_open(kWidth, kHeight, "coverage curve of " + c.name);
   if (defects == 0 || c.vectors.empty())
     return s + svg_text(kWidth / 2, kHeight / 2, "no measured defect", "axis", "middle") + "</svg>";
   s += axes(static_cast<int>(c.vectors.size()));

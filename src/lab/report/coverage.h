@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "report/html.h"
 #include "report/model.h"
 
 namespace kavlab {
@@ -13,7 +14,7 @@ namespace kavlab {
 /// Per vector applied, how many of the first `defects` rows are detected by then.
 std::vector<int> cumulative_detections(const std::vector<std::string>& marks, int defects);
 /// The curves of `view` as an inline SVG picture.
-std::string coverage_curve(const CircuitView& view);
+Html coverage_curve(const CircuitView& view);
 
 }  // namespace kavlab
 

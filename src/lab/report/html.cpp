@@ -1,4 +1,4 @@
-// HTML escaping, number text and SVG elements.
+// The Html type, number text and SVG elements.
 #include "report/html.h"
 
 #include <cstdio>
@@ -7,7 +7,10 @@
 
 namespace kavlab {
 
-std::string escape_html(const std::string& text) {
+namespace {
+
+/// `text` safe as element content and as a quoted attribute value.
+std::string escaped(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (char ch : text) {
@@ -34,6 +37,30 @@ std::string escape_html(const std::string& text) {
   return out;
 }
 
+/// ` class="cls"`, or nothing for an empty class.
+Html class_attr(const std::string& cls) {
+  return cls.empty() ? Html() : " class=\"" + Html(cls) + "\"";
+}
+
+/// A number as an attribute's value: "12.5".
+Html num(double value, int decimals = 1) { return Html::trusted(number(value, decimals)); }
+
+/// The element `tag` with `attrs`, closed at once or holding a tooltip.
+Html element(const Html& tag, const Html& attrs, const std::string& tip) {
+  if (tip.empty()) return "<" + tag + attrs + "/>";
+  return "<" + tag + attrs + "><title>" + Html(tip) + "</title></" + tag + ">";
+}
+
+}  // namespace
+
+Html::Html(const std::string& text) : markup_(escaped(text)) {}
+
+Html Html::trusted(std::string markup) {
+  Html h;
+  h.markup_ = std::move(markup);
+  return h;
+}
+
 std::string number(double value, int decimals) {
   char buf[48];
   std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
@@ -56,59 +83,47 @@ int label_step(double least) {
       if (m * scale >= least) return m * scale;
 }
 
-namespace {
-
-/// ` class="cls"`, or nothing for an empty class.
-std::string class_attr(const std::string& cls) {
-  return cls.empty() ? "" : " class=\"" + cls + "\"";
+Html svg_open(double width, double height, const std::string& label) {
+  return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(width) + "\" height=\"" +
+         num(height) + "\" viewBox=\"0 0 " + num(width) + " " + num(height) +
+         "\" role=\"img\" aria-label=\"" + Html(label) + "\">";
 }
 
-/// The element `tag` with `attrs`, closed at once or holding a tooltip.
-std::string element(const char* tag, const std::string& attrs, const std::string& tip) {
-  if (tip.empty()) return std::string("<") + tag + attrs + "/>";
-  return std::string("<") + tag + attrs + "><title>" + escape_html(tip) + "</title></" + tag + ">";
-}
-
-}  // namespace
-
-std::string svg_open(double width, double height, const std::string& label) {
-  return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(width) + "\" height=\"" +
-         number(height) + "\" viewBox=\"0 0 " + number(width) + " " + number(height) +
-         "\" role=\"img\" aria-label=\"" + escape_html(label) + "\">";
-}
-
-std::string svg_rect(double x, double y, double w, double h, const std::string& cls,
-                     const std::string& tip) {
+Html svg_rect(double x, double y, double w, double h, const std::string& cls,
+              const std::string& tip) {
   return element("rect",
-                 " x=\"" + number(x, 2) + "\" y=\"" + number(y, 2) + "\" width=\"" + number(w, 2) +
-                     "\" height=\"" + number(h, 2) + "\"" + class_attr(cls),
+                 " x=\"" + num(x, 2) + "\" y=\"" + num(y, 2) + "\" width=\"" + num(w, 2) +
+                     "\" height=\"" + num(h, 2) + "\"" + class_attr(cls),
                  tip);
 }
 
-std::string svg_text(double x, double y, const std::string& text, const std::string& cls,
-                     const char* anchor, const std::string& tip) {
-  std::string tip_part = tip.empty() ? "" : "<title>" + escape_html(tip) + "</title>";
-  return "<text x=\"" + number(x) + "\" y=\"" + number(y) + "\" text-anchor=\"" + anchor + "\"" +
-         class_attr(cls) + ">" + tip_part + escape_html(text) + "</text>";
+Html svg_text(double x, double y, const std::string& text, const std::string& cls,
+              const char* anchor, const std::string& tip) {
+  Html tip_part = tip.empty() ? Html() : "<title>" + Html(tip) + "</title>";
+  return "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\" text-anchor=\"" +
+         Html(std::string(anchor)) + "\"" + class_attr(cls) + ">" + tip_part + Html(text) +
+         "</text>";
 }
 
-std::string svg_text_up(double x, double y, const std::string& text, const std::string& cls,
-                        const char* anchor) {
-  return "<text transform=\"translate(" + number(x) + " " + number(y) +
-         ") rotate(-90)\" text-anchor=\"" + anchor + "\"" + class_attr(cls) + ">" +
-         escape_html(text) + "</text>";
+Html svg_text_up(double x, double y, const std::string& text, const std::string& cls,
+                 const char* anchor) {
+  return "<text transform=\"translate(" + num(x) + " " + num(y) + ") rotate(-90)\" text-anchor=\"" +
+         Html(std::string(anchor)) + "\"" + class_attr(cls) + ">" + Html(text) + "</text>";
 }
 
-std::string svg_line(double x1, double y1, double x2, double y2, const std::string& cls) {
-  return "<line x1=\"" + number(x1, 2) + "\" y1=\"" + number(y1, 2) + "\" x2=\"" + number(x2, 2) +
-         "\" y2=\"" + number(y2, 2) + "\"" + class_attr(cls) + "/>";
+Html svg_line(double x1, double y1, double x2, double y2, const std::string& cls) {
+  return "<line x1=\"" + num(x1, 2) + "\" y1=\"" + num(y1, 2) + "\" x2=\"" + num(x2, 2) +
+         "\" y2=\"" + num(y2, 2) + "\"" + class_attr(cls) + "/>";
 }
 
-std::string svg_polyline(const std::vector<std::pair<double, double>>& points,
-                         const std::string& cls) {
+Html svg_polyline(const std::vector<std::pair<double, double>>& points, const std::string& cls) {
   std::string p;
   for (const auto& [x, y] : points) p += (p.empty() ? "" : " ") + number(x, 2) + "," + number(y, 2);
-  return "<polyline points=\"" + p + "\"" + class_attr(cls) + "/>";
+  return "<polyline points=\"" + Html(p) + "\"" + class_attr(cls) + "/>";
+}
+
+Html svg_path(const std::string& d, const std::string& cls, const std::string& tip) {
+  return element("path", " d=\"" + Html(d) + "\"" + class_attr(cls), tip);
 }
 
 }  // namespace kavlab

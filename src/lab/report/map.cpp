@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "report/html.h"
 #include "report/detections.h"
+#include "report/html.h"
 
 namespace kavlab {
 
@@ -37,8 +37,8 @@ double column_width(std::size_t vectors) {
 }
 
 /// The vectors across the top: their bits upwards where they fit, else their numbers.
-std::string vector_labels(const CircuitResult& c, double x0, double y0, double cw) {
-  std::string s;
+Html vector_labels(const CircuitResult& c, double x0, double y0, double cw) {
+  Html s;
   if (cw >= 9) {
     for (std::size_t v = 0; v < c.vectors.size(); v++)
       s += svg_text_up(x0 + cw * (static_cast<double>(v) + 0.5) + 3.5, y0 - 4, c.vectors[v], "bits",
@@ -53,9 +53,9 @@ std::string vector_labels(const CircuitResult& c, double x0, double y0, double c
 }
 
 /// One defect's row: runs of one verdict as rectangles (not detected is the background).
-std::string map_row(const CircuitResult& c, const Detections& d, std::size_t cell, double x0,
-                    double y, double cw) {
-  std::string s;
+Html map_row(const CircuitResult& c, const Detections& d, std::size_t cell, double x0, double y,
+             double cw) {
+  Html s;
   const std::string& lm = d.logic[cell];
   const std::string& mm = d.monitor[cell];
   std::size_t n = c.vectors.size();
@@ -76,8 +76,7 @@ std::string map_row(const CircuitResult& c, const Detections& d, std::size_t cel
 }
 
 /// The defect names at the left: escapes and cells not measured stand out.
-std::string row_label(const CircuitResult& c, const Detections& d, std::size_t cell, double x,
-                      double y) {
+Html row_label(const CircuitResult& c, const Detections& d, std::size_t cell, double x, double y) {
   CellState state = cell_state(d, cell);
   const TestedCell& t = c.cells[cell];
   std::string tip = "cell " + std::to_string(t.index) + ": " + t.defect + " (" +
@@ -89,8 +88,8 @@ std::string row_label(const CircuitResult& c, const Detections& d, std::size_t c
 }
 
 /// Grid lines between the rows, and between the columns where they are wide enough.
-std::string grid_lines(std::size_t rows, std::size_t columns, double x0, double y0, double cw) {
-  std::string s;
+Html grid_lines(std::size_t rows, std::size_t columns, double x0, double y0, double cw) {
+  Html s;
   double width = cw * static_cast<double>(columns), height = kRow * static_cast<double>(rows);
   for (std::size_t r = 1; r < rows; r++)
     s += svg_line(x0, y0 + kRow * static_cast<double>(r), x0 + width,
@@ -102,21 +101,20 @@ std::string grid_lines(std::size_t rows, std::size_t columns, double x0, double 
 }
 
 /// A small triangle under each essential vector's column.
-std::string essential_marks(const CircuitResult& c, const std::vector<int>& essential, double x0,
-                            double y, double cw) {
-  std::string s;
+Html essential_marks(const CircuitResult& c, const std::vector<int>& essential, double x0, double y,
+                     double cw) {
+  Html s;
   for (int v : essential) {
     double x = x0 + cw * (v + 0.5);
-    s += "<path d=\"M" + number(x, 2) + " " + number(y) + " l4 7 h-8 z\" class=\"ess\"><title>" +
-         escape_html("essential vector " + c.vectors[static_cast<std::size_t>(v)]) +
-         "</title></path>";
+    s += svg_path("M" + number(x, 2) + " " + number(y) + " l4 7 h-8 z", "ess",
+                  "essential vector " + c.vectors[static_cast<std::size_t>(v)]);
   }
   return s;
 }
 
 }  // namespace
 
-std::string detection_map(const CircuitView& view) {
+Html detection_map(const CircuitView& view) {
   const CircuitResult& c = *view.circuit;
   Detections d = detections_of(c);
   std::size_t rows = c.cells.size(), columns = c.vectors.size();
@@ -126,7 +124,7 @@ std::string detection_map(const CircuitView& view) {
   double x0 = label, y0 = 18 + head;
   double width = x0 + cw * static_cast<double>(columns) + 12;
   double height = y0 + kRow * static_cast<double>(rows) + 14;
-  std::string s = svg_open(width, height, "detection map of " + c.name);
+  Html s = svg_open(width, height, "detection map of " + c.name);
   s += svg_text(x0, 12, "vectors in the order applied \u2192", "axis");
   s += vector_labels(c, x0, y0, cw);
   s += svg_rect(x0, y0, cw * static_cast<double>(columns), kRow * static_cast<double>(rows), "v-n");

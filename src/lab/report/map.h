@@ -5,12 +5,13 @@
 
 #include <string>
 
+#include "report/html.h"
 #include "report/model.h"
 
 namespace kavlab {
 
 /// The map of `view` as an inline SVG picture.
-std::string detection_map(const CircuitView& view);
+Html detection_map(const CircuitView& view);
 
 }  // namespace kavlab
 

@@ -28,47 +28,47 @@ std::string shell_words(const std::vector<std::string>& words) {
 }
 
 /// The box of a result: its name, and whether and how it was emulated.
-std::string box_cell(const Provenance& p) {
-  std::string s = p.device.empty() ? "unknown" : escape_html(p.device);
+Html box_cell(const Provenance& p) {
+  Html s = p.device.empty() ? Html("unknown") : Html(p.device);
   if (p.emulated == Emulated::No) return s + "<br><small>a real box</small>";
   if (p.emulated != Emulated::Yes) return s + "<br><small>not known (imported)</small>";
   std::string parameters;
   for (const auto& [name, value] : p.engine_parameters)
-    parameters += (parameters.empty() ? "" : ", ") + escape_html(name) + " = " + number(value, 6);
-  return s + "<br><small>emulated, engine <b>" + escape_html(p.engine) + "</b></small>" +
-         (parameters.empty() ? "" : "<br><small class=\"params\">" + parameters + "</small>");
+    parameters += (parameters.empty() ? "" : ", ") + name + " = " + number(value, 6);
+  return s + "<br><small>emulated, engine <b>" + p.engine + "</b></small>" +
+         (parameters.empty() ? Html()
+                             : "<br><small class=\"params\">" + Html(parameters) + "</small>");
 }
 
-std::string provenance_row(const ReportSource& r) {
+Html provenance_row(const ReportSource& r) {
   const Provenance& p = r.results.provenance;
-  return "<tr><td><span class=\"label\">" + escape_html(r.label) + "</span></td><td><code>" +
-         escape_html(r.file) + "</code></td><td>" + escape_html(p.program) + " " +
-         escape_html(p.version) + "</td><td>" + box_cell(p) + "</td><td>" +
-         (p.date_time.empty() ? "unknown" : escape_html(p.date_time)) +
-         (p.resumed.empty() ? ""
-                            : "<br><small>resumed " + escape_html(p.resumed.back()) + "</small>") +
-         "</td><td><code>" + escape_html(shell_words(p.command_line)) + "</code></td><td>" +
-         (r.results.partial ? "<span class=\"badge partial\">partial</span>"
-                            : "<span class=\"badge complete\">complete</span>") +
+  return "<tr><td><span class=\"label\">" + Html(r.label) + "</span></td><td><code>" + r.file +
+         "</code></td><td>" + p.program + " " + p.version + "</td><td>" + box_cell(p) +
+         "</td><td>" + (p.date_time.empty() ? Html("unknown") : Html(p.date_time)) +
+         (p.resumed.empty() ? Html()
+                            : "<br><small>resumed " + Html(p.resumed.back()) + "</small>") +
+         "</td><td><code>" + shell_words(p.command_line) + "</code></td><td>" +
+         (r.results.partial ? Html("<span class=\"badge partial\">partial</span>")
+                            : Html("<span class=\"badge complete\">complete</span>")) +
          "</td></tr>";
 }
 
 /// A count and its percent of the defects, or a dash when unknown.
-std::string count_cell(bool known, int n, int defects) {
+Html count_cell(bool known, int n, int defects) {
   if (!known) return "<td class=\"n\">\u2013</td>";
-  return "<td class=\"n\">" + std::to_string(n) + " <small>" + percent_text(n, defects) +
+  return "<td class=\"n\">" + Html(std::to_string(n)) + " <small>" + percent_text(n, defects) +
          "</small></td>";
 }
 
 /// The defects as one bar: both, logic only, monitor only, neither (the escapes).
-std::string detection_bar(const CircuitSummary& s) {
+Html detection_bar(const CircuitSummary& s) {
   const double width = 160, height = 14;
   int both = s.both < 0 ? 0 : s.both;
   const std::pair<const char*, int> parts[] = {{"v-b", both},
                                                {"v-l", s.logic.detected - both},
                                                {"v-m", s.monitor.detected - both},
                                                {"v-esc", s.neither}};
-  std::string bar = svg_open(width, height, "detections");
+  Html bar = svg_open(width, height, "detections");
   double x = 0;
   for (const auto& [cls, n] : parts) {
     if (n <= 0 || s.defects == 0) continue;
@@ -81,21 +81,22 @@ std::string detection_bar(const CircuitSummary& s) {
 
 /// The least and median vectors per detected defect, the essential vectors (either way of
 /// judging) and the escapes of a circuit's row; empty cells for the totals (no circuit).
-std::string detail_cells(const CircuitResult* c, const CircuitSummary& s) {
+Html detail_cells(const CircuitResult* c, const CircuitSummary& s) {
   if (c == nullptr) return "<td></td><td></td><td></td>";
   std::string escapes;
-  for (const std::string& e : s.escapes) escapes += (escapes.empty() ? "" : " ") + escape_html(e);
+  for (const std::string& e : s.escapes) escapes += (escapes.empty() ? "" : " ") + e;
   std::string spread =
       s.either.detected > 0 ? std::to_string(s.either.least) + " / " + number(s.either.median) : "";
-  return "<td class=\"n\">" + spread + "</td><td><code>" + vector_list(*c, s.either.essential) +
-         "</code></td><td class=\"names\">" + escapes + "</td>";
+  return "<td class=\"n\">" + Html(spread) + "</td><td><code>" +
+         vector_list(*c, s.either.essential) + "</code></td><td class=\"names\">" + escapes +
+         "</td>";
 }
 
-std::string summary_row(const std::string& circuit, const ReportSource& source,
-                        const CircuitResult* c, const CircuitSummary& s) {
-  std::string defects = std::to_string(s.defects);
-  if (s.defects < s.chosen) defects += " <small>of " + std::to_string(s.chosen) + "</small>";
-  return "<tr>" + circuit + "<td><span class=\"label\">" + escape_html(source.label) +
+Html summary_row(const Html& circuit, const ReportSource& source, const CircuitResult* c,
+                 const CircuitSummary& s) {
+  Html defects = std::to_string(s.defects);
+  if (s.defects < s.chosen) defects += " <small>of " + Html(std::to_string(s.chosen)) + "</small>";
+  return "<tr>" + circuit + "<td><span class=\"label\">" + source.label +
          "</span></td><td class=\"n\">" + (c ? std::to_string(s.vectors) : "") +
          "</td><td class=\"n\">" + defects + "</td>" +
          count_cell(s.logic.known, s.logic.detected, s.defects) +
@@ -105,7 +106,7 @@ std::string summary_row(const std::string& circuit, const ReportSource& source,
 }
 
 /// A sweep's row: its values instead of figures, which belong to each value.
-std::string sweep_row(const std::string& circuit, const CircuitView& v) {
+Html sweep_row(const Html& circuit, const CircuitView& v) {
   std::vector<SweepPoint> points = sweep_points(*v.circuit, v.source->results.sweep);
   std::string range;
   if (!points.empty()) {
@@ -114,15 +115,15 @@ std::string sweep_row(const std::string& circuit, const CircuitView& v) {
         [](const SweepPoint& a, const SweepPoint& b) { return a.value < b.value; });
     range = " from " + ohms_text(low->value) + " to " + ohms_text(high->value);
   }
-  return "<tr>" + circuit + "<td><span class=\"label\">" + escape_html(v.source->label) +
+  return "<tr>" + circuit + "<td><span class=\"label\">" + v.source->label +
          "</span></td><td class=\"n\">" + std::to_string(v.circuit->vectors.size()) +
          "</td><td class=\"n\">" + (points.empty() ? "" : std::to_string(points[0].defects)) +
-         "</td><td colspan=\"8\">a sweep of " + escape_html(v.source->results.sweep) + ", " +
+         "</td><td colspan=\"8\">a sweep of " + v.source->results.sweep + ", " +
          std::to_string(points.size()) + " values" + range + ": <a href=\"#c" +
          std::to_string(v.circuit->index) + "-sweep\">its plot</a></td></tr>";
 }
 
-const char* const kSummaryHead =
+const Html kSummaryHead =
     "<thead><tr><th>circuit</th><th>result</th><th>vectors</th><th>defects</th>"
     "<th>logic</th><th>monitor</th><th>both</th><th>neither</th><th>detections</th>"
     "<th title=\"vectors detecting a detected defect, logic or monitor\">least / median</th>"
@@ -130,8 +131,8 @@ const char* const kSummaryHead =
 
 }  // namespace
 
-std::string provenance_table(const std::vector<ReportSource>& sources) {
-  std::string rows;
+Html provenance_table(const std::vector<ReportSource>& sources) {
+  Html rows;
   for (const ReportSource& r : sources) rows += provenance_row(r);
   return "<table class=\"provenance\"><thead><tr><th>result</th><th>file</th><th>program</th>"
          "<th>box</th><th>measured (UTC)</th><th>command line</th><th>state</th></tr></thead>"
@@ -139,28 +140,28 @@ std::string provenance_table(const std::vector<ReportSource>& sources) {
          rows + "</tbody></table>";
 }
 
-std::string summary_table(const std::vector<CircuitGroup>& groups,
-                          const std::vector<ReportSource>& sources) {
-  std::string rows;
+Html summary_table(const std::vector<CircuitGroup>& groups,
+                   const std::vector<ReportSource>& sources) {
+  Html rows;
   for (const CircuitGroup& g : groups) {
     const CircuitResult& c = *g.views.front().circuit;
-    std::string circuit = "<th rowspan=\"" + std::to_string(g.views.size()) + "\"><a href=\"#c" +
-                          std::to_string(g.index) + "\">" + std::to_string(g.index) + " " +
-                          escape_html(c.name) + "</a></th>";
+    Html circuit = "<th rowspan=\"" + Html(std::to_string(g.views.size())) + "\"><a href=\"#c" +
+                   std::to_string(g.index) + "\">" + std::to_string(g.index) + " " + c.name +
+                   "</a></th>";
     for (const CircuitView& v : g.views) {
       rows += is_sweep(v) ? sweep_row(circuit, v)
                           : summary_row(circuit, *v.source, v.circuit, *v.summary);
-      circuit.clear();
+      circuit = Html();
     }
   }
   std::vector<const ReportSource*> several;
   for (const ReportSource& r : sources)
     if (r.summaries.size() > 1 && r.results.sweep.empty()) several.push_back(&r);
-  std::string all;
-  std::string head = "<th rowspan=\"" + std::to_string(several.size()) + "\">all circuits</th>";
+  Html all;
+  Html head = "<th rowspan=\"" + Html(std::to_string(several.size())) + "\">all circuits</th>";
   for (const ReportSource* r : several) {
     all += summary_row(head, *r, nullptr, totals(r->summaries));
-    head.clear();
+    head = Html();
   }
   if (!all.empty()) all = "<tbody class=\"totals\">" + all + "</tbody>";
   return "<p class=\"legend\">" + key("k-b", "both") + key("k-l", "logic only") +

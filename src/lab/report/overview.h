@@ -6,16 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "report/html.h"
 #include "report/model.h"
 
 namespace kavlab {
 
 /// One row per results file: program, box, engine, date, command line, completeness.
-std::string provenance_table(const std::vector<ReportSource>& sources);
+Html provenance_table(const std::vector<ReportSource>& sources);
 /// One row per circuit and result, the results of a circuit together, then per results file of
 /// several circuits their totals.
-std::string summary_table(const std::vector<CircuitGroup>& groups,
-                          const std::vector<ReportSource>& sources);
+Html summary_table(const std::vector<CircuitGroup>& groups,
+                   const std::vector<ReportSource>& sources);
 
 }  // namespace kavlab
 

@@ -12,60 +12,61 @@ namespace kavlab {
 namespace {
 
 /// The caption of a result's panel: its label, its file and its box.
-std::string panel_caption(const CircuitView& v) {
+Html panel_caption(const CircuitView& v) {
   const Provenance& p = v.source->results.provenance;
-  std::string box = p.device.empty() ? "" : " on " + escape_html(p.device);
+  std::string box = p.device.empty() ? "" : " on " + p.device;
   if (p.emulated == Emulated::Yes) box += " (emulated)";
-  return "<figcaption><span class=\"label\">" + escape_html(v.source->label) + "</span> <code>" +
-         escape_html(v.source->file) + "</code> " + escape_html(p.program) + box + "</figcaption>";
+  return "<figcaption><span class=\"label\">" + Html(v.source->label) + "</span> <code>" +
+         v.source->file + "</code> " + (p.program + box) + "</figcaption>";
 }
 
 /// One part of a circuit's section: its heading, legend and the panels of the results that
 /// show it; empty when none does.
-std::string part_html(const ReportPart& part, const CircuitGroup& g) {
-  std::string panels;
+Html part_html(const ReportPart& part, const CircuitGroup& g) {
+  Html panels;
   for (const CircuitView& v : g.views)
     if (part.shows(v))
       panels += "<figure class=\"panel\">" + panel_caption(v) + part.panel(v) + "</figure>";
-  if (panels.empty()) return "";
-  return "<div class=\"part\"><h3 id=\"c" + std::to_string(g.index) + "-" + part.id + "\">" +
-         part.heading + "</h3>" + part.legend(g) + "<div class=\"panels\">" + panels +
+  if (panels.empty()) return Html();
+  return "<div class=\"part\"><h3 id=\"c" + Html(std::to_string(g.index) + "-" + part.id) + "\">" +
+         std::string(part.heading) + "</h3>" + part.legend(g) + "<div class=\"panels\">" + panels +
          "</div></div>";
 }
 
-std::string circuit_section(const CircuitGroup& g) {
+Html circuit_section(const CircuitGroup& g) {
   const CircuitResult& c = *g.views.front().circuit;
-  std::string s =
-      "<section class=\"block circuit\" id=\"c" + std::to_string(g.index) + "\"><h2>Circuit " +
-      std::to_string(g.index) + " " + escape_html(c.name) + "<span class=\"what\">" +
-      escape_html(c.description) + "</span></h2>" + "<p class=\"meta\">" +
+  std::string counts =
       std::to_string(c.inputs) + (c.inputs == 1 ? " input, " : " inputs, ") +
       std::to_string(c.outputs) + (c.outputs == 1 ? " output" : " outputs") +
-      (g.views.size() > 1 ? "; " + std::to_string(g.views.size()) + " results" : "") + "</p>";
+      (g.views.size() > 1 ? "; " + std::to_string(g.views.size()) + " results" : "");
+  Html s = "<section class=\"block circuit\" id=\"c" + Html(std::to_string(g.index)) +
+           "\"><h2>Circuit " + std::to_string(g.index) + " " + c.name + "<span class=\"what\">" +
+           c.description + "</span></h2>" + "<p class=\"meta\">" + counts + "</p>";
   s += "<div class=\"parts\">";
   for (const ReportPart& part : report_parts()) s += part_html(part, g);
   return s + "</div></section>";
 }
 
-std::string navigation(const std::vector<CircuitGroup>& groups) {
-  std::string links = "<a href=\"#provenance\">Provenance</a><a href=\"#summary\">Summary</a>";
+Html navigation(const std::vector<CircuitGroup>& groups) {
+  Html links = "<a href=\"#provenance\">Provenance</a><a href=\"#summary\">Summary</a>";
   for (const CircuitGroup& g : groups)
-    links += "<a href=\"#c" + std::to_string(g.index) + "\">" + std::to_string(g.index) + " " +
-             escape_html(g.views.front().circuit->name) + "</a>";
+    links += "<a href=\"#c" + Html(std::to_string(g.index)) + "\">" + std::to_string(g.index) +
+             " " + g.views.front().circuit->name + "</a>";
   return "<nav class=\"circuits\">" + links + "</nav>";
 }
 
 /// The title bar: what the page is of.
-std::string page_header(const std::vector<ReportSource>& sources) {
-  std::string files;
+Html page_header(const std::vector<ReportSource>& sources) {
+  Html files;
   for (const ReportSource& s : sources)
-    files += (files.empty() ? "" : ", ") + std::string("<code>") + escape_html(s.file) + "</code>";
+    files += (files.empty() ? Html() : Html(", ")) + "<code>" + s.file + "</code>";
   std::size_t circuits = 0;
   for (const ReportSource& s : sources) circuits += s.results.circuits.size();
-  return "<header class=\"top\"><h1>kavlab report</h1><p>" + files + ": " +
-         std::to_string(sources.size()) + (sources.size() == 1 ? " result, " : " results, ") +
-         std::to_string(circuits) + (circuits == 1 ? " circuit" : " circuits") +
-         " measured</p></header>";
+  std::string counts =
+      std::to_string(sources.size()) + (sources.size() == 1 ? " result, " : " results, ") +
+      std::to_string(circuits) + (circuits == 1 ? " circuit" : " circuits") + " measured";
+  return "<header class=\"top\"><h1>kavlab report</h1><p>" + files + ": " + counts +
+         "</p></header>";
 }
 
 }  // namespace
@@ -74,20 +75,21 @@ std::string report_html(const std::vector<ReportSource>& sources, const std::str
   std::vector<CircuitGroup> groups = group_by_circuit(sources);
   std::string title = sources.empty() ? "" : sources.front().file;
   if (sources.size() > 1) title += " and " + std::to_string(sources.size() - 1) + " more";
-  std::string page =
+  Html page =
       "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
       "<meta name=\"generator\" content=\"" +
-      escape_html(generator) + "\"><title>kavlab report: " + escape_html(title) +
+      Html(generator) + "\"><title>kavlab report: " + title +
       "</title><link rel=\"icon\" href=\"data:,\"><style>" + report_css() +
       "</style></head>\n<body>" + report_svg_defs() + page_header(sources) + navigation(groups) +
       "<main><section class=\"block\" id=\"provenance\"><h2>Provenance</h2>" +
       provenance_table(sources) + "</section>\n<section class=\"block\" id=\"summary\">" +
       "<h2>Summary</h2>" + summary_table(groups, sources) + "</section>\n";
   for (const CircuitGroup& g : groups) page += circuit_section(g) + "\n";
-  return page + "</main><footer>Written by " + escape_html(generator) +
-         ". Percentages are of defects: each defect counts once, not as two faults.</footer>"
-         "</body></html>\n";
+  page += "</main><footer>Written by " + Html(generator) +
+          ". Percentages are of defects: each defect counts once, not as two faults.</footer>"
+          "</body></html>\n";
+  return page.str();
 }
 
 }  // namespace kavlab

@@ -2,9 +2,9 @@
 // the monitor, escapes.
 #include "report/parts.h"
 
-#include "report/html.h"
 #include "report/coverage.h"
 #include "report/detections.h"
+#include "report/html.h"
 #include "report/map.h"
 #include "report/sweep_plot.h"
 #include "report/versus.h"
@@ -24,39 +24,38 @@ bool judged_both_ways(const CircuitView& v) {
   return has_vectors(v) && v.summary->logic.known && v.summary->monitor.known;
 }
 
-std::string no_legend(const CircuitGroup&) { return ""; }
+Html no_legend(const CircuitGroup&) { return Html(); }
 
 /// Where the vectors came from, and how many cells were measured.
-std::string source_line(const CircuitView& v) {
+Html source_line(const CircuitView& v) {
   const CircuitResult& c = *v.circuit;
   const CircuitSummary& s = *v.summary;
-  std::string from = c.test.kind == SourceKind::Exhaustive ? "every input vector in counting order"
-                     : c.test.kind == SourceKind::Import   ? "imported from " + escape_html(c.test.file)
-                                                 : "from " + escape_html(c.test.file);
+  Html from = c.test.kind == SourceKind::Exhaustive ? Html("every input vector in counting order")
+              : c.test.kind == SourceKind::Import   ? "imported from " + Html(c.test.file)
+                                                    : "from " + Html(c.test.file);
   if (!c.test.sha256.empty())
-    from += " <span class=\"hash\" title=\"SHA-256 " + escape_html(c.test.sha256) + "\">" +
-            escape_html(c.test.sha256.substr(0, 12)) + "\u2026</span>";
-  std::string cells =
-      std::to_string(s.defects) + " of " + std::to_string(s.chosen) + " cells measured";
+    from += " <span class=\"hash\" title=\"SHA-256 " + Html(c.test.sha256) + "\">" +
+            c.test.sha256.substr(0, 12) + "\u2026</span>";
+  Html cells = std::to_string(s.defects) + " of " + std::to_string(s.chosen) + " cells measured";
   if (s.defects < s.chosen) cells = "<span class=\"badge partial\">" + cells + "</span>";
-  return "<p class=\"meta\">" + std::to_string(s.vectors) + " vectors, " + from + "; " + cells +
-         "</p>";
+  return "<p class=\"meta\">" + Html(std::to_string(s.vectors)) + " vectors, " + from + "; " +
+         cells + "</p>";
 }
 
-std::string figure_row(const CircuitResult& c, const char* what, const char* cls,
-                       const MeasureSummary& m, int defects) {
-  if (!m.known)
-    return "<tr><th>" + key(cls, what) + "</th><td colspan=\"4\">not measured</td></tr>";
-  return "<tr><th>" + key(cls, what) + "</th><td class=\"n\">" + std::to_string(m.detected) +
-         " <small>" + percent_text(m.detected, defects) + "</small></td><td class=\"n\">" +
+Html figure_row(const CircuitResult& c, const char* what, const char* cls, const MeasureSummary& m,
+                int defects) {
+  Html name = key(cls, std::string(what));
+  if (!m.known) return "<tr><th>" + name + "</th><td colspan=\"4\">not measured</td></tr>";
+  return "<tr><th>" + name + "</th><td class=\"n\">" + std::to_string(m.detected) + " <small>" +
+         percent_text(m.detected, defects) + "</small></td><td class=\"n\">" +
          std::to_string(m.least) + "</td><td class=\"n\">" + number(m.median) + "</td><td>" +
-         (m.essential.empty() ? "none" : "<code>" + vector_list(c, m.essential) + "</code>") +
+         (m.essential.empty() ? Html("none") : "<code>" + vector_list(c, m.essential) + "</code>") +
          "</td></tr>";
 }
 
 /// The circuit's figures: per way of judging the defects detected, the least and median
 /// number of vectors detecting a detected defect, and the essential vectors.
-std::string figures(const CircuitView& v) {
+Html figures(const CircuitView& v) {
   const CircuitSummary& s = *v.summary;
   return source_line(v) +
          "<table class=\"figures\"><thead><tr><th>detected by</th><th>defects</th>"
@@ -66,70 +65,69 @@ std::string figures(const CircuitView& v) {
          figure_row(*v.circuit, "either", "k-e", s.either, s.defects) + "</tbody></table>";
 }
 
-std::string figures_legend(const CircuitGroup&) {
+Html figures_legend(const CircuitGroup&) {
   return "<p class=\"legend\"><b>least</b>, <b>median</b>: vectors detecting a detected "
          "defect. <b>Essential</b>: the only vector that detects some defect.</p>";
 }
 
-std::string map_legend(const CircuitGroup& g) {
+Html map_legend(const CircuitGroup& g) {
   bool unknown = false;
   for (const CircuitView& v : g.views) unknown = unknown || v.summary->defects < v.summary->chosen;
   return "<p class=\"legend\">Detected on that vector by " + key("k-b", "logic and monitor") +
          key("k-l", "logic only") + key("k-m", "monitor only") + key("k-n", "neither") +
-         (unknown ? key("k-u", "not measured") : "") +
+         (unknown ? key("k-u", "not measured") : Html()) +
          "<span class=\"key-item\"><svg width=\"10\" height=\"9\" aria-hidden=\"true\"><path "
          "d=\"M5 1 l4 7 h-8 z\" class=\"ess\"/></svg> essential vector</span>" +
          "<span class=\"key-item\"><span class=\"esc\">name</span> escape</span></p>";
 }
 
-std::string coverage_legend(const CircuitGroup&) {
+Html coverage_legend(const CircuitGroup&) {
   return "<p class=\"legend\">The share of the measured defects detected after each vector, in "
          "the order the vectors were applied.</p>";
 }
 
-std::string versus_legend(const CircuitGroup&) {
+Html versus_legend(const CircuitGroup&) {
   return "<p class=\"legend\">Per defect, the number of vectors that detect it by logic (left) "
          "and by the monitor (right); <span class=\"esc\">escapes</span> in red.</p>";
 }
 
-std::string sweep_legend(const CircuitGroup&) {
+Html sweep_legend(const CircuitGroup&) {
   return "<p class=\"legend\">The share of the measured defects detected at each bridge "
          "resistance of a sweep, each value a pass of its own over every vector; the points' tips "
          "give the counts.</p>";
 }
 
-std::string versus_panel(const CircuitView& v) { return versus_counts(v) + logic_vs_monitor(v); }
+Html versus_panel(const CircuitView& v) { return versus_counts(v) + logic_vs_monitor(v); }
 
 /// The escapes by name and class, and the cells a partial result did not reach.
-std::string escapes(const CircuitView& v) {
+Html escapes(const CircuitView& v) {
   const CircuitResult& c = *v.circuit;
   const CircuitSummary& s = *v.summary;
-  std::string out;
+  Html out;
   Detections d = detections_of(c);
   for (std::size_t r = 0; r < c.cells.size(); r++)
     if (cell_state(d, r) == CellState::Escape)
-      out += "<li><code>" + escape_html(c.cells[r].defect) + "</code> <small>" +
-             defect_class(c.cells[r].type) + "</small></li>";
-  out = out.empty() ? "<p class=\"none\">None: every measured defect is detected.</p>"
+      out += "<li><code>" + Html(c.cells[r].defect) + "</code> <small>" +
+             std::string(defect_class(c.cells[r].type)) + "</small></li>";
+  out = out.empty() ? Html("<p class=\"none\">None: every measured defect is detected.</p>")
                     : "<ul class=\"escapes\">" + out + "</ul>";
   if (s.defects < s.chosen)
-    out += "<p class=\"meta\">" + std::to_string(s.chosen - s.defects) +
+    out += "<p class=\"meta\">" + Html(std::to_string(s.chosen - s.defects)) +
            " chosen cells were not measured (a partial result).</p>";
   return out;
 }
 
 }  // namespace
 
-std::string vector_list(const CircuitResult& c, const std::vector<int>& indices) {
+Html vector_list(const CircuitResult& c, const std::vector<int>& indices) {
   std::string s;
-  for (int v : indices)
-    s += (s.empty() ? "" : " ") + escape_html(c.vectors[static_cast<std::size_t>(v)]);
-  return s;
+  for (int v : indices) s += (s.empty() ? "" : " ") + c.vectors[static_cast<std::size_t>(v)];
+  return Html(s);
 }
 
-std::string key(const char* cls, const std::string& meaning) {
-  return "<span class=\"key-item\"><span class=\"key " + std::string(cls) + "\"></span>" + meaning +
-         "</span>";
+Html key(const char* cls, const Html& meaning) {
+  return "<span class=\"key-item\"><span class=\"key " + Html(std::string(cls)) + "\"></span>" +
+         meaning + "</span>";
 }
 
 const std::vector<ReportPart>& report_parts() {

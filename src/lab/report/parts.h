@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "report/html.h"
 #include "report/model.h"
 
 namespace kavlab {
@@ -17,19 +18,19 @@ struct ReportPart {
   /// Whether the result of `view` holds what the part shows; a part that no result of a
   /// circuit shows is left out of its section.
   bool (*shows)(const CircuitView& view);
-  /// What the panels' colours and marks mean, and how to read them (HTML).
-  std::string (*legend)(const CircuitGroup& group);
-  /// The panel of one result (HTML).
-  std::string (*panel)(const CircuitView& view);
+  /// What the panels' colours and marks mean, and how to read them.
+  Html (*legend)(const CircuitGroup& group);
+  /// The panel of one result.
+  Html (*panel)(const CircuitView& view);
 };
 
 /// The parts in the order of the page.
 const std::vector<ReportPart>& report_parts();
 
-/// The vectors of `c` at `indices` as their bits, space separated (escaped HTML).
-std::string vector_list(const CircuitResult& c, const std::vector<int>& indices);
-/// A colour key and its meaning, as HTML.
-std::string key(const char* cls, const std::string& meaning);
+/// The vectors of `c` at `indices` as their bits, space separated.
+Html vector_list(const CircuitResult& c, const std::vector<int>& indices);
+/// A colour key and its meaning.
+Html key(const char* cls, const Html& meaning);
 
 }  // namespace kavlab
 

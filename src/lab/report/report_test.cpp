@@ -1,11 +1,10 @@
 // The report page: names that are HTML are shown, not obeyed; the results of one circuit from
 // several files stand side by side; a partial result shows its missing cells as not measured.
-#include "report/page.h"
-
 #include <gtest/gtest.h>
 
-#include "report/html.h"
 #include "report/coverage.h"
+#include "report/html.h"
+#include "report/page.h"
 
 namespace kavlab {
 
@@ -62,11 +61,23 @@ std::size_t count(const std::string& text, const std::string& what) {
 
 }  // namespace
 
-TEST(Report, EscapesHtml) {
-  EXPECT_EQ(escape_html("A/gnd"), "A/gnd");
-  EXPECT_EQ(escape_html("C17#25_I0#08"), "C17#25_I0#08");
-  EXPECT_EQ(escape_html("C17#03_CxBI0&AI1"), "C17#03_CxBI0&amp;AI1");
-  EXPECT_EQ(escape_html("<b x=\"1\">'</b>"), "&lt;b x=&quot;1&quot;&gt;&#39;&lt;/b&gt;");
+TEST(Report, TextIsEscapedAndMarkupIsNot) {
+  const std::pair<std::string, std::string> texts[] = {
+      {"A/gnd", "A/gnd"},
+      {"C17#25_I0#08", "C17#25_I0#08"},
+      {"C17#03_CxBI0&AI1", "C17#03_CxBI0&amp;AI1"},
+      {"<b x=\"1\">'</b>", "&lt;b x=&quot;1&quot;&gt;&#39;&lt;/b&gt;"}};
+  for (const auto& [text, shown] : texts) {
+    EXPECT_EQ(Html(text).str(), shown);
+    // Joined to markup, text stays text; the markup of this program's literals stays markup.
+    EXPECT_EQ(("<td>" + Html(text) + "</td>").str(), "<td>" + shown + "</td>");
+    Html joined = Html("<td>") + text;
+    EXPECT_EQ(joined.str(), "<td>" + shown);
+  }
+  // Markup made as a std::string and then joined shows as text, never as markup.
+  std::string made = "<i>" + std::string("x") + "</i>";
+  EXPECT_EQ((Html("<p>") + made).str(), "<p>&lt;i&gt;x&lt;/i&gt;");
+  EXPECT_EQ(Html::trusted("<i>x</i>").str(), "<i>x</i>");
 }
 
 TEST(Report, NamesAndFilesAreShownNotObeyed) {
@@ -155,8 +166,8 @@ TEST(Report, SweepIsPlottedAgainstTheResistanceBesideARun) {
   // Three values in the order run, not sorted: the plot orders them along the axis.
   CircuitResult swept = circuit(16, {"A", "B"});
   swept.passes.clear();
-  for (auto [ohms, marks] : std::vector<std::pair<double, const char*>>{
-           {1e3, "1X"}, {10, "11"}, {1e5, "XX"}}) {
+  for (auto [ohms, marks] :
+       std::vector<std::pair<double, const char*>>{{1e3, "1X"}, {10, "11"}, {1e5, "XX"}}) {
     Pass p = pass_of(Measure::Logic, {marks, "XX"});
     p.engine_parameters["bridge_ohms"] = ohms;
     swept.passes.push_back(p);

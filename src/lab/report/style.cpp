@@ -3,8 +3,8 @@
 
 namespace kavlab {
 
-const char* report_css() {
-  return R"(
+Html report_css() {
+  return Html(R"(
 :root { --both: #6a3d9a; --logic: #2b7bba; --monitor: #f0a030; --none: #e9ecf1;
   --escape: #c62f3b; --ink: #1d2330; --muted: #5d6778; --rule: #dde1e8; --paper: #fff; }
 * { box-sizing: border-box; }
@@ -89,14 +89,15 @@ polyline, line.cov-e, line.cov-l, line.cov-m { fill: none; }
 .pt-e { fill: var(--ink); fill-opacity: .35; } .pt-l { fill: var(--logic); }
 .pt-m { fill: var(--monitor); }
 footer { color: var(--muted); font-size: 13px; padding: 0 32px 32px; }
-)";
+)");
 }
 
-const char* report_svg_defs() {
-  return "<svg width=\"0\" height=\"0\" style=\"position:absolute\" aria-hidden=\"true\"><defs>"
-         "<pattern id=\"unmeasured\" width=\"4\" height=\"4\" patternUnits=\"userSpaceOnUse\" "
-         "patternTransform=\"rotate(45)\"><rect width=\"4\" height=\"4\" fill=\"#fff\"/>"
-         "<rect width=\"1.2\" height=\"4\" fill=\"#b8c0cc\"/></pattern></defs></svg>";
+Html report_svg_defs() {
+  return Html(
+      "<svg width=\"0\" height=\"0\" style=\"position:absolute\" aria-hidden=\"true\"><defs>"
+      "<pattern id=\"unmeasured\" width=\"4\" height=\"4\" patternUnits=\"userSpaceOnUse\" "
+      "patternTransform=\"rotate(45)\"><rect width=\"4\" height=\"4\" fill=\"#fff\"/>"
+      "<rect width=\"1.2\" height=\"4\" fill=\"#b8c0cc\"/></pattern></defs></svg>");
 }
 
 }  // namespace kavlab

@@ -2,12 +2,14 @@
 #ifndef KAVLAB_REPORT_STYLE_H
 #define KAVLAB_REPORT_STYLE_H
 
+#include "report/html.h"
+
 namespace kavlab {
 
 /// The CSS of the report page.
-const char* report_css();
+Html report_css();
 /// A hidden SVG picture with the shared fill patterns the pictures refer to.
-const char* report_svg_defs();
+Html report_svg_defs();
 
 }  // namespace kavlab
 

@@ -30,8 +30,8 @@ double y_of(int n, int whole) {
 }
 
 /// The frame: percent grid and labels, a tick per decade between the values, the axis names.
-std::string axes(const LogScale& scale, const std::string& parameter) {
-  std::string s;
+Html axes(const LogScale& scale, const std::string& parameter) {
+  Html s;
   for (int p = 0; p <= 100; p += 25) {
     double y = kBottom - (kBottom - kTop) * p / 100.0;
     s += svg_line(kLeft, y, kWidth - kRight, y, p == 0 ? "axis-line" : "grid-line");
@@ -53,13 +53,12 @@ std::string axes(const LogScale& scale, const std::string& parameter) {
 
 bool is_sweep(const CircuitView& view) { return !view.source->results.sweep.empty(); }
 
-std::string sweep_plot(const CircuitView& view) {
+Html sweep_plot(const CircuitView& view) {
   const std::string& parameter = view.source->results.sweep;
   std::vector<SweepPoint> points = sweep_points(*view.circuit, parameter);
   std::stable_sort(points.begin(), points.end(),
                    [](const SweepPoint& a, const SweepPoint& b) { return a.value < b.value; });
-  std::string s =
-      svg_open(kWidth, kHeight, "coverage of " + view.circuit->name + " against " + parameter);
+  Html s = svg_open(kWidth, kHeight, "coverage of " + view.circuit->name + " against " + parameter);
   if (points.empty() || points.front().value <= 0 || points.front().defects == 0)
     return s + svg_text(kWidth / 2, kHeight / 2, "no measured value", "axis", "middle") + "</svg>";
   LogScale scale{std::log10(points.front().value), std::log10(points.back().value)};
@@ -76,7 +75,7 @@ std::string sweep_plot(const CircuitView& view) {
   double legend_x = kLeft;
   for (const Way& w : ways) {
     std::vector<std::pair<double, double>> line;
-    std::string marks;
+    Html marks;
     for (const SweepPoint& p : points) {
       double x = scale.x(p.value), y = y_of(p.*w.count, p.defects);
       line.push_back({x, y});

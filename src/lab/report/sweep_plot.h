@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "report/html.h"
 #include "report/model.h"
 
 namespace kavlab {
@@ -12,7 +13,7 @@ namespace kavlab {
 /// Whether the result of `view` is a sweep (kavlab-sim sweep) rather than a run.
 bool is_sweep(const CircuitView& view);
 /// The sweep of `view` as an inline SVG plot, one point per value with its figures as a tip.
-std::string sweep_plot(const CircuitView& view);
+Html sweep_plot(const CircuitView& view);
 
 }  // namespace kavlab
 

@@ -1,8 +1,8 @@
 // Logic against the monitor: paired bars around the defect names, and the counts above them.
 #include "report/versus.h"
 
-#include "report/html.h"
 #include "report/detections.h"
+#include "report/html.h"
 #include "report/parts.h"
 
 namespace kavlab {
@@ -14,22 +14,22 @@ constexpr double kBar = 130;  ///< the longest bar: every vector detects
 constexpr double kTop = 34;
 
 /// One side's bar for a row of marks, growing from `x` towards `sign`, with its count.
-std::string bar(const std::string& marks, double x, double sign, double y, std::size_t vectors,
-                const char* cls, const std::string& tip) {
+Html bar(const std::string& marks, double x, double sign, double y, std::size_t vectors,
+         const char* cls, const std::string& tip) {
   if (!measured(marks))
     return svg_text(x + sign * 4, y + 9.5, "not measured", "count unm", sign < 0 ? "end" : "start");
   int n = detecting_vectors(marks);
   double w = kBar * n / static_cast<double>(vectors);
-  std::string s;
+  Html s;
   if (n > 0) s += svg_rect(sign < 0 ? x - w : x, y + 1.5, w, kRow - 3, cls, tip);
   return s + svg_text(x + sign * (w + 3), y + 9.5, std::to_string(n), "count",
                       sign < 0 ? "end" : "start");
 }
 
 /// The names of the two sides and the scale above the bars.
-std::string heads(double left, double right, std::size_t vectors) {
-  std::string s = svg_text(left - kBar / 2, 12, "logic", "axis", "middle") +
-                  svg_text(right + kBar / 2, 12, "monitor", "axis", "middle");
+Html heads(double left, double right, std::size_t vectors) {
+  Html s = svg_text(left - kBar / 2, 12, "logic", "axis", "middle") +
+           svg_text(right + kBar / 2, 12, "monitor", "axis", "middle");
   std::string all = std::to_string(vectors);
   s += svg_text(left, 27, "0", "tick", "end") + svg_text(left - kBar, 27, all, "tick", "start");
   s += svg_text(right, 27, "0", "tick", "start") + svg_text(right + kBar, 27, all, "tick", "end");
@@ -38,11 +38,11 @@ std::string heads(double left, double right, std::size_t vectors) {
 
 }  // namespace
 
-std::string versus_counts(const CircuitView& view) {
+Html versus_counts(const CircuitView& view) {
   const CircuitSummary& s = *view.summary;
-  std::string out;
+  Html out;
   auto item = [&](const char* cls, const char* what, int n) {
-    out += key(cls, std::string(what) + " <b>" + std::to_string(n) + "</b>");
+    out += key(cls, Html::trusted(what) + " <b>" + std::to_string(n) + "</b>");
   };
   item("k-b", "both", s.both);
   item("k-l", "logic only", s.logic.detected - s.both);
@@ -51,13 +51,13 @@ std::string versus_counts(const CircuitView& view) {
   return "<p class=\"counts\">" + out + "</p>";
 }
 
-std::string logic_vs_monitor(const CircuitView& view) {
+Html logic_vs_monitor(const CircuitView& view) {
   const CircuitResult& c = *view.circuit;
   Detections d = detections_of(c);
   double names = name_column_width(c);
   double left = kBar + 34, right = left + names + 16;
   double width = right + kBar + 34, height = kTop + kRow * static_cast<double>(c.cells.size()) + 4;
-  std::string s = svg_open(width, height, "logic against monitor per defect of " + c.name);
+  Html s = svg_open(width, height, "logic against monitor per defect of " + c.name);
   s += heads(left, right, c.vectors.size());
   s += svg_line(left, kTop - 2, left, height - 2, "axis-line");
   s += svg_line(right, kTop - 2, right, height - 2, "axis-line");

@@ -5,14 +5,15 @@
 
 #include <string>
 
+#include "report/html.h"
 #include "report/model.h"
 
 namespace kavlab {
 
 /// The counts of `view` by way of detection, as HTML: both, logic only, monitor only, neither.
-std::string versus_counts(const CircuitView& view);
+Html versus_counts(const CircuitView& view);
 /// The bars of `view` as an inline SVG picture.
-std::string logic_vs_monitor(const CircuitView& view);
+Html logic_vs_monitor(const CircuitView& view);
 
 }  // namespace kavlab
 
