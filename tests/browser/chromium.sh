@@ -2,13 +2,19 @@
 # The caller defines fail (a failure message) and scratch (a scratch directory it removes).
 
 # find_chromium: sets browser to the first of chromium, chromium-browser and google-chrome that is
-# installed. Without one the test is skipped (status 77), unless CI=true, where that is a failure.
+# installed; status 1, and browser empty, when none is.
 find_chromium() {
   browser=
   local name
   for name in chromium chromium-browser google-chrome; do
-    if command -v "$name" >/dev/null; then browser=$(command -v "$name"); return; fi
+    if command -v "$name" >/dev/null; then browser=$(command -v "$name"); return 0; fi
   done
+  return 1
+}
+
+# no_chromium_exit: ends a test that found no Chromium: skipped (status 77), or failed where
+# CI=true.
+no_chromium_exit() {
   if [ "${CI:-}" = true ]; then
     echo "FAIL: no Chromium found (chromium, chromium-browser or google-chrome), and CI=true"
     exit 1

@@ -13,7 +13,7 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 source "$(dirname "${BASH_SOURCE[0]}")/chromium.sh"
-find_chromium
+find_chromium || no_chromium_exit
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
