@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Headless Chromium for the tests that load a page in a real browser; sourced by them.
 # The caller defines fail (a failure message) and scratch (a scratch directory it removes).
 
