@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The Windows package's installer (NSIS), in a Wine prefix of its own: CPack makes it from the
 # Windows build; it installs silently into C:\Program Files\kavtest, with the files of the ZIP
-# archive, an uninstaller registered under Uninstall\kavtest, and start menu links to the notes
-# and the manual; kavtest-sim.exe --version runs from the installed folder. Its uninstaller,
-# run silently, must leave nothing of it once Wine has restarted (as Windows deletes what an
-# uninstaller leaves for its next start): no file or folder on C: that the install added, and
-# no registry entry naming kavtest. The folders and the registry are compared with what they
-# held before the install. Without makensis (package nsis) the test is skipped (status 77),
-# unless CI=true, where that is a failure.
+# archive, an uninstaller registered under Uninstall\kavtest, start menu links to the notes
+# and the manual, and (as asked on its command line) bin\ on the user's PATH; kavtest-sim.exe
+# --version runs from the installed folder, and from the PATH. Its uninstaller, run silently,
+# must leave nothing of it once Wine has restarted (as Windows deletes what an uninstaller
+# leaves for its next start): no file or folder on C: that the install added, no registry entry
+# naming kavtest, the user's environment as it was. The folders and the registry are compared
+# with what they held before the install. Without makensis (package nsis) the test is skipped
+# (status 77), unless CI=true, where that is a failure.
 # Usage: windows_installer_test.sh CPACK CMAKE BUILD_DIR VERSION WINE64 PREFIX
 set -u
 cpack=$1 cmake=$2 build=$3 version=$4 wine64=$5 prefix=$6
@@ -79,9 +80,11 @@ timeout 300 "$wineserver" -w
 files >before.files
 registry >before.reg
 [ ! -s before.reg ] || fail "the prefix names kavtest before the install: $(cat before.reg)"
+user_env='HKCU\Environment'
+win reg query "$user_env" >before.env || fail "reg query $user_env ended with status $?"
 
-# --- install ------------------------------------------------------------------------------
-win "$installer" /S || fail "the silent install ended with status $?"
+# --- install, with bin\ on the user's PATH --------------------------------------------------
+win "$installer" /S /ADD_TO_PATH_CURRENT_USER || fail "the silent install ended with status $?"
 folder=$prefix/drive_c/Program\ Files/kavtest
 [ -d "$folder" ] || { fail "nothing installed into C:\\Program Files\\kavtest"; ls -R "$prefix/drive_c/Program Files"; }
 want=$( (cd "zip/$name" && find . ! -type d; echo ./Uninstall.exe) | sort)
@@ -106,6 +109,11 @@ done
 version_line=$(win 'C:\Program Files\kavtest\bin\kavtest-sim.exe' --version | tr -d '\r')
 [ "$version_line" = "kavtest-sim $version" ] ||
   fail "the installed kavtest-sim.exe --version prints '$version_line'"
+path=$(win reg query "$user_env" /v PATH | tr -d '\r')
+grep -qF 'C:\Program Files\kavtest\bin' <<<"$path" || fail "the user's PATH lacks bin\: $path"
+version_line=$(win cmd /c kavtest-sim --version | tr -d '\r')
+[ "$version_line" = "kavtest-sim $version" ] ||
+  fail "kavtest-sim --version, found on the PATH, prints '$version_line'"
 
 # --- uninstall ----------------------------------------------------------------------------
 win 'C:\Program Files\kavtest\Uninstall.exe' /S || fail "the silent uninstall ended with status $?"
@@ -115,6 +123,9 @@ registry >after.reg
 left=$(comm -13 before.files after.files)
 [ -z "$left" ] || fail "the uninstall leaves these on C: $left"
 [ ! -s after.reg ] || fail "the uninstall leaves registry entries: $(cat after.reg)"
+win reg query "$user_env" >after.env || fail "reg query $user_env ended with status $?"
+cmp -s before.env after.env || fail "the uninstall leaves the user's environment changed:
+$(diff before.env after.env)"
 [ ! -e "$folder" ] || fail "the uninstall leaves C:\\Program Files\\kavtest"
 
 if [ "$failures" -ne 0 ]; then
