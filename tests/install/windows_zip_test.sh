@@ -6,9 +6,10 @@
 # README-Windows.txt run as they stand there (its folders moved into the test's), and README.md
 # must show the same: the circuit list and the defect table must be what the Linux build prints
 # and writes (a written file a text file of Windows, with CR LF), kavlab-sim's run must give the
-# Linux build's summary, and its report must be written. Last, headless Chromium opens the HTML manual page of kavtest,
-# which must render without a message on the browser's console. Without Chromium that part is
-# skipped (and the test with it, status 77) unless CI=true, where it is a failure.
+# Linux build's summary, and its report must be written. Last, headless Chromium opens the HTML
+# manual page of kavtest, which must hold its sections and an entry for every option, and
+# render without a message on the browser's console. Without Chromium that part is skipped
+# (and the test with it, status 77) unless CI=true, where it is a failure.
 # Usage: windows_zip_test.sh CPACK CMAKE BUILD_DIR VERSION SOURCE_DIR HOST_BUILD_DIR OBJDUMP
 #                            LAUNCHER...
 # LAUNCHER is the command that runs a Windows program (env WINEPREFIX=<prefix> ... wine64).
