@@ -4,8 +4,8 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all configure build test bench demo install package windows test-asan memcheck fuzz \
-  fuzz-smoke fuzz-explore clean lab-deps fidelity
+.PHONY: all configure build test bench demo install package windows windows-package test-asan \
+  memcheck fuzz fuzz-smoke fuzz-explore clean lab-deps fidelity
 
 all: build
 
@@ -73,16 +73,31 @@ package: build
 
 # Windows: cross-built with MinGW-w64 into $(WINDOWS_BUILD), its tests run under Wine (packages
 # g++-mingw-w64-x86-64 and wine64). The end-to-end runners fork and exec: the host build's
-# runners drive the Windows binaries.
+# runners drive the Windows binaries, and the package's test compares the Windows programs'
+# output with the Linux build's kavtest-sim and kavlab-sim. The package's manual pages are
+# rendered with mandoc; its installer needs makensis (package nsis).
 WINDOWS_BUILD ?= build-windows
 windows: configure
-	cmake --build $(BUILD) --target e2e_test stuck_at_runs_test \
-	  $$([ -f /usr/include/nlohmann/json.hpp ] && [ -f /usr/include/CLI/CLI.hpp ] && echo lab_runs_test) \
+	cmake --build $(BUILD) --target e2e_test stuck_at_runs_test kavtest-sim \
+	  $$([ -f /usr/include/nlohmann/json.hpp ] && [ -f /usr/include/CLI/CLI.hpp ] && \
+	     echo lab_runs_test kavlab-sim) \
 	  -j$(JOBS)
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
 	  -DKAVTEST_HOST_TEST_DIR=$(abspath $(BUILD))/tests
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The Windows package, after the Windows build and its tests: CPack writes the ZIP archive
+# kavtest-<version>-win64.zip into $(WINDOWS_BUILD)/, and the installer kavtest-<version>-win64.exe
+# beside it where makensis is installed. Stripping a program writes a time into its header: the
+# time of the last commit (SOURCE_DATE_EPOCH, unless set), so that both hold the same programs.
+windows-package: windows
+	rm -f $(WINDOWS_BUILD)/kavtest-*-win64.zip $(WINDOWS_BUILD)/kavtest-*-win64.exe
+	cd $(WINDOWS_BUILD) && \
+	  SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(git log -1 --format=%ct 2>/dev/null || date +%s)} cpack
+	@if ! command -v makensis >/dev/null; then \
+	  echo "No installer: makensis is missing (apt-get install nsis); the ZIP archive alone"; fi
+	@ls -l $(WINDOWS_BUILD)/kavtest-*-win64.*
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer: the first
 # finding ends the program that made it, and so fails its test.

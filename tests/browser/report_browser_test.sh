@@ -12,34 +12,13 @@ kavlab=$1 out_dir=$2
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-browser=
-for name in chromium chromium-browser google-chrome; do
-  if command -v "$name" >/dev/null; then browser=$(command -v "$name"); break; fi
-done
-if [ -z "$browser" ]; then
-  if [ "${CI:-}" = true ]; then
-    echo "FAIL: no Chromium found (chromium, chromium-browser or google-chrome), and CI=true"
-    exit 1
-  fi
-  echo "SKIPPED: no Chromium found (chromium, chromium-browser or google-chrome);" \
-       "install Debian's chromium to load the report in a browser"
-  exit 77
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/chromium.sh"
+find_chromium || no_chromium_exit
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
 
-# browse NAME ARGUMENTS...: one headless run of the browser as root, without its background
-# traffic, on a scratch profile; standard output and error in NAME.out and NAME.err.
-browse() {
-  local name=$1
-  shift
-  timeout 120 "$browser" --headless --no-sandbox --disable-gpu --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync --disable-quic \
-    --user-data-dir="$scratch/profile" --enable-logging=stderr --v=0 "$@" \
-    >"$name.out" 2>"$name.err" || fail "$browser $* ended with status $?: $(tail -n 5 "$name.err")"
-}
 # png_size FILE: "width height" of a PNG file, from its header.
 png_size() {
   [ "$(head -c 8 "$1" | od -A n -t x1 | tr -d ' \n')" = 89504e470d0a1a0a ] || { echo none; return; }
@@ -76,10 +55,7 @@ grep -qF '>A/gnd</text>' <<<"$dom" || fail "the defect name A/gnd is not shown"
 
 # --- the console ------------------------------------------------------------------------
 grep CONSOLE dom.err && fail "the browser's console has messages on the report (above)"
-printf '<!DOCTYPE html><title>console</title><script>console.error("control")</script>\n' \
-  >console.html
-browse console --dump-dom "file://$scratch/console.html"
-grep -q 'CONSOLE.*control' console.err || fail "the console check does not see a console error"
+console_check
 
 # --- the screenshot -----------------------------------------------------------------------
 printf '<!DOCTYPE html><title>blank</title>\n' >blank.html
