@@ -128,9 +128,9 @@ TEST_F(LabRuns, ExportEqualsKavtestSimAndImportSummarizesAsTheRun) {
   }
   // The CSV columns from "circuit" to "logic_essential", and from "monitor" to
   // "monitor_essential", of the run and of the imports.
-  EXPECT_EQ(summary_columns(dir, logic_imports, 2, 11), summary_columns(dir, {"two.json"}, 2, 11));
-  EXPECT_EQ(summary_columns(dir, monitor_imports, 11, 16),
-            summary_columns(dir, {"two.json"}, 11, 16));
+  EXPECT_EQ(summary_columns(dir, logic_imports, 2, 13), summary_columns(dir, {"two.json"}, 2, 13));
+  EXPECT_EQ(summary_columns(dir, monitor_imports, 13, 18),
+            summary_columns(dir, {"two.json"}, 13, 18));
 }
 
 TEST_F(LabRuns, RegistersAndStuckAtCellsAsKavtestSim) {

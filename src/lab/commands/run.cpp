@@ -144,7 +144,9 @@ ExitStatus run_action(const Invocation& how) {
   std::vector<FileLock> locks;
   bool planned = plan_run(plan, locks, r, &error) &&
                  (options.resume.empty() || resume_from(options.resume, r, &error));
-  ExitStatus status = planned ? measure_on_box(options.device, r, &error) : ExitStatus::FileTrouble;
+  ProgressLine line;
+  ExitStatus status =
+      planned ? measure_on_box(options.device, r, line, &error) : ExitStatus::FileTrouble;
   for (FileLock& l : locks) unlock_file(l);
   if (!planned) return command_failed(status, error);
   RunEnding end = save_run(r, out, status, error);

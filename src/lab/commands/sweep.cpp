@@ -29,48 +29,61 @@ struct SweepOptions {
 };
 SweepOptions options;
 
-/// The plan of the sweep's one circuit, each value checked by choosing it; false with `*error`
-/// set.
-bool plan_of_line(RunPlan* plan, std::string* error) {
+/// The plan of the sweep's one circuit, and the resistance of each value as the engine takes it;
+/// false with `*error` set.
+bool plan_of_line(RunPlan* plan, std::vector<double>* ohms, std::string* error) {
   if (options.exhaustive == !options.tests.empty() || options.tests.size() > 1) {
     *error = "a sweep takes one test file, or --exhaustive";
     return false;
   }
-  for (const std::string& v : split_commas(options.bridge_ohms))
+  for (const std::string& v : split_commas(options.bridge_ohms)) {
     if (!use_engine("analog", v, options.monitor_ua, error)) return false;
+    Provenance chosen;
+    describe_box(chosen);
+    ohms->push_back(chosen.engine_parameters[SWEPT_BRIDGE_OHMS]);
+  }
   std::vector<int> cells;
   if (!choose_cells(options.circuit, cell_choice_of(options.cells), &cells, error)) return false;
   *plan = RunPlan{{options.circuit}, {cells}, options.tests, options.exhaustive, PassPlan::OnePass};
   return true;
 }
 
-/// Measures one pass per value into `r`, whose circuit holds the plan; the status of the last
+/// Measures one pass per value into `r`, whose circuit holds the plan: every value has its
+/// pass, and those a stop or a failure left unmeasured stay empty. The status of the last
 /// measurement, with `*error` set when it failed.
-ExitStatus measure_values(const std::vector<std::string>& command_line, Results& r,
-                          std::string* error) {
+ExitStatus measure_values(const std::vector<std::string>& command_line,
+                          const std::vector<double>& ohms, Results& r, std::string* error) {
   const std::vector<std::string> values = split_commas(options.bridge_ohms);
   const CircuitResult plan = r.circuits[0];
   r.circuits[0].passes.clear();
   r.sweep = SWEPT_BRIDGE_OHMS;
+  r.provenance = provenance_of(command_line);
+  ProgressLine line;
+  int runs = static_cast<int>(1 + plan.cells.size());
+  line.all = runs * static_cast<int>(values.size());
   ExitStatus status = ExitStatus::Done;
-  for (std::size_t i = 0; i < values.size() && status == ExitStatus::Done; i++) {
-    if (!use_engine("analog", values[i], options.monitor_ua, error)) {
-      status = ExitStatus::CommandLine;
-      break;
+  for (std::size_t i = 0; i < values.size(); i++) {
+    Pass pass = plan.passes[0];
+    if (status == ExitStatus::Done) {
+      if (!use_engine("analog", values[i], options.monitor_ua, error)) {
+        status = ExitStatus::CommandLine;
+      } else {
+        Results one;
+        one.provenance = provenance_of(command_line);
+        one.circuits = {plan};
+        line.label = "at " + values[i] + " ohms";
+        line.before = runs * static_cast<int>(i);
+        status = measure_on_box(options.device, one, line, error);
+        pass = one.circuits[0].passes[0];
+        if (i == 0) r.provenance = one.provenance;
+      }
     }
-    Results one;
-    one.provenance = provenance_of(command_line);
-    one.circuits = {plan};
-    status = measure_on_box(options.device, one, error);
-    Pass pass = one.circuits[0].passes[0];
-    pass.engine_parameters[SWEPT_BRIDGE_OHMS] = one.provenance.engine_parameters[SWEPT_BRIDGE_OHMS];
-    if (i == 0) r.provenance = one.provenance;
-    if (pass.reference_measured) r.circuits[0].passes.push_back(pass);
-    r.partial = r.partial || one.partial;
+    pass.engine_parameters[SWEPT_BRIDGE_OHMS] = ohms[i];
+    r.partial = r.partial || !pass.reference_measured || pass.cells.size() < plan.cells.size();
+    r.circuits[0].passes.push_back(pass);
   }
   // The resistance is each pass's own; the provenance keeps what all passes share.
   r.provenance.engine_parameters.erase(SWEPT_BRIDGE_OHMS);
-  r.partial = r.partial || r.circuits[0].passes.size() < values.size();
   return status;
 }
 
@@ -101,7 +114,8 @@ void add_sweep_options(CLI::App& sweep, bool) {
 ExitStatus sweep_action(const Invocation& how) {
   std::string error;
   RunPlan plan;
-  if (!plan_of_line(&plan, &error)) return command_failed(ExitStatus::CommandLine, error);
+  std::vector<double> ohms;
+  if (!plan_of_line(&plan, &ohms, &error)) return command_failed(ExitStatus::CommandLine, error);
   std::string test = options.exhaustive ? "" : options.tests[0];
   std::string given = options.output;
   if (given.empty())
@@ -115,7 +129,7 @@ ExitStatus sweep_action(const Invocation& how) {
     for (FileLock& l : locks) unlock_file(l);
     return command_failed(ExitStatus::FileTrouble, error);
   }
-  ExitStatus status = measure_values(how.words, r, &error);
+  ExitStatus status = measure_values(how.words, ohms, r, &error);
   for (FileLock& l : locks) unlock_file(l);
   RunEnding end = save_run(r, out, status, error);
   if (!end.message.empty()) return command_failed(end.status, end.message);

@@ -1,6 +1,7 @@
 // The Html type, number text and SVG elements.
 #include "report/html.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "results/summary.h"
@@ -62,6 +63,7 @@ Html Html::trusted(std::string markup) {
 }
 
 std::string number(double value, int decimals) {
+  if (!std::isfinite(value)) return "0";  // never reaches a page: callers draw what is measured
   char buf[48];
   std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
   std::string s = buf;

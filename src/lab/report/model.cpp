@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "results/sweep.h"
+
 namespace kavlab {
 
 std::vector<ReportSource> report_sources(const std::vector<std::string>& files,
@@ -15,6 +17,13 @@ std::vector<ReportSource> report_sources(const std::vector<std::string>& files,
     sources[i].summaries = summarize(sources[i].results);
   }
   return sources;
+}
+
+bool measured_at_all(const CircuitView& view) {
+  if (view.source->results.sweep.empty()) return view.summary->measured != Measured::None;
+  for (const SweepPoint& p : sweep_points(*view.circuit, view.source->results.sweep))
+    if (p.measured != Measured::None) return true;
+  return false;
 }
 
 std::vector<CircuitGroup> group_by_circuit(const std::vector<ReportSource>& sources) {

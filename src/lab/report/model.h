@@ -32,6 +32,9 @@ struct CircuitGroup {
   std::vector<CircuitView> views;
 };
 
+/// Whether the result of `view` measured any cell (in any value's pass, for a sweep).
+bool measured_at_all(const CircuitView& view);
+
 /// The sources of a report from loaded results, labelled R1, R2, ... in the given order.
 std::vector<ReportSource> report_sources(const std::vector<std::string>& files,
                                          std::vector<Results> results);

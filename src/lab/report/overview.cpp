@@ -40,14 +40,25 @@ Html box_cell(const Provenance& p) {
                              : "<br><small class=\"params\">" + Html(parameters) + "</small>");
 }
 
+/// When a result was measured: an import's file tells no time, only when it was imported.
+Html measured_cell(const Results& r) {
+  const Provenance& p = r.provenance;
+  bool imported = false;
+  for (const CircuitResult& c : r.circuits)
+    imported = imported || c.test.kind == SourceKind::Import;
+  if (imported)
+    return "not known<br><small>imported " + Html(p.date_time.empty() ? "" : p.date_time) +
+           "</small>";
+  return (p.date_time.empty() ? Html("unknown") : Html(p.date_time)) +
+         (p.resumed.empty() ? Html() : "<br><small>resumed " + Html(p.resumed.back()) + "</small>");
+}
+
 Html provenance_row(const ReportSource& r) {
   const Provenance& p = r.results.provenance;
   return "<tr><td><span class=\"label\">" + Html(r.label) + "</span></td><td><code>" + r.file +
          "</code></td><td>" + p.program + " " + p.version + "</td><td>" + box_cell(p) +
-         "</td><td>" + (p.date_time.empty() ? Html("unknown") : Html(p.date_time)) +
-         (p.resumed.empty() ? Html()
-                            : "<br><small>resumed " + Html(p.resumed.back()) + "</small>") +
-         "</td><td><code>" + shell_words(p.command_line) + "</code></td><td>" +
+         "</td><td>" + measured_cell(r.results) + "</td><td><code>" + shell_words(p.command_line) +
+         "</code></td><td>" +
          (r.results.partial ? Html("<span class=\"badge partial\">partial</span>")
                             : Html("<span class=\"badge complete\">complete</span>")) +
          "</td></tr>";
@@ -96,6 +107,11 @@ Html summary_row(const Html& circuit, const ReportSource& source, const CircuitR
                  const CircuitSummary& s) {
   Html defects = std::to_string(s.defects);
   if (s.defects < s.chosen) defects += " <small>of " + Html(std::to_string(s.chosen)) + "</small>";
+  if (s.measured == Measured::None)
+    return "<tr class=\"unmeasured\">" + circuit + "<td><span class=\"label\">" + source.label +
+           "</span></td><td class=\"n\">" + (c ? std::to_string(s.vectors) : "") +
+           "</td><td class=\"n\">" + defects +
+           "</td><td colspan=\"8\" class=\"unm\">not measured</td></tr>";
   return "<tr>" + circuit + "<td><span class=\"label\">" + source.label +
          "</span></td><td class=\"n\">" + (c ? std::to_string(s.vectors) : "") +
          "</td><td class=\"n\">" + defects + "</td>" +

@@ -60,11 +60,17 @@ Html page_header(const std::vector<ReportSource>& sources) {
   Html files;
   for (const ReportSource& s : sources)
     files += (files.empty() ? Html() : Html(", ")) + "<code>" + s.file + "</code>";
-  std::size_t circuits = 0;
-  for (const ReportSource& s : sources) circuits += s.results.circuits.size();
+  std::vector<CircuitGroup> groups = group_by_circuit(sources);
+  std::size_t measured = 0;
+  for (const CircuitGroup& g : groups) {
+    bool some = false;
+    for (const CircuitView& v : g.views) some = some || measured_at_all(v);
+    measured += some ? 1 : 0;
+  }
   std::string counts =
       std::to_string(sources.size()) + (sources.size() == 1 ? " result, " : " results, ") +
-      std::to_string(circuits) + (circuits == 1 ? " circuit" : " circuits") + " measured";
+      (measured < groups.size() ? std::to_string(measured) + " of " : "") +
+      std::to_string(groups.size()) + (groups.size() == 1 ? " circuit" : " circuits") + " measured";
   return "<header class=\"top\"><h1>kavlab report</h1><p>" + files + ": " + counts +
          "</p></header>";
 }

@@ -17,7 +17,15 @@ namespace {
 /// their own.
 bool a_run(const CircuitView& v) { return !is_sweep(v); }
 
-bool has_vectors(const CircuitView& v) { return a_run(v) && !v.circuit->vectors.empty(); }
+/// A run's result of which some cell was measured, with vectors to draw.
+bool has_vectors(const CircuitView& v) {
+  return a_run(v) && !v.circuit->vectors.empty() && v.summary->measured != Measured::None;
+}
+
+/// A run's result of which some cell was measured.
+bool measured_run(const CircuitView& v) {
+  return a_run(v) && v.summary->measured != Measured::None;
+}
 
 /// Both ways of judging are known, so that they can be set against each other.
 bool judged_both_ways(const CircuitView& v) {
@@ -37,7 +45,10 @@ Html source_line(const CircuitView& v) {
     from += " <span class=\"hash\" title=\"SHA-256 " + Html(c.test.sha256) + "\">" +
             c.test.sha256.substr(0, 12) + "\u2026</span>";
   Html cells = std::to_string(s.defects) + " of " + std::to_string(s.chosen) + " cells measured";
-  if (s.defects < s.chosen) cells = "<span class=\"badge partial\">" + cells + "</span>";
+  if (s.measured == Measured::None)
+    cells = "<span class=\"badge unmeasured\">not measured: " + cells + "</span>";
+  else if (s.measured == Measured::Some)
+    cells = "<span class=\"badge partial\">" + cells + "</span>";
   return "<p class=\"meta\">" + Html(std::to_string(s.vectors)) + " vectors, " + from + "; " +
          cells + "</p>";
 }
@@ -45,10 +56,13 @@ Html source_line(const CircuitView& v) {
 Html figure_row(const CircuitResult& c, const char* what, const char* cls, const MeasureSummary& m,
                 int defects) {
   Html name = key(cls, std::string(what));
-  if (!m.known) return "<tr><th>" + name + "</th><td colspan=\"4\">not measured</td></tr>";
+  if (!m.known || defects == 0)
+    return "<tr><th>" + name + "</th><td colspan=\"4\" class=\"unm\">not measured</td></tr>";
+  bool some = m.detected > 0;
   return "<tr><th>" + name + "</th><td class=\"n\">" + std::to_string(m.detected) + " <small>" +
          percent_text(m.detected, defects) + "</small></td><td class=\"n\">" +
-         std::to_string(m.least) + "</td><td class=\"n\">" + number(m.median) + "</td><td>" +
+         (some ? std::to_string(m.least) : "\u2013") + "</td><td class=\"n\">" +
+         (some ? number(m.median) : "\u2013") + "</td><td>" +
          (m.essential.empty() ? Html("none") : "<code>" + vector_list(c, m.essential) + "</code>") +
          "</td></tr>";
 }
@@ -137,7 +151,7 @@ const std::vector<ReportPart>& report_parts() {
       {"map", "Detection map", has_vectors, map_legend, detection_map},
       {"coverage", "Coverage in the order applied", has_vectors, coverage_legend, coverage_curve},
       {"versus", "Logic against monitor per defect", judged_both_ways, versus_legend, versus_panel},
-      {"escapes", "Escapes", a_run, no_legend, escapes},
+      {"escapes", "Escapes", measured_run, no_legend, escapes},
   };
   return parts;
 }

@@ -2,6 +2,8 @@
 // several files stand side by side; a partial result shows its missing cells as not measured.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "report/coverage.h"
 #include "report/html.h"
 #include "report/page.h"
@@ -140,8 +142,48 @@ TEST(Report, PartialResultShowsWhatWasNotMeasured) {
   c.passes[1].cells.clear();  // the monitor pass stopped before the reference
   c.passes[1].reference_measured = false;
   page = report_html(report_sources({"cut.json"}, {results_of({c})}), "kavlab-sim 9.9");
-  EXPECT_NE(page.find("0 of 3 cells measured"), std::string::npos);
-  EXPECT_NE(part_of(page, "c12-coverage").find("no measured defect"), std::string::npos);
+  EXPECT_NE(page.find("not measured: 0 of 3 cells measured"), std::string::npos);
+  for (const char* part : {"c12-map", "c12-coverage", "c12-versus", "c12-escapes"})
+    EXPECT_EQ(part_of(page, part), "") << part;  // nothing measured: nothing drawn as measured
+  EXPECT_EQ(page.find("None: every measured defect is detected"), std::string::npos);
+}
+
+TEST(Report, CircuitsARunNeverReachedAreNotMeasured) {
+  CircuitResult reached = circuit(5, {"A", "B"});
+  CircuitResult never = circuit(7, {"A", "B", "C"});
+  for (Pass& p : never.passes) {
+    p.reference_measured = false;
+    p.cells.clear();
+  }
+  Results r = results_of({reached, never});
+  r.partial = true;
+  std::string page = report_html(report_sources({"cut.json"}, {r}), "kavlab-sim 9.9");
+  EXPECT_NE(page.find("1 result, 1 of 2 circuits measured"), std::string::npos);
+  std::string row = page.substr(page.find("<tr class=\"unmeasured\">"));
+  row = row.substr(0, row.find("</tr>"));
+  EXPECT_NE(row.find("7 C7"), std::string::npos) << row;
+  EXPECT_NE(row.find("0 <small>of 3</small>"), std::string::npos) << row;
+  EXPECT_NE(row.find("not measured"), std::string::npos) << row;
+  EXPECT_EQ(row.find("0.0 %"), std::string::npos) << row;
+  // The totals are those of the measured circuit, of 5 chosen cells.
+  std::string totals = page.substr(page.find("<tbody class=\"totals\">"));
+  EXPECT_NE(totals.find("2 <small>of 5</small>"), std::string::npos);
+  EXPECT_NE(totals.find("2 <small>100.0 %</small>"), std::string::npos);
+  EXPECT_EQ(part_of(page, "c7-map"), "");
+  EXPECT_NE(part_of(page, "c7-figures").find("not measured"), std::string::npos);
+}
+
+TEST(Report, HeaderCountsCircuitsNotFilesAndAnImportTellsNoMeasuringTime) {
+  CircuitResult imported = circuit(12, {"A"});
+  imported.test.kind = SourceKind::Import;
+  Results old = results_of({imported});
+  old.provenance.date_time = "2026-01-02T03:04:05Z";
+  std::string page =
+      report_html(report_sources({"a.json", "old.json"}, {results_of({circuit(12, {"A"})}), old}),
+                  "kavlab-sim 9.9");
+  EXPECT_NE(page.find("2 results, 1 circuit measured"), std::string::npos);
+  EXPECT_NE(page.find("<td>not known<br><small>imported 2026-01-02T03:04:05Z</small></td>"),
+            std::string::npos);
 }
 
 TEST(Report, CumulativeDetectionsCountMeasuredDefectsOnce) {
@@ -156,10 +198,34 @@ TEST(Report, ResultJudgedOneWayHasNoComparison) {
   std::string page = report_html(report_sources({"old.json"}, {results_of({c})}), "kavlab 9.9");
   EXPECT_NE(page.find("id=\"c16-map\""), std::string::npos);
   EXPECT_EQ(page.find("id=\"c16-versus\""), std::string::npos);
-  EXPECT_NE(part_of(page, "c16-figures").find("monitor</span></th><td colspan=\"4\">not measured"),
+  EXPECT_NE(part_of(page, "c16-figures")
+                .find("monitor</span></th><td colspan=\"4\" class=\"unm\">not measured"),
             std::string::npos);
   EXPECT_NE(part_of(page, "c16-coverage").find("logic 100.0 %"), std::string::npos);
   EXPECT_EQ(part_of(page, "c16-coverage").find("monitor"), std::string::npos);
+}
+
+TEST(Report, ASweepCutShortDrawsNoNumberThatIsNot) {
+  CircuitResult swept = circuit(16, {"A", "B"});
+  swept.passes.clear();
+  for (auto [ohms, marks] : std::vector<std::pair<double, std::vector<std::string>>>{
+           {10, {"11", "11"}}, {1e3, {}}, {1e4, {"1X"}}}) {
+    Pass p = pass_of(Measure::Logic, marks);
+    p.reference_measured = !marks.empty();  // 1k: never reached; 10k: after cell A
+    p.engine_parameters["bridge_ohms"] = ohms;
+    swept.passes.push_back(p);
+  }
+  Results sweep = results_of({swept});
+  sweep.sweep = "bridge_ohms";
+  sweep.partial = true;
+  std::string page = report_html(report_sources({"cut.json"}, {sweep}), "kavlab-sim 9.9");
+  std::string plot = part_of(page, "c16-sweep");
+  EXPECT_NE(plot.find("not measured: 1k Ohm"), std::string::npos) << plot;
+  EXPECT_NE(plot.find("10k Ohm: logic 1 of 1"), std::string::npos);
+  EXPECT_EQ(plot.find("1k Ohm: logic"), std::string::npos);
+  static const std::regex not_a_number(R"(\b(nan|inf|infinity)\b)", std::regex::icase);
+  EXPECT_FALSE(std::regex_search(page, not_a_number));
+  EXPECT_NE(page.find("1 result, 1 circuit measured"), std::string::npos);
 }
 
 TEST(Report, SweepIsPlottedAgainstTheResistanceBesideARun) {

@@ -39,6 +39,8 @@ figure.panel > figcaption code { color: var(--muted); }
 .badge { display: inline-block; padding: 0 8px; border-radius: 9px; font-size: 12px; font-weight: 600; }
 .badge.partial { background: #fde6c8; color: #8a4b00; }
 .badge.complete { background: #dcefe0; color: #1f6b33; }
+.badge.unmeasured { background: #e4e7ec; color: #4a5262; }
+tr.unmeasured td, td.unm { color: #7a8394; font-style: italic; }
 table { border-collapse: collapse; font-size: 13.5px; }
 th, td { padding: 5px 9px; border-bottom: 1px solid var(--rule); text-align: left; vertical-align: top; }
 thead th { font-weight: 600; color: var(--muted); border-bottom: 2px solid var(--rule); white-space: nowrap; }

@@ -49,17 +49,28 @@ Html axes(const LogScale& scale, const std::string& parameter) {
   return s;
 }
 
+/// The values no cell was measured at (a sweep cut short), named above the plot's frame.
+Html not_measured_note(const std::vector<SweepPoint>& unmeasured) {
+  if (unmeasured.empty()) return Html();
+  std::string values;
+  for (const SweepPoint& p : unmeasured)
+    values += (values.empty() ? "" : ", ") + ohms_text(p.value);
+  return svg_text(kWidth - kRight, kTop - 2, "not measured: " + values + " Ohm", "axis unm", "end");
+}
+
 }  // namespace
 
 bool is_sweep(const CircuitView& view) { return !view.source->results.sweep.empty(); }
 
 Html sweep_plot(const CircuitView& view) {
   const std::string& parameter = view.source->results.sweep;
-  std::vector<SweepPoint> points = sweep_points(*view.circuit, parameter);
+  std::vector<SweepPoint> points, unmeasured;
+  for (const SweepPoint& p : sweep_points(*view.circuit, parameter))
+    (p.measured == Measured::None || p.value <= 0 ? unmeasured : points).push_back(p);
   std::stable_sort(points.begin(), points.end(),
                    [](const SweepPoint& a, const SweepPoint& b) { return a.value < b.value; });
   Html s = svg_open(kWidth, kHeight, "coverage of " + view.circuit->name + " against " + parameter);
-  if (points.empty() || points.front().value <= 0 || points.front().defects == 0)
+  if (points.empty())
     return s + svg_text(kWidth / 2, kHeight / 2, "no measured value", "axis", "middle") + "</svg>";
   LogScale scale{std::log10(points.front().value), std::log10(points.back().value)};
   s += axes(scale, parameter);
@@ -89,7 +100,7 @@ Html sweep_plot(const CircuitView& view) {
          svg_text(legend_x + 28, y, w.name, "legend");
     legend_x += 128;
   }
-  return s + "</svg>";
+  return s + not_measured_note(unmeasured) + "</svg>";
 }
 
 }  // namespace kavlab

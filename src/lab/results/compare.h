@@ -53,7 +53,6 @@ int total_differences(const Comparison& c);
 /// "logic", "monitor".
 const char* measure_name(Measure m);
 
-
 }  // namespace kavlab
 
 #endif

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "results/csv.h"
+#include "results/terminal_text.h"
 
 namespace kavlab {
 
@@ -32,11 +33,12 @@ void print_heading(FILE* out, const Comparison& c) {
   int n = total_differences(c);
   std::string count = n == 0 ? "no differences" : std::to_string(n) + " difference(s)";
   if (c.within) {
-    std::fprintf(out, "%s: logic against the monitor: %s\n", c.left.c_str(), count.c_str());
+    std::fprintf(out, "%s: logic against the monitor: %s\n", terminal_text(c.left).c_str(),
+                 count.c_str());
     return;
   }
-  std::fprintf(out, "A: %s\nB: %s\njudged by %s: %s\n", c.left.c_str(), c.right.c_str(),
-               measures_words(c.measures).c_str(), count.c_str());
+  std::fprintf(out, "A: %s\nB: %s\njudged by %s: %s\n", terminal_text(c.left).c_str(),
+               terminal_text(c.right).c_str(), measures_words(c.measures).c_str(), count.c_str());
 }
 
 void print_counts(FILE* out, const Comparison& c) {
@@ -45,22 +47,24 @@ void print_counts(FILE* out, const Comparison& c) {
                "vectors", "compared", "differ", l.c_str(), r.c_str(), "unknown");
   for (const CircuitComparison& cc : c.circuits)
     std::fprintf(out, "%4d %-8s %5zu %7zu %8d %7zu %12d %12d %7d\n", cc.circuit->index,
-                 cc.circuit->name.c_str(), cc.circuit->cells.size(), cc.circuit->vectors.size(),
-                 cc.compared, cc.differences.size(), cc.left_only, cc.right_only, cc.unknown);
+                 terminal_text(cc.circuit->name).c_str(), cc.circuit->cells.size(),
+                 cc.circuit->vectors.size(), cc.compared, cc.differences.size(), cc.left_only,
+                 cc.right_only, cc.unknown);
 }
 
 void print_differences(FILE* out, const Comparison& c, const CircuitComparison& cc) {
   const CircuitResult& circuit = *cc.circuit;
-  std::fprintf(out, "\ncircuit %d %s: %zu difference(s)\n", circuit.index, circuit.name.c_str(),
-               cc.differences.size());
+  std::fprintf(out, "\ncircuit %d %s: %zu difference(s)\n", circuit.index,
+               terminal_text(circuit.name).c_str(), cc.differences.size());
   auto by = [&](const char* word) { return c.within ? std::string() : padded(word, 8); };
   std::fprintf(out, "  %4s  %-16s %-10s %-8s %s%-9s %s\n", "cell", "defect", "class", "inputs",
                by("by").c_str(), left_heading(c).c_str(), right_heading(c).c_str());
   for (const DetectionDifference& d : cc.differences) {
     const TestedCell& cell = circuit.cells[d.cell];
-    std::fprintf(out, "  %4d  %-16s %-10s %-8s %s%-9s %s\n", cell.index, cell.defect.c_str(),
-                 defect_class(cell.type), circuit.vectors[d.vector].c_str(),
-                 by(measure_name(d.by)).c_str(), detected(d.left), detected(d.right));
+    std::fprintf(out, "  %4d  %-16s %-10s %-8s %s%-9s %s\n", cell.index,
+                 terminal_text(cell.defect).c_str(), defect_class(cell.type),
+                 circuit.vectors[d.vector].c_str(), by(measure_name(d.by)).c_str(),
+                 detected(d.left), detected(d.right));
   }
 }
 

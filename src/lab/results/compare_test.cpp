@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "results/compare_print.h"
 #include "results/results_json.h"
 
 namespace kavlab {
@@ -120,6 +121,31 @@ TEST(Compare, LogicAgainstTheMonitorOfOneResult) {
   EXPECT_FALSE(compare_logic_monitor(logic_only, "a.json", &c, &trouble));
   EXPECT_NE(trouble.find("--logic-vs-monitor needs a result judged both ways"), std::string::npos)
       << trouble;
+}
+
+}  // namespace kavlab
+
+namespace kavlab {
+
+TEST(Compare, NamesReachATerminalEscaped) {
+  Results a = sample(), b = sample();
+  for (Results* r : {&a, &b}) {
+    r->circuits[0].name = "IN1\x1b[2J";
+    r->circuits[0].cells[1].defect = "A/vdd\x1b]52;c;aGk=\x07";
+  }
+  b.circuits[0].passes[0].cells[1].outputs = {"0", "0"};
+  Comparison c;
+  std::string trouble;
+  ASSERT_TRUE(compare_results(a, "a\x1b.json", b, "b.json", {}, &c, &trouble)) << trouble;
+  std::FILE* f = std::tmpfile();
+  print_comparison(f, c);
+  std::rewind(f);
+  std::string text;
+  for (int ch; (ch = std::fgetc(f)) != EOF;) text += static_cast<char>(ch);
+  std::fclose(f);
+  EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
+  EXPECT_NE(text.find("A/vdd\\x1b]52;c;aGk=\\x07"), std::string::npos) << text;
+  EXPECT_NE(text.find("IN1\\x1b[2J"), std::string::npos) << text;
 }
 
 }  // namespace kavlab

@@ -11,9 +11,15 @@ namespace {
 /// A result with every kind of field set, the unusual ones included.
 Results sample() {
   Results r;
-  r.provenance = {
-      "kavlab-sim", "9.8",    {"kavlab-sim", "run", "-c", "14"}, "2024-05-01T12:00:00Z",  "Kavrin0",
-      Emulated::Yes, "switch", {{"VT", 0.3}, {"G_N", 1.0}},       {"2024-05-02T08:00:00Z"}};
+  r.provenance = {"kavlab-sim",
+                  "9.8",
+                  {"kavlab-sim", "run", "-c", "14"},
+                  "2024-05-01T12:00:00Z",
+                  "Kavrin0",
+                  Emulated::Yes,
+                  "switch",
+                  {{"VT", 0.3}, {"G_N", 1.0}},
+                  {"2024-05-02T08:00:00Z"}};
   r.partial = true;
   CircuitResult c;
   c.index = 14;

@@ -298,7 +298,7 @@ Provenance read_provenance(const Json& j) {
       p.resumed.push_back(t.is_string() ? t.get<std::string>() : t.dump());
   p.device = optional_text(j, "device", where);
   const Json& emulated = member(j, "emulated", Json::value_t::boolean, where, true);
-  p.emulated = emulated.is_null()  ? Emulated::Unknown
+  p.emulated = emulated.is_null()     ? Emulated::Unknown
                : emulated.get<bool>() ? Emulated::Yes
                                       : Emulated::No;
   const Json& engine = member(j, "engine", Json::value_t::object, where, true);
@@ -349,29 +349,39 @@ bool parse_results(const std::string& text_in, const std::string& source, Result
 
 namespace {
 
-Json measure_json(const CircuitResult& c, const MeasureSummary& m, int defects) {
-  if (!m.known) return Json();
+/// One way of judging: null when no pass judges so or nothing was measured; the least and
+/// median null when no defect is detected.
+Json measure_json(const CircuitResult& c, const MeasureSummary& m, const CircuitSummary& s) {
+  if (!m.known || s.measured == Measured::None) return Json();
   Json essential = Json::array();
   for (int v : m.essential) essential.push_back(c.vectors[static_cast<std::size_t>(v)]);
+  bool some = m.detected > 0;
   return Json{{"detected", m.detected},
-              {"percent", percent(m.detected, defects)},
+              {"percent", percent(m.detected, s.defects)},
               {"essential_vectors", essential},
-              {"least_vectors", m.least},
-              {"median_vectors", m.median}};
+              {"least_vectors", some ? Json(m.least) : Json()},
+              {"median_vectors", some ? Json(m.median) : Json()}};
 }
+
+/// A count that is null when nothing was measured.
+Json measured_count(int n, bool measured) { return measured ? Json(n) : Json(); }
 
 /// A sweep's points per circuit: what each value's pass detects.
 Json sweep_json(const Results& r) {
   Json circuits = Json::array();
   for (const CircuitResult& c : r.circuits) {
     Json points = Json::array();
-    for (const SweepPoint& p : sweep_points(c, r.sweep))
+    for (const SweepPoint& p : sweep_points(c, r.sweep)) {
+      bool measured = p.measured != Measured::None;
       points.push_back({{"value", p.value},
+                        {"status", measured_name(p.measured)},
+                        {"chosen_cells", p.chosen},
                         {"defects", p.defects},
-                        {"logic", p.logic},
-                        {"monitor", p.monitor},
-                        {"either", p.either},
-                        {"neither", p.neither}});
+                        {"logic", measured_count(p.logic, measured)},
+                        {"monitor", measured_count(p.monitor, measured)},
+                        {"either", measured_count(p.either, measured)},
+                        {"neither", measured_count(p.neither, measured)}});
+    }
     circuits.push_back({{"index", c.index}, {"points", points}});
   }
   return Json{{"parameter", r.sweep}, {"circuits", circuits}};
@@ -386,18 +396,20 @@ std::string summaries_json(const std::vector<SummarySet>& sets) {
     for (std::size_t i = 0; i < set.circuits.size(); i++) {
       const CircuitSummary& s = set.circuits[i];
       const CircuitResult& c = set.results->circuits[i];
+      bool measured = s.measured != Measured::None;
       circuits.push_back({{"index", s.index},
                           {"name", s.name},
                           {"description", s.description},
+                          {"status", measured_name(s.measured)},
                           {"vectors", s.vectors},
                           {"chosen_cells", s.chosen},
                           {"defects", s.defects},
-                          {"logic", measure_json(c, s.logic, s.defects)},
-                          {"monitor", measure_json(c, s.monitor, s.defects)},
-                          {"either", measure_json(c, s.either, s.defects)},
-                          {"both", s.both >= 0 ? Json(s.both) : Json()},
-                          {"neither", s.neither},
-                          {"escapes", s.escapes}});
+                          {"logic", measure_json(c, s.logic, s)},
+                          {"monitor", measure_json(c, s.monitor, s)},
+                          {"either", measure_json(c, s.either, s)},
+                          {"both", measured && s.both >= 0 ? Json(s.both) : Json()},
+                          {"neither", measured_count(s.neither, measured)},
+                          {"escapes", measured ? Json(s.escapes) : Json()}});
     }
     Json entry{{"results", set.source},
                {"partial", set.results->partial},

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <iterator>
 
-
 namespace kavlab {
 
 namespace {
@@ -81,6 +80,7 @@ CircuitSummary summarize(const CircuitResult& c) {
     if (la[k].empty() && ma[k].empty()) s.escapes.push_back(c.cells[k].defect);
   }
   s.neither = static_cast<int>(s.escapes.size());
+  s.measured = measured_of(s.defects, s.chosen);
   return s;
 }
 
@@ -92,12 +92,30 @@ std::vector<CircuitSummary> summarize(const Results& r) {
 
 double percent(int part, int whole) { return whole == 0 ? 0.0 : 100.0 * part / whole; }
 
+Measured measured_of(int defects, int chosen) {
+  if (defects >= chosen) return Measured::All;
+  return defects == 0 ? Measured::None : Measured::Some;
+}
+
+const char* measured_name(Measured m) {
+  switch (m) {
+    case Measured::All:
+      return "complete";
+    case Measured::Some:
+      return "partial";
+    case Measured::None:
+      return "not measured";
+  }
+  return "";
+}
+
 CircuitSummary totals(const std::vector<CircuitSummary>& circuits) {
   CircuitSummary t;
   t.logic.known = t.monitor.known = t.either.known = true;
   t.both = 0;
   for (const CircuitSummary& c : circuits) {
     t.chosen += c.chosen;
+    if (c.measured == Measured::None) continue;  // it adds no count, and judges no way
     t.defects += c.defects;
     t.logic.known = t.logic.known && c.logic.known;
     t.monitor.known = t.monitor.known && c.monitor.known;
@@ -107,6 +125,7 @@ CircuitSummary totals(const std::vector<CircuitSummary>& circuits) {
     t.both = t.both < 0 || c.both < 0 ? -1 : t.both + c.both;
     t.neither += c.neither;
   }
+  t.measured = measured_of(t.defects, t.chosen);
   return t;
 }
 

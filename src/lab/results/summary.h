@@ -19,12 +19,18 @@ struct MeasureSummary {
   double median = 0;  ///< median number of vectors detecting a detected defect
 };
 
+/// How many of the chosen cells a result measured: all, some (a partial result), or none (a
+/// circuit that an interrupted run never reached). What was not measured is never counted:
+/// counts and percentages are of the measured cells.
+enum class Measured { All, Some, None };
+
 struct CircuitSummary {
   int index = 0;
   std::string name, description;
   int vectors = 0;
   int chosen = 0;   ///< cells chosen for the run
   int defects = 0;  ///< cells measured by every judging pass (all chosen unless partial)
+  Measured measured = Measured::All;
   MeasureSummary logic, monitor, either;
   int both = -1;    ///< detected by logic and by the monitor; -1 unless both are known
   int neither = 0;  ///< detected in no known way
@@ -42,6 +48,10 @@ CircuitSummary totals(const std::vector<CircuitSummary>& circuits);
 
 /// Percent of `part` in `whole` (0 when whole is 0).
 double percent(int part, int whole);
+/// Whether `defects` of `chosen` cells are all, some or none of them.
+Measured measured_of(int defects, int chosen);
+/// "complete", "partial" or "not measured": how the files and tables name a state.
+const char* measured_name(Measured m);
 
 }  // namespace kavlab
 

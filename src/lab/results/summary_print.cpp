@@ -2,6 +2,7 @@
 #include "results/summary_print.h"
 
 #include "results/csv.h"
+#include "results/terminal_text.h"
 
 namespace kavlab {
 
@@ -18,9 +19,30 @@ std::string count_cell(bool known, int n, int whole) {
   return known ? count_and_percent(n, whole) : "       -    ";
 }
 
-/// The vectors of `indices` as their input bits, space separated; "none" when empty.
+/// The defects column: the measured cells, and of how many chosen when not all.
+std::string defects_cell(const CircuitSummary& c) {
+  if (c.measured == Measured::All) return std::to_string(c.defects);
+  return std::to_string(c.defects) + "/" + std::to_string(c.chosen);
+}
+
+/// One row of the table: the counts, or "not measured" for a circuit with no measured cell.
+void print_row(FILE* out, const std::string& index, const std::string& name,
+               const CircuitSummary& c) {
+  if (c.measured == Measured::None) {
+    std::fprintf(out, "%4s %-8s %7s  not measured\n", index.c_str(), name.c_str(),
+                 defects_cell(c).c_str());
+    return;
+  }
+  std::fprintf(out, "%4s %-8s %7s  %s %s %s %s\n", index.c_str(), name.c_str(),
+               defects_cell(c).c_str(),
+               count_cell(c.logic.known, c.logic.detected, c.defects).c_str(),
+               count_cell(c.monitor.known, c.monitor.detected, c.defects).c_str(),
+               count_cell(c.both >= 0, c.both, c.defects).c_str(),
+               count_cell(true, c.neither, c.defects).c_str());
+}
+
+/// The vectors of `indices` as their input bits, space separated.
 std::string vector_list(const CircuitResult& c, const std::vector<int>& indices) {
-  if (indices.empty()) return "none";
   std::string s;
   for (int v : indices) s += (s.empty() ? "" : " ") + c.vectors[static_cast<std::size_t>(v)];
   return s;
@@ -33,17 +55,27 @@ std::string join(const std::vector<std::string>& words, const char* sep) {
 }
 
 void print_details(FILE* out, const CircuitResult& c, const CircuitSummary& s) {
-  std::fprintf(out, "\ncircuit %d %s: %s; %d vectors, %d of %d cells measured\n", s.index,
-               s.name.c_str(), s.description.c_str(), s.vectors, s.defects, s.chosen);
-  std::fprintf(out, "  escapes: %s\n", s.escapes.empty() ? "none" : join(s.escapes, " ").c_str());
+  std::fprintf(out, "\ncircuit %d %s: %s; %d vectors, ", s.index, terminal_text(s.name).c_str(),
+               terminal_text(s.description).c_str(), s.vectors);
+  if (s.measured == Measured::None) {
+    std::fprintf(out, "not measured (0 of %d cells)\n", s.chosen);
+    return;
+  }
+  std::fprintf(out, "%d of %d cells measured\n", s.defects, s.chosen);
+  std::fprintf(out, "  escapes: %s\n",
+               s.escapes.empty() ? "none" : terminal_text(join(s.escapes, " ")).c_str());
   const std::pair<const char*, const MeasureSummary*> rows[] = {
       {"logic", &s.logic}, {"monitor", &s.monitor}, {"either", &s.either}};
   for (const auto& [label, m] : rows) {
     if (!m->known) continue;
+    std::string essential = vector_list(c, m->essential);
     std::fprintf(out, "  %-7s essential vectors: %s\n", label,
-                 vector_list(c, m->essential).c_str());
-    std::fprintf(out, "  %-7s vectors per detected defect: least %d, median %g\n", label, m->least,
-                 m->median);
+                 essential.empty() ? "none" : essential.c_str());
+    if (m->detected == 0)
+      std::fprintf(out, "  %-7s vectors per detected defect: no defect detected\n", label);
+    else
+      std::fprintf(out, "  %-7s vectors per detected defect: least %d, median %g\n", label,
+                   m->least, m->median);
   }
 }
 
@@ -53,47 +85,40 @@ void print_summary(FILE* out, const std::string& source, const Results& r,
                    const std::vector<CircuitSummary>& s) {
   const Provenance& p = r.provenance;
   std::string resumed = p.resumed.empty() ? "" : ", resumed " + p.resumed.back();
-  std::fprintf(out, "%s: %s %s on %s%s, %s%s%s\n", source.c_str(), p.program.c_str(),
-               p.version.c_str(), p.device.empty() ? "an unknown box" : p.device.c_str(),
-               p.emulated == Emulated::Yes ? (" (emulated, " + p.engine + ")").c_str() : "",
-               p.date_time.c_str(), resumed.c_str(), r.partial ? ", PARTIAL" : "");
+  std::string box = p.device.empty() ? "an unknown box" : p.device;
+  if (p.emulated == Emulated::Yes) box += " (emulated, " + p.engine + ")";
+  std::fprintf(out, "%s: %s %s on %s, %s%s%s\n", terminal_text(source).c_str(),
+               terminal_text(p.program).c_str(), terminal_text(p.version).c_str(),
+               terminal_text(box).c_str(), terminal_text(p.date_time).c_str(),
+               terminal_text(resumed).c_str(), r.partial ? ", PARTIAL" : "");
   std::fprintf(out, "%4s %-8s %7s  %-12s %-12s %-12s %s\n", "idx", "circuit", "defects", "logic",
                "monitor", "both", "neither");
-  for (const CircuitSummary& c : s)
-    std::fprintf(out, "%4d %-8s %7d  %s %s %s %s\n", c.index, c.name.c_str(), c.defects,
-                 count_cell(c.logic.known, c.logic.detected, c.defects).c_str(),
-                 count_cell(c.monitor.known, c.monitor.detected, c.defects).c_str(),
-                 count_cell(c.both >= 0, c.both, c.defects).c_str(),
-                 count_cell(true, c.neither, c.defects).c_str());
-  if (s.size() > 1) {
-    CircuitSummary all = totals(s);
-    std::fprintf(out, "%4s %-8s %7d  %s %s %s %s\n", "", "all", all.defects,
-                 count_cell(all.logic.known, all.logic.detected, all.defects).c_str(),
-                 count_cell(all.monitor.known, all.monitor.detected, all.defects).c_str(),
-                 count_cell(all.both >= 0, all.both, all.defects).c_str(),
-                 count_cell(true, all.neither, all.defects).c_str());
+  bool all_measured = true;
+  for (const CircuitSummary& c : s) {
+    print_row(out, std::to_string(c.index), terminal_text(c.name), c);
+    all_measured = all_measured && c.measured == Measured::All;
   }
+  if (s.size() > 1) print_row(out, "", "all", totals(s));
+  if (!all_measured)
+    std::fprintf(out,
+                 "(m/n: m of n chosen cells measured; counts and percentages are of the "
+                 "measured cells alone)\n");
   for (std::size_t i = 0; i < s.size(); i++) print_details(out, r.circuits[i], s[i]);
 }
 
 namespace {
 
-/// A CSV field of one measure: the count, or empty when unknown.
-std::string csv_count(bool known, int n) { return known ? std::to_string(n) : ""; }
-
-std::string csv_percent(bool known, int n, int whole) {
-  if (!known) return "";
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.1f", percent(n, whole));
-  return buf;
-}
-
-std::string csv_measure(const CircuitResult& c, const MeasureSummary& m, int defects) {
-  char median[32] = "";
-  if (m.known) std::snprintf(median, sizeof median, "%g", m.median);
-  return csv_count(m.known, m.detected) + "," + csv_percent(m.known, m.detected, defects) + "," +
-         (m.known ? std::to_string(m.least) : "") + "," + median + "," +
-         (m.known ? csv_field(vector_list(c, m.essential)) : "");
+/// The fields of one way of judging: count, percent, least, median and essential vectors; all
+/// empty when it is not known or nothing was measured.
+std::string csv_measure(const CircuitResult& c, const MeasureSummary& m, int defects,
+                        bool measured) {
+  if (!m.known || !measured) return ",,,,";
+  char percent_text[32], median[32] = "";
+  std::snprintf(percent_text, sizeof percent_text, "%.1f", percent(m.detected, defects));
+  if (m.detected > 0) std::snprintf(median, sizeof median, "%g", m.median);
+  return std::to_string(m.detected) + "," + percent_text + "," +
+         (m.detected > 0 ? std::to_string(m.least) : "") + "," + median + "," +
+         csv_field(vector_list(c, m.essential));
 }
 
 }  // namespace
@@ -105,18 +130,23 @@ void print_summary_csv(FILE* out, const std::string& source, const Results& r,
     for (const char* m : {"logic", "monitor", "either"})
       for (const char* col : {"", "_percent", "_least", "_median", "_essential"})
         measure_cols += std::string(",") + m + col;
-    std::fprintf(out, "results,partial,circuit,name,vectors,defects%s,both,neither,escapes\n",
+    std::fprintf(out,
+                 "results,partial,circuit,name,status,vectors,chosen,defects%s,both,neither,"
+                 "escapes\n",
                  measure_cols.c_str());
   }
   for (std::size_t i = 0; i < s.size(); i++) {
     const CircuitSummary& c = s[i];
     const CircuitResult& cr = r.circuits[i];
+    bool measured = c.measured != Measured::None;
     std::fprintf(
-        out, "%s,%d,%d,%s,%d,%d,%s,%s,%s,%s,%d,%s\n", csv_field(source).c_str(), r.partial ? 1 : 0,
-        c.index, csv_field(c.name).c_str(), c.vectors, c.defects,
-        csv_measure(cr, c.logic, c.defects).c_str(), csv_measure(cr, c.monitor, c.defects).c_str(),
-        csv_measure(cr, c.either, c.defects).c_str(), csv_count(c.both >= 0, c.both).c_str(),
-        c.neither, csv_field(join(c.escapes, " ")).c_str());
+        out, "%s,%d,%d,%s,%s,%d,%d,%d,%s,%s,%s,%s,%s,%s\n", csv_field(source).c_str(),
+        r.partial ? 1 : 0, c.index, csv_field(c.name).c_str(), measured_name(c.measured), c.vectors,
+        c.chosen, c.defects, csv_measure(cr, c.logic, c.defects, measured).c_str(),
+        csv_measure(cr, c.monitor, c.defects, measured).c_str(),
+        csv_measure(cr, c.either, c.defects, measured).c_str(),
+        measured && c.both >= 0 ? std::to_string(c.both).c_str() : "",
+        measured ? std::to_string(c.neither).c_str() : "", csv_field(join(c.escapes, " ")).c_str());
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include "results/summary.h"
 #include "results/summary_print.h"
+#include "results/terminal_text.h"
 #include "units.h"
 
 namespace kavlab {
@@ -17,7 +18,9 @@ std::vector<SweepPoint> sweep_points(const CircuitResult& c, const std::string& 
     CircuitSummary s = summarize(single);
     SweepPoint point;
     point.value = value->second;
+    point.chosen = s.chosen;
     point.defects = s.defects;
+    point.measured = s.measured;
     point.logic = s.logic.detected;
     point.monitor = s.monitor.detected;
     point.either = s.either.detected;
@@ -33,18 +36,33 @@ void print_sweep(FILE* out, const std::string& source, const Results& r) {
   char monitor[64] = "";
   if (threshold != p.engine_parameters.end())
     std::snprintf(monitor, sizeof monitor, ", monitor threshold %g uA", threshold->second);
-  std::fprintf(out, "%s: %s %s, sweep of %s, %s engine%s, %s%s\n", source.c_str(),
-               p.program.c_str(), p.version.c_str(), r.sweep.c_str(), p.engine.c_str(), monitor,
-               p.date_time.c_str(), r.partial ? ", PARTIAL" : "");
+  std::fprintf(out, "%s: %s %s, sweep of %s, %s engine%s, %s%s\n", terminal_text(source).c_str(),
+               terminal_text(p.program).c_str(), terminal_text(p.version).c_str(),
+               terminal_text(r.sweep).c_str(), terminal_text(p.engine).c_str(), monitor,
+               terminal_text(p.date_time).c_str(), r.partial ? ", PARTIAL" : "");
   for (const CircuitResult& c : r.circuits) {
-    std::fprintf(out, "circuit %d %s: %s; %zu vectors\n", c.index, c.name.c_str(),
-                 c.description.c_str(), c.vectors.size());
+    std::fprintf(out, "circuit %d %s: %s; %zu vectors\n", c.index, terminal_text(c.name).c_str(),
+                 terminal_text(c.description).c_str(), c.vectors.size());
     std::fprintf(out, "%8s %7s  %-12s %-12s %-12s %s\n", "ohms", "defects", "logic", "monitor",
                  "either", "neither");
-    for (const SweepPoint& s : sweep_points(c, r.sweep))
-      std::fprintf(out, "%8s %7d  %s %s %s %s\n", ohms_text(s.value).c_str(), s.defects,
-                   count_and_percent(s.logic, s.defects).c_str(), count_and_percent(s.monitor, s.defects).c_str(),
-                   count_and_percent(s.either, s.defects).c_str(), count_and_percent(s.neither, s.defects).c_str());
+    bool all_measured = true;
+    for (const SweepPoint& s : sweep_points(c, r.sweep)) {
+      std::string defects = std::to_string(s.defects);
+      if (s.measured != Measured::All) defects += "/" + std::to_string(s.chosen);
+      all_measured = all_measured && s.measured == Measured::All;
+      if (s.measured == Measured::None)
+        std::fprintf(out, "%8s %7s  not measured\n", ohms_text(s.value).c_str(), defects.c_str());
+      else
+        std::fprintf(out, "%8s %7s  %s %s %s %s\n", ohms_text(s.value).c_str(), defects.c_str(),
+                     count_and_percent(s.logic, s.defects).c_str(),
+                     count_and_percent(s.monitor, s.defects).c_str(),
+                     count_and_percent(s.either, s.defects).c_str(),
+                     count_and_percent(s.neither, s.defects).c_str());
+    }
+    if (!all_measured)
+      std::fprintf(out,
+                   "(m/n: m of n chosen cells measured; counts and percentages are of the "
+                   "measured cells alone)\n");
   }
 }
 

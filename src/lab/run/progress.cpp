@@ -20,14 +20,15 @@ bool is_terminal(FILE* stream) {
 #endif
 }
 
-std::string progress_text(int done, int total, double elapsed_s) {
+std::string progress_text(int done, int total, double elapsed_s, const std::string& label) {
   char buf[96];
   int left = done > 0 ? static_cast<int>(elapsed_s * (total - done) / done + 0.5) : 0;
+  std::string what = label.empty() ? "" : " " + label;
   if (done > 0)
-    std::snprintf(buf, sizeof buf, "kavlab: %d of %d cell runs, %d:%02d left", done, total,
-                  left / 60, left % 60);
+    std::snprintf(buf, sizeof buf, "kavlab: %d of %d cell runs%s, %d:%02d left", done, total,
+                  what.c_str(), left / 60, left % 60);
   else
-    std::snprintf(buf, sizeof buf, "kavlab: %d of %d cell runs", done, total);
+    std::snprintf(buf, sizeof buf, "kavlab: %d of %d cell runs%s", done, total, what.c_str());
   return buf;
 }
 
@@ -35,7 +36,11 @@ void show_progress(ProgressLine& line, int done, int total) {
   if (!is_terminal(line.out)) return;
   double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - line.start).count();
-  std::fprintf(line.out, "\r%-*s", kWidth, progress_text(done, total, elapsed).c_str());
+  if (line.all > 0) {
+    done += line.before;
+    total = line.all;
+  }
+  std::fprintf(line.out, "\r%-*s", kWidth, progress_text(done, total, elapsed, line.label).c_str());
   std::fflush(line.out);
   line.shown = true;
 }

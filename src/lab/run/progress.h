@@ -8,18 +8,24 @@
 
 namespace kavlab {
 
-/// One progress line, drawn over itself. Silent unless its stream is a terminal.
+/// One progress line, drawn over itself. Silent unless its stream is a terminal. A line may
+/// span several measurements (a sweep's values): it then counts the runs of all of them.
 struct ProgressLine {
   FILE* out = stderr;
   bool shown = false;
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  int before = 0;     ///< runs done by the earlier measurements of the line
+  int all = 0;        ///< runs of all its measurements; 0: each measurement's own count
+  std::string label;  ///< what the measurement now running is ("at 1k ohms"); empty: none
 };
 
 /// True when `stream` is a terminal.
 bool is_terminal(FILE* stream);
-/// The line's text after `done` of `total` runs in `elapsed_s` seconds.
-std::string progress_text(int done, int total, double elapsed_s);
-/// Draws the line for `done` of `total` runs when the stream is a terminal.
+/// The line's text after `done` of `total` runs in `elapsed_s` seconds, `label` (when not
+/// empty) saying what is being measured.
+std::string progress_text(int done, int total, double elapsed_s, const std::string& label = "");
+/// Draws the line for `done` of `total` runs of the measurement now running, when the stream
+/// is a terminal.
 void show_progress(ProgressLine& line, int done, int total);
 /// Clears a drawn line.
 void end_progress(ProgressLine& line);

@@ -158,3 +158,47 @@ TEST_F(ResumeRuns, ACompleteResultOrOtherOptionsAreRefused) {
 }
 
 }  // namespace kavlab
+
+namespace kavlab {
+
+TEST(SweepRuns, ACutSweepKeepsEveryValueAndSaysWhichWereNotMeasured) {
+#ifndef KAVTEST_ANALOG_ENGINE
+  GTEST_SKIP() << "a sweep needs the analog engine, which this build lacks";
+#else
+  test_support::ScratchDir scratch("kavlab-sweep-cut-");
+  const fs::path dir = scratch.path();
+  std::vector<std::string> sweep = {"sweep",         "-c", "14", "--exhaustive", "--bridge-ohms",
+                                    "10,100,1k,10k", "-o"};
+  // IN1 has 5 cells: 6 cell runs per value, 24 in all.
+  Ran whole = run(dir,
+                  [&] {
+                    auto w = sweep;
+                    w.push_back("whole.json");
+                    return w;
+                  }(),
+                  {{"KAVTEST_BOX_TRANSCRIPT", (dir / "transcript").string()}});
+  ASSERT_EQ(whole.status, 0) << whole.err;
+  std::size_t per_run = file_bytes(dir / "transcript").size() / 24;
+  ASSERT_GT(per_run, 0u);
+  // SIGINT as the third cell run of the third value starts: that run ends, then the sweep stops.
+  std::string at = std::to_string((2 * 6 + 2) * per_run + 1);
+  sweep.push_back("s.json");
+  Ran cut = run(dir, sweep, {{"KAVTEST_BOX_SIGNAL", std::to_string(SIGINT) + "@" + at}});
+  EXPECT_EQ(cut.status, 130) << cut.err;
+  std::string text = file_bytes(dir / "s.json");
+  std::size_t passes = 0, unmeasured = 0;
+  for (const std::string& line : lines(text)) {
+    passes += line.find("\"name\": \"one-pass\"") != std::string::npos ? 1 : 0;
+    unmeasured += line.find("\"reference\": null") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_EQ(passes, 4u);
+  EXPECT_EQ(unmeasured, 1u);
+  Ran summary = run(dir, {"summary", "s.json"});
+  ASSERT_EQ(summary.status, 0) << summary.err;
+  EXPECT_NE(summary.out.find("\n      1k     2/5 "), std::string::npos) << summary.out;
+  EXPECT_NE(summary.out.find("\n     10k     0/5  not measured\n"), std::string::npos)
+      << summary.out;
+#endif
+}
+
+}  // namespace kavlab

@@ -50,7 +50,8 @@ bool plan_run(const RunPlan& plan, std::vector<FileLock>& locks, Results& r, std
   return true;
 }
 
-ExitStatus measure_on_box(const std::string& device, Results& r, std::string* message) {
+ExitStatus measure_on_box(const std::string& device, Results& r, ProgressLine& line,
+                          std::string* message) {
   DeviceList* list = getDeviceList();
   std::string name = device;
   DeviceList* box = activateDevice(list, name.empty() ? nullptr : &name[0]);
@@ -61,7 +62,6 @@ ExitStatus measure_on_box(const std::string& device, Results& r, std::string* me
     return ExitStatus::BoxFailed;
   }
   r.provenance.device = box->dch->DeviceName;
-  ProgressLine line;
   std::signal(SIGINT, on_interrupt);
   RunOutcome outcome =
       measure(box, r, [&](int done, int total) { show_progress(line, done, total); });

@@ -9,6 +9,7 @@
 #include "exit_status.h"
 #include "file_lock.h"
 #include "results/results.h"
+#include "run/progress.h"
 
 namespace kavlab {
 
@@ -28,9 +29,11 @@ Provenance provenance_of(const std::vector<std::string>& command_line);
 /// files stay locked (shared) in `locks` until unlocked. False with `*error` set when a test
 /// file is busy or cannot be read or fitted.
 bool plan_run(const RunPlan& plan, std::vector<FileLock>& locks, Results& r, std::string* error);
-/// Measures what `r` lacks on the box called `device` (empty: the first); Ctrl-C stops it
-/// before the next cell. Done, Interrupted or BoxFailed, with `*message` saying what failed.
-ExitStatus measure_on_box(const std::string& device, Results& r, std::string* message);
+/// Measures what `r` lacks on the box called `device` (empty: the first), drawing `line`;
+/// Ctrl-C stops it before the next cell. Done, Interrupted or BoxFailed, with `*message` saying
+/// what failed.
+ExitStatus measure_on_box(const std::string& device, Results& r, ProgressLine& line,
+                          std::string* message);
 
 /// How a run ends: its status and the line to print (empty: nothing to say).
 struct RunEnding {
