@@ -64,14 +64,6 @@ TEST(NumberedBackup, CopiesTheFileAndNeverReplacesABackup) {
   EXPECT_EQ(dir.listing(), "w.tst\nw.tst.~2~\nw.tst.~3~\nw.tst.~4~\n");
 }
 
-TEST(NumberedBackup, MissingFileHasNoBackup) {
-  ScratchDir dir;
-  std::string backup, error;
-  EXPECT_FALSE(keep_numbered_backup(dir.at("none.tst"), &backup, &error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_EQ(dir.listing(), "");
-}
-
 #ifndef _WIN32
 
 TEST(NumberedBackup, BothWaysOfMakingItGiveTheSameCopy) {

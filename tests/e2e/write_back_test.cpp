@@ -42,7 +42,6 @@ struct Runner {
   gid_t gid = 0;
   bool drop = false;
   rlim_t file_size_limit = 0;  ///< files the tool writes, its standard output too
-  rlim_t memory_limit = 0;     ///< its address space
 };
 
 /// A scratch directory that an unprivileged user can enter, with the C17 example as t.tst and a
@@ -113,10 +112,6 @@ struct WriteBack : testing::Test {
       if (runner.file_size_limit != 0) {
         struct rlimit rl = {runner.file_size_limit, runner.file_size_limit};
         if (setrlimit(RLIMIT_FSIZE, &rl) != 0) _exit(126);
-      }
-      if (runner.memory_limit != 0) {
-        struct rlimit rl = {runner.memory_limit, runner.memory_limit};
-        if (setrlimit(RLIMIT_AS, &rl) != 0) _exit(126);
       }
       _exit(run_process(l));
     }
@@ -261,36 +256,6 @@ TEST_F(WriteBack, TestFileThatCannotBeBackedUpIsNotCutDown) {
   EXPECT_NE(file_bytes(tmp / "out.tst").find("\n.TABLE\n"), std::string::npos);
   EXPECT_EQ(file_bytes(test_file), original);
   EXPECT_EQ(listing(work), std::vector<std::string>{"t.tst"});
-}
-
-TEST_F(WriteBack, HugeCountIsRefusedInLittleMemory) {
-  if (test_support::kAddressSanitizer)
-    GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
-  // 38 bytes that count 60000000 vectors: the pattern table follows the file (or, from a pipe,
-  // the rows that arrive), so that 600 MB are plenty.
-  const std::string text = ".VECTORS 60000000\n\n.PATTERNS\n\n00000LL\n";
-  runner.memory_limit = 600u << 20;
-  for (bool from_pipe : {false, true}) {
-    SCOPED_TRACE(from_pipe ? "pipe" : "file");
-    fs::path path = work / (from_pipe ? "pipe.tst" : "huge.tst");
-    pid_t writer = -1;
-    if (from_pipe) {
-      ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-      writer = fork();
-      if (writer == 0) {
-        int fd = open(path.c_str(), O_WRONLY);
-        bool written = fd >= 0 && write(fd, text.data(), text.size()) == ssize_t(text.size());
-        _exit(written ? 0 : 1);
-      }
-    } else {
-      scratch.write("work/huge.tst", text);
-    }
-    Outcome o = run({"-circuit", "16", "-single_defect", "1", "-verify", path.filename().string()});
-    if (writer > 0) waitpid(writer, nullptr, 0);
-    EXPECT_EQ(o.status, 14);
-    EXPECT_EQ(o.err, "\nError at line 1: Missing input vectors!\n");
-    EXPECT_EQ(o.transcript, "");
-  }
 }
 
 TEST_F(WriteBack, FileSizeLimitIsAFailedWrite) {
