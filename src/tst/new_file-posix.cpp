@@ -67,21 +67,20 @@ bool copy_unnamed(int in, const struct stat& st, const std::string& to, bool* un
   return ok;
 }
 
-/// The copy made under its name; removed again if it cannot be completed, also by a signal.
+/// The copy made under its name, the signals that end a run held back meanwhile so that it is
+/// never left half made by them; removed again if it cannot be completed.
 bool copy_named(int in, const struct stat& st, const std::string& to, bool* taken,
                 std::string* error) {
+  hold_signals(true);
   int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (out < 0) {
-    *taken = errno == EEXIST;
+  bool ok = out >= 0 && fill_copy(in, st, out);
+  if (!ok) {
+    *taken = out < 0 && errno == EEXIST;
     *error = system_words();
-    return false;
   }
-  hold_temp(to.c_str());
-  bool ok = fill_copy(in, st, out);
-  if (!ok) *error = system_words();
-  ok = close(out) == 0 && ok;
-  if (!ok) unlink(to.c_str());
-  release_temp();
+  if (out >= 0) ok = close(out) == 0 && ok;
+  if (!ok && out >= 0) unlink(to.c_str());
+  hold_signals(false);
   return ok;
 }
 

@@ -14,7 +14,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include "new_file.h"
+#include "replace_file.h"
 #endif
 
 namespace {
@@ -86,6 +89,28 @@ TEST(NumberedBackup, BothWaysOfMakingItGiveTheSameCopy) {
     EXPECT_EQ(file_bytes(dir.at("w.tst.~2~")), "taken\n");
   }
   allow_unnamed_files(true);
+}
+
+TEST(NumberedBackup, PendingReplacementIsStillRemovedByASignal) {
+  // A test file is backed up while its replacement waits under a name: a signal after the
+  // backup still removes the replacement, and leaves the backup whole.
+  ScratchDir dir;
+  const std::string path = dir.write("w.tst", "data\n");
+  pid_t child = fork();
+  if (child == 0) {
+    allow_unnamed_files(false);
+    FileReplacement r;
+    std::string backup, error;
+    if (!begin_replacement(r, path.c_str()) || !keep_numbered_backup(path, &backup, &error))
+      _exit(1);
+    raise(SIGTERM);
+    _exit(2);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_EQ(dir.listing(), "w.tst\nw.tst.~1~\n");
+  EXPECT_EQ(file_bytes(dir.at("w.tst.~1~")), "data\n");
 }
 
 TEST(NumberedBackup, SymbolicLinkIsBackedUpBesideItsFile) {
