@@ -11,8 +11,8 @@ bool engine_from_environment(std::string* message) {
   const char* bridge_ohms = std::getenv("KAVTEST_SIM_BRIDGE_OHMS");
   const char* monitor_ua = std::getenv("KAVTEST_SIM_MONITOR_UA");
   if (engine == nullptr && bridge_ohms == nullptr && monitor_ua == nullptr) return true;
-  const EngineSettingNames names{
-      "KAVTEST_SIM_ENGINE=", "KAVTEST_SIM_BRIDGE_OHMS=", "KAVTEST_SIM_MONITOR_UA="};
+  const EngineSettingNames names{"KAVTEST_SIM_ENGINE=", "KAVTEST_SIM_BRIDGE_OHMS=",
+                                 "KAVTEST_SIM_MONITOR_UA="};
   EngineChoice choice;
   if (!choose_engine(engine, bridge_ohms, monitor_ua, names, &choice, message)) return false;
   if (bridge_ohms != nullptr &&
