@@ -26,7 +26,8 @@ constexpr double MAX_BRIDGE_OHMS = 1e12;
 
 /// True when `ohms` lies from MIN_BRIDGE_OHMS to MAX_BRIDGE_OHMS; else false with `*error` set,
 /// beginning with `setting` (the setting as the user gave it: "KAVTEST_SIM_BRIDGE_OHMS=1m",
-/// "--bridge-ohms 1m"). Every reader of a bridge resistance checks it with this.
+/// "--bridge-ohms 1m"). Meant for every reader of a bridge resistance; kavtest-sim's
+/// environment is checked with it.
 bool check_bridge_ohms(double ohms, const std::string& setting, std::string* error);
 
 /// Which engine computes the cells, and the analog engine's parameters (unused by the
