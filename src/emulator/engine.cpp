@@ -66,6 +66,14 @@ bool parse_microamps(const std::string& text, double* microamps) {
   return true;
 }
 
+bool check_bridge_ohms(double ohms, const std::string& setting, std::string* error) {
+  if (ohms >= MIN_BRIDGE_OHMS && ohms <= MAX_BRIDGE_OHMS) return true;
+  *error = setting +
+           ": outside the range over which the analog engine is checked, 0.1 to 1e12 ohms (100 "
+           "mOhm to 1 TOhm)";
+  return false;
+}
+
 bool choose_engine(const char* engine, const char* bridge_ohms, const char* monitor_ua,
                    const EngineSettingNames& names, EngineChoice* choice, std::string* error) {
   EngineChoice c;

@@ -17,6 +17,19 @@ enum class EngineKind { Switch, Analog };
 constexpr double DEFAULT_BRIDGE_OHMS = 10.0;
 constexpr double DEFAULT_MONITOR_UA = 10.0;
 
+/// The bridge resistances, in ohms, over which the analog engine was run and checked
+/// (docs/chip-model.md, "The bridge resistance's range"). Below, ngspice's transient stops short
+/// of its end, or runs without end, on hard shorts of some circuit (from 5e-4 Ohm on C17 with
+/// shorts); above, a bridge conducts less than the 1 TOhm leak of every node.
+constexpr double MIN_BRIDGE_OHMS = 0.1;
+constexpr double MAX_BRIDGE_OHMS = 1e12;
+
+/// True when `ohms` lies from MIN_BRIDGE_OHMS to MAX_BRIDGE_OHMS; else false with `*error` set,
+/// beginning with `setting` (the setting as the user gave it: "KAVTEST_SIM_BRIDGE_OHMS=1m",
+/// "--bridge-ohms 1m"). Meant for every reader of a bridge resistance; kavtest-sim's
+/// environment is checked with it.
+bool check_bridge_ohms(double ohms, const std::string& setting, std::string* error);
+
 /// Which engine computes the cells, and the analog engine's parameters (unused by the
 /// switch-level engine, whose constants are fixed).
 struct EngineChoice {

@@ -41,6 +41,27 @@ TEST(EngineChoice, ResistancesTakeKiloAndMegaAndNothingElse) {
     EXPECT_TRUE(parse_ohms(ohms_text(r), &ohms) && ohms == r) << r;
 }
 
+TEST(EngineChoice, BridgeResistanceIsTakenOnlyWhereTheAnalogEngineWasChecked) {
+  struct Case {
+    const char* text;
+    bool taken;
+  };
+  for (Case c : {Case{"0.1", true}, Case{"10", true}, Case{"4.7k", true}, Case{"1M", true},
+                 Case{"1e12", true}, Case{"1000000M", true}, Case{"0.0999", false},
+                 Case{"1e-3", false}, Case{"1e-9", false}, Case{"1e-300", false},
+                 Case{"1.001e12", false}, Case{"1e300", false}}) {
+    double ohms = 0;
+    ASSERT_TRUE(parse_ohms(c.text, &ohms)) << c.text;
+    std::string error;
+    EXPECT_EQ(check_bridge_ohms(ohms, std::string("R=") + c.text, &error), c.taken) << c.text;
+    EXPECT_EQ(error, c.taken ? ""
+                             : std::string("R=") + c.text +
+                                   ": outside the range over which the analog engine is checked, "
+                                   "0.1 to 1e12 ohms (100 mOhm to 1 TOhm)");
+  }
+  EXPECT_TRUE(check_bridge_ohms(DEFAULT_BRIDGE_OHMS, "", nullptr));
+}
+
 TEST(EngineChoice, MonitorThresholdIsAPositiveNumberOfMicroamps) {
   double ua = 0;
   EXPECT_TRUE(parse_microamps("10", &ua));

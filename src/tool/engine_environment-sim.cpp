@@ -1,6 +1,7 @@
 // kavtest-sim: the engine of its emulated box from KAVTEST_SIM_ENGINE, KAVTEST_SIM_BRIDGE_OHMS
 // and KAVTEST_SIM_MONITOR_UA.
 #include <cstdlib>
+#include <string>
 
 #include "engine_environment.h"
 #include "platform-sim.h"
@@ -14,6 +15,9 @@ bool engine_from_environment(std::string* message) {
                                  "KAVTEST_SIM_MONITOR_UA="};
   EngineChoice choice;
   if (!choose_engine(engine, bridge_ohms, monitor_ua, names, &choice, message)) return false;
+  if (bridge_ohms != nullptr &&
+      !check_bridge_ohms(choice.bridge_ohms, names.bridge_ohms + std::string(bridge_ohms), message))
+    return false;
   std::string error;
   if (!sim_use_engine(choice, &error)) {
     *message = std::string(names.engine) + engine_name(choice.kind) + ": " + error;

@@ -2,13 +2,16 @@
 #include "run_file.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "KavrinConst.h"
 #include "defect_table.h"
 #include "device_list.h"
 #include "exit.h"
 #include "file_lock.h"
+#include "file_shape.h"
 #include "fit_vectors.h"
+#include "numbered_backup.h"
 #include "options.h"
 #include "replace_file.h"
 #include "single_cell_modes.h"
@@ -101,19 +104,48 @@ static void run_mode(RunMode mode, DeviceList* dev, BIST* dat) {
   }
 }
 
-/// Reads and fits the test file, makes sure a writing mode can write its output before the
-/// first exchange, runs the mode and writes back; the exit status.
+/// True when the run writes its result over the test file itself.
+static bool writes_test_file(RunMode mode, const char* test_file) {
+  return writes_back(mode) && (!option_given(OPT_TST) || same_file(test_file, args[OPT_TST]));
+}
+
+/// Keeps the test file as it is in a numbered backup, before a write-back that cannot keep all
+/// it holds; false, after saying why and how to run instead, when no backup can be made.
+static bool keep_original(const char* test_file) {
+  std::string backup, error;
+  if (keep_numbered_backup(test_file, &backup, &error)) {
+    vf_print(stderr, 0, "kavtest: TST file '%s' is kept as it was in '%s'\n", test_file,
+             backup.c_str());
+    return true;
+  }
+  vf_print(stderr, 0,
+           "kavtest: no backup of TST file '%s' can be made ('%s': %s), and the result written "
+           "over it would lose what it holds: give -tst and another file for the result\n",
+           test_file, backup.c_str(), error.c_str());
+  return false;
+}
+
+/// Reads and fits the test file, makes sure a writing mode can write its output (and keep the
+/// test file it would rewrite with less than it holds) before the first exchange, runs the mode
+/// and writes back; the exit status.
 static int read_run_write(RunMode mode, DeviceList* dev, BIST* dat, const char* test_file) {
   if (ReadTST(dat, test_file, 0, false) == nullptr) {
     vf_print(stdout, 0, "Couldn't load TST file '%s'\n", test_file);
     return TOOL_FAILURE;
   }
   vf_print(stdout, 0, "%d vector(s) read\n", dat->vcount);
+  const kavtest::ShapeLoss loss = kavtest::shape_loss(dat, circuit);
+  for (const std::string& line : kavtest::shape_warnings(loss, test_file, circuit))
+    vf_print(stderr, 0, "%s\n", line.c_str());
   adjustTST(dat, circuit);
   FileReplacement out;
   const char* path = output_path(test_file);
   if (writes_back(mode) && !begin_replacement(out, path)) {
     vf_print(stdout, 0, "Error writing TST file.\n");
+    return TOOL_FAILURE;
+  }
+  if (loss.any() && writes_test_file(mode, test_file) && !keep_original(test_file)) {
+    abandon_replacement(out);
     return TOOL_FAILURE;
   }
   run_mode(mode, dev, dat);

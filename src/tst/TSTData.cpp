@@ -66,9 +66,56 @@ bool analyzer_selected(const BIST* b) { return b->tmp[3] == kSelectAnalyzer; }
 /// The required length of the selected register's initial state and polynomial.
 int register_length(const BIST* b) { return analyzer_selected(b) ? b->tmp[4] : b->tmp[5]; }
 
+/// Rows of the pattern table made at first for a file of unknown size; it doubles from there.
+constexpr int kFirstRows = 1024;
+
+/// A table of `rows` rows and the spare one for the rows of `b`, the rows made so far copied.
+char** pattern_table(BIST* b, int rows) {
+  char** table = AllocCharTable(rows, b->vars, 0);
+  if (!table) Error("Cant allocate stimuli table\n", -1);
+  const std::size_t width = static_cast<std::size_t>(b->vars) + 1;
+  for (int i = 0; b->vects != nullptr && i < b->rows_made; ++i)
+    std::memcpy(table[i], b->vects[i], width);
+  return table;
+}
+
+/// Makes the pattern table as its first row comes, for the rows the file can hold: the rest of a
+/// regular file holds at most (bytes_left + 1) / (vars + 1) rows of vars characters, each but
+/// the last with a line end; of a file of unknown size, the first rows. A count beyond is
+/// refused as missing vectors once the file ends, so that memory follows the file.
+void make_pattern_table(BIST* b) {
+  const long long room =
+      b->bytes_left > 0 ? (b->bytes_left + 1) / (static_cast<long long>(b->vars) + 1) : kFirstRows;
+  b->rows_made = b->vcount < room ? b->vcount : static_cast<int>(room);
+  b->vects = pattern_table(b, b->rows_made);
+}
+
+/// Doubles the pattern table as more rows come than it has room for, up to the count.
+void grow_pattern_table(BIST* b) {
+  const int rows = b->rows_made > b->vcount / 2 ? b->vcount : 2 * b->rows_made;
+  char** table = pattern_table(b, rows);
+  FreeCharTable(b->vects, b->rows_made, b->vars);
+  b->vects = table;
+  b->rows_made = rows;
+}
+
 /// Turns the letters of a run into '0' and '1'.
 void lower_letters(char* run, int n, char one) {
   for (int i = 0; i < n; ++i) run[i] = run[i] == one ? '1' : '0';
+}
+
+/// The line of the first keyword of ".VECTORS" to ".PATTERNS" in the rest of `in`, after the
+/// results section at line `line`, which ends the reading: what such a section holds is never
+/// read, and a write-back would lose it. 0 when there is none. Nothing else there is examined.
+int first_unread_section(Read& in, int line) {
+  while (!in.AtEnd()) {
+    ++line;
+    char* text = in.GetLine();
+    if (in.Failed() || text == nullptr) break;
+    int keyword = match_keyword(strip_whitespaces(text));
+    if (keyword >= SECTION_VECTORS && keyword <= SECTION_PATTERNS) return line;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -126,6 +173,7 @@ char* readPattern(BIST* b, char* buf, bool strict) {
 
   int internal = checkPattern(p, "hl", -1, strict);
   lower_letters(p, internal, 'h');
+  if (internal > b->internals) b->internals = internal;
   p += internal;
 
   int outputs = checkPattern(p, "HL", b->outs, strict);
@@ -142,12 +190,12 @@ int processPatterns(BIST* b, char* buf, bool strict) {
   if (!readPattern(b, buf, strict)) Error("Bad input vector", line_number(b));
   if (!b->vects) {
     b->tmp[6] = b->vars;
-    b->vects = AllocCharTable(b->vcount, b->vars, 0);
-    if (!b->vects) Error("Cant allocate stimuli table\n", -1);
+    make_pattern_table(b);
   }
   // The table has vcount rows and a spare one that is never written back: a row beyond the
   // count is refused, never stored where it would be lost.
   if (b->tmp[1] >= b->vcount) Error("Bad input vector", line_number(b));
+  if (b->tmp[1] >= b->rows_made) grow_pattern_table(b);
   std::memcpy(b->vects[b->tmp[1]], buf, static_cast<std::size_t>(b->vars));
   ++b->tmp[1];
   if (b->tmp[1] > b->tmp[kRowsFilled]) b->tmp[kRowsFilled] = b->tmp[1];
@@ -201,12 +249,14 @@ BIST* ReadTST(BIST* dat, const char* pattern_file, int /*mode*/, bool strict) {
     int state = -1;
     while (!in.AtEnd()) {
       ++dat->tmp[0];
+      const long long line_start = in.Offset();
       char* line = in.GetLine();
       if (in.Failed()) {
         std::printf("Can't open file : %s\n", pattern_file);
         end_process(-1);
       }
       if (!line || in.GetLen() == 0) continue;
+      dat->bytes_left = in.Size() > line_start ? in.Size() - line_start : 0;
       if (dat->tmp[0] == 1 && std::strncmp(line, kUtf8Mark, 3) == 0) line += 3;
       char* text = strip_whitespaces(line);
       if (*text == 0) continue;
@@ -221,7 +271,10 @@ BIST* ReadTST(BIST* dat, const char* pattern_file, int /*mode*/, bool strict) {
         if (own_record) FreeTST(dat);
         return nullptr;
       }
-      if (state > SECTION_PATTERNS) break;
+      if (state > SECTION_PATTERNS) {
+        dat->unread_line = first_unread_section(in, line_number(dat));
+        break;
+      }
     }
   }
   // Rows the count announced but the file never gave would be measured as phantom vectors.

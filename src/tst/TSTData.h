@@ -25,6 +25,14 @@ struct BIST {
   int screen;    ///< unused
   int end;       ///< unused
   int tmp[10];   ///< the reader's working state
+  // What the reader learns beyond the format's fields (all 0 in a fresh record):
+  int internals;         ///< internal-signal columns (h, l) of the rows: the longest such run
+  int unread_line;       ///< line of the first keyword of ".VECTORS" to ".PATTERNS" after the
+                         ///< results section where reading ended, left unread; 0 when none
+  int rows_made;         ///< rows of `vects` made so far, the spare one not counted; vcount
+                         ///< once every row is read
+  long long bytes_left;  ///< bytes of a regular file from the line being read to its end; 0
+                         ///< when the file's size is not known (a pipe, a device)
 };
 
 /// Section keywords, in section-index order, null-ended.
@@ -44,7 +52,9 @@ enum TstSection {
 };
 
 /// Reads `pattern_file` into `dat` (a fresh record when null). Errors in the file end the
-/// process. `mode` is unused; `strict` selects exact row checks.
+/// process. `mode` is unused; `strict` selects exact row checks. Reading ends at the first
+/// results section (".TABLE", ".FAULTS", ".COVERAGE"); the rest of the file is only searched
+/// for a section that reading thus leaves out (`unread_line`).
 BIST* ReadTST(BIST* dat, const char* pattern_file, int mode, bool strict);
 /// Writes `dat` to `fp`, or to the file `fName` when `fp` is null. 0 on success, -1 on failure.
 int WriteTST(BIST* dat, FILE* fp, const char* fName);
@@ -65,7 +75,10 @@ char* readPolynomial(char* buf, int length);
 /// Reads the vector count from the value of ".VECTORS" (read_count: no number, or one that
 /// does not fit, is a conversion error); 0.
 int processVectorCount(BIST* b, char* buf);
-/// Checks and stores one pattern row; returns the next state.
+/// Checks and stores one pattern row; returns the next state. The pattern table is made when
+/// the first row comes, with room for no more rows than the rest of a regular file can hold
+/// (`bytes_left`), or for the first rows of a file of unknown size, and grows as more rows
+/// arrive: memory follows the file, not its count.
 int processPatterns(BIST* b, char* buf, bool strict);
 /// Checks one row, fixes vars, inps and outs, turns its letters into '0' and '1' in place and
 /// returns its output part; null when the row is rejected.

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <cstdlib>
@@ -368,6 +371,40 @@ TEST_F(Reader, StrictReadAcceptsExactRows) {
   EXPECT_EQ(row(b, 1), "1101");
 }
 
+TEST_F(Reader, InternalColumnsAreCounted) {
+  struct Case {
+    const char* rows;
+    int internals;
+  };
+  for (Case c : {Case{"00H\n01L\n", 0}, Case{"00hlH\n01hhL\n", 2}, Case{"0hH\n1lL\n", 1},
+                 Case{"00hlH\n011lL\n", 2}, Case{"00hl\n01lh\n", 2}}) {
+    BIST* b = read(std::string(".VECTORS 2\n.PATTERNS\n") + c.rows);
+    EXPECT_EQ(b->internals, c.internals) << c.rows;
+    FreeTST(b);
+    record_ = nullptr;
+  }
+}
+
+TEST_F(Reader, SectionsAfterTheResultsAreFoundUnread) {
+  struct Case {
+    std::string text;
+    int unread_line;
+  };
+  for (const Case& c : {
+           Case{kWrittenFile, 0},
+           Case{".COVERAGE\n.VECTORS 3\n.PATTERNS\n00H\n01H\n10H\n", 2},
+           Case{std::string(kWrittenFile) + "\n  .PATTERNS more\n01H\n", 25},
+           Case{".VECTORS 0\n.TABLE\n\n??\n.GENERATOR\n", 5},
+           Case{".FAULTS\n.TABLE\nX\n.FAULTS\n.COVERAGE\n", 0},
+           Case{".VECTORS 1\n.PATTERNS\n0H\n", 0},
+       }) {
+    BIST* b = read(c.text);
+    EXPECT_EQ(b->unread_line, c.unread_line) << c.text;
+    FreeTST(b);
+    record_ = nullptr;
+  }
+}
+
 // ---- failures: message, line number, exit status ----
 
 class ReaderDeath : public Reader {};
@@ -444,18 +481,78 @@ TEST_F(ReaderDeath, LineNumbersCountTextLinesOfCrLfFiles) {
               ExitedWithCode(14), "^\nError at line 5: Bad input vector!\n$");
 }
 
+TEST_F(ReaderDeath, CountBeyondWhatTheFileCanHoldIsRefusedAtItsLine) {
+  // Three rows of two characters need 8 bytes: "0H\n1L\n0H".
+  BIST* b = read(".VECTORS 3\n.PATTERNS\n0H\n1L\n0H");
+  EXPECT_EQ(b->vcount, 3);
+  EXPECT_EQ(b->rows_made, 3);
+  for (const char* text :
+       {".VECTORS 4\n.PATTERNS\n0H\n1L\n0H", ".VECTORS 4\n.PATTERNS\n0H\n1L\n0H\n",
+        ".VECTORS 2147483647\n.PATTERNS\n0H\n"})
+    EXPECT_EXIT(ReadTST(nullptr, path(text).c_str(), 0, false), ExitedWithCode(14),
+                "^\nError at line 1: Missing input vectors!\n$")
+        << text;
+}
+
 #ifndef _WIN32
-TEST_F(ReaderDeath, CountTooLargeForMemory) {
-  if (test_support::kAddressSanitizer) GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
+/// Runs `read` in a death test's process whose address space is limited to 256 MB: a table
+/// sized by the count alone would not fit.
+#define EXPECT_READ_IN_LITTLE_MEMORY(read, message)          \
+  EXPECT_EXIT(                                               \
+      {                                                      \
+        struct rlimit limit;                                 \
+        limit.rlim_cur = limit.rlim_max = 256u << 20;        \
+        if (setrlimit(RLIMIT_AS, &limit) != 0) std::abort(); \
+        read;                                                \
+      },                                                     \
+      ExitedWithCode(14), message)
+
+TEST_F(ReaderDeath, HugeCountInASmallFileTakesNoMemory) {
+  if (test_support::kAddressSanitizer)
+    GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
   const std::string file = path(".VECTORS 2000000000\n.PATTERNS\n0H\n");
-  EXPECT_EXIT(
-      {
-        struct rlimit limit;
-        limit.rlim_cur = limit.rlim_max = 256u << 20;
-        if (setrlimit(RLIMIT_AS, &limit) != 0) std::abort();
-        ReadTST(nullptr, file.c_str(), 0, false);
-      },
-      test_support::ExitedWithStatus(-1), "^AllocCharTable: malloc failed\\.\n$");
+  EXPECT_READ_IN_LITTLE_MEMORY(ReadTST(nullptr, file.c_str(), 0, false),
+                               "^\nError at line 1: Missing input vectors!\n$");
+}
+
+/// A FIFO in `dir` that a child process fills with `text` once it is opened.
+std::string pipe_with(const ScratchDir& dir, const std::string& text) {
+  const std::string fifo = dir.at("pipe.tst");
+  unlink(fifo.c_str());
+  if (mkfifo(fifo.c_str(), 0600) != 0) return "";
+  if (fork() == 0) {
+    FILE* out = std::fopen(fifo.c_str(), "w");
+    if (out) std::fwrite(text.data(), 1, text.size(), out);
+    _exit(out && std::fclose(out) == 0 ? 0 : 1);
+  }
+  return fifo;
+}
+
+TEST_F(ReaderDeath, PipeGrowsItsTableAsRowsArrive) {
+  if (test_support::kAddressSanitizer)
+    GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
+  // The count says 2000000000 rows: a pipe has no size to refuse it by, so the rows decide.
+  const std::string text = ".VECTORS 2000000000\n.PATTERNS\n0H\n1L\n";
+  EXPECT_READ_IN_LITTLE_MEMORY(ReadTST(nullptr, pipe_with(dir_, text).c_str(), 0, false),
+                               "^\nError at line 1: Missing input vectors!\n$");
+}
+
+TEST_F(Reader, PipeOfManyRowsIsReadWhole) {
+  std::string text = ".VECTORS 5000\n.PATTERNS\n";
+  for (int k = 0; k < 5000; ++k)
+    text += std::string(k % 2 ? "10" : "01") + (k % 3 ? "H" : "L") + "\n";
+  std::string fifo = pipe_with(dir_, text);
+  ASSERT_FALSE(fifo.empty());
+  record_ = ReadTST(nullptr, fifo.c_str(), 0, false);
+  int status = 0;
+  while (wait(&status) > 0) {
+  }
+  ASSERT_NE(record_, nullptr);
+  EXPECT_EQ(record_->vcount, 5000);
+  EXPECT_EQ(record_->rows_made, 5000);
+  for (int k : {0, 1, 1023, 1024, 2047, 2048, 4999})
+    EXPECT_EQ(row(record_, k), std::string(k % 2 ? "10" : "01") + (k % 3 ? "1" : "0")) << k;
+  EXPECT_EQ(row(record_, 5000), "");  // the spare row
 }
 #endif
 

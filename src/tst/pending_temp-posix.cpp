@@ -24,7 +24,7 @@ bool armed[kSignalCount];
 struct sigaction previous_xfsz;
 
 void remove_pending() {
-  if (is_pending) unlink(pending);
+  if (is_pending && pending[0] != '\0') unlink(pending);
   is_pending = 0;
 }
 
@@ -66,10 +66,10 @@ void disarm() {
 void hold_temp(const char* path) {
   static bool at_exit = false;
   if (!at_exit) at_exit = std::atexit(remove_pending) == 0;
-  if (std::strlen(path) >= sizeof pending) return;  // mkstemp made it: it fits PATH_MAX
+  if (path != nullptr && std::strlen(path) >= sizeof pending) return;  // mkstemp made it: it fits
   sigset_t set = ending_set(), before;
   sigprocmask(SIG_BLOCK, &set, &before);
-  std::strcpy(pending, path);
+  std::strcpy(pending, path != nullptr ? path : "");
   is_pending = 1;
   arm();
   sigprocmask(SIG_SETMASK, &before, nullptr);

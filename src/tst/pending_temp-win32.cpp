@@ -16,7 +16,7 @@ volatile LONG is_pending = 0;
 volatile LONG committing = 0;
 
 void remove_pending() {
-  if (InterlockedExchange(&is_pending, 0) != 0) DeleteFileA(pending);
+  if (InterlockedExchange(&is_pending, 0) != 0 && pending[0] != '\0') DeleteFileA(pending);
 }
 
 BOOL WINAPI on_console_event(DWORD) {
@@ -30,8 +30,8 @@ BOOL WINAPI on_console_event(DWORD) {
 void hold_temp(const char* path) {
   static bool at_exit = false;
   if (!at_exit) at_exit = std::atexit(remove_pending) == 0;
-  if (std::strlen(path) >= sizeof pending) return;
-  std::strcpy(pending, path);
+  if (path != nullptr && std::strlen(path) >= sizeof pending) return;
+  std::strcpy(pending, path != nullptr ? path : "");
   InterlockedExchange(&is_pending, 1);
   SetConsoleCtrlHandler(on_console_event, TRUE);
 }

@@ -3,7 +3,9 @@
 #ifndef KAVTEST_PENDING_TEMP_H
 #define KAVTEST_PENDING_TEMP_H
 
-/// Remembers `path` as the pending temporary file and arms its removal. One at a time.
+/// Remembers `path` as the pending temporary file and arms its removal. One at a time. A null
+/// `path` is an unnamed temporary file, which the system removes itself: only the signal
+/// settings are armed.
 void hold_temp(const char* path);
 /// Forgets the pending temporary file (committed or removed by the caller) and disarms.
 void release_temp();

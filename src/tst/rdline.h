@@ -2,20 +2,37 @@
 #ifndef KAVTEST_RDLINE_H
 #define KAVTEST_RDLINE_H
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 
 #include "exit.h"
 
+/// The size in bytes of the open regular file `fp`; -1 for a pipe, a device or a terminal, whose
+/// size is not known before its end.
+inline long long regular_file_size(std::FILE* fp) {
+#ifdef _WIN32
+  struct _stat64 st;
+  if (_fstat64(_fileno(fp), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) return -1;
+#else
+  struct stat st;
+  if (fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+#endif
+  return static_cast<long long>(st.st_size);
+}
+
 /// Reads a file line by line. A line ends at LF, at CR, or at a CR LF pair; the line end is not
 /// kept. Ends the process when the file cannot be opened or the buffer cannot grow.
 class Read {
  private:
-  std::FILE* fp;  ///< the open file
-  int bufsize;    ///< size of `buffer` in blocks of 64 bytes
-  int end;        ///< 1 once the end of the file has been met
-  int len;        ///< characters of the line last returned
+  std::FILE* fp;       ///< the open file
+  int bufsize;         ///< size of `buffer` in blocks of 64 bytes
+  int end;             ///< 1 once the end of the file has been met
+  int len;             ///< characters of the line last returned
+  long long size;      ///< bytes of a regular file; -1 for a pipe or a device
+  long long consumed;  ///< bytes taken from the file so far, line ends included
 
   void Grow();
 
@@ -33,14 +50,20 @@ class Read {
   int GetLen() const { return len; }
   /// True when reading the file failed (it is then also at its end).
   bool Failed() const { return std::ferror(fp) != 0; }
+  /// The file's size when it is a regular file, else -1.
+  long long Size() const { return size; }
+  /// Bytes of the file before the next line: the offset at which the next GetLine starts.
+  long long Offset() const { return consumed; }
 };
 
-inline Read::Read(const char* name) : fp(nullptr), bufsize(0), end(0), len(0), buffer(nullptr) {
+inline Read::Read(const char* name)
+    : fp(nullptr), bufsize(0), end(0), len(0), size(-1), consumed(0), buffer(nullptr) {
   fp = name ? std::fopen(name, "rb") : nullptr;
   if (!fp) {
     std::printf("Can't open file : %s\n", name ? name : "");
     end_process(-1);
   }
+  size = regular_file_size(fp);
   buffer = static_cast<char*>(std::malloc(64));
   if (!buffer) {
     std::puts("Malloc failed!|");
@@ -84,13 +107,16 @@ inline char* Read::GetLine() {
       end = 1;
       break;
     }
+    ++consumed;
     if (c == '\n') break;
     if (c == '\r') {
       // CR LF is one line end; a lone CR ends the line by itself.
       int next = std::getc(fp);
       if (next == EOF)
         end = 1;
-      else if (next != '\n')
+      else if (next == '\n')
+        ++consumed;
+      else
         std::ungetc(next, fp);
       break;
     }

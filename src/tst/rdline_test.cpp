@@ -67,6 +67,19 @@ TEST(LineReader, ZeroBytesAreKeptAndCounted) {
   EXPECT_EQ(all_lines(dir.write("f", std::string("a\0b\n", 4))), (Lines{std::string("a\0b", 3), ""}));
 }
 
+TEST(LineReader, OffsetCountsEveryByteOfEachLineEnd) {
+  ScratchDir dir;
+  Read in(dir.write("f", "a\r\nbb\rc\n\nd").c_str());
+  EXPECT_EQ(in.Size(), 10);
+  std::vector<long long> offsets;
+  while (in.GetLine() != nullptr) offsets.push_back(in.Offset());
+  EXPECT_EQ(offsets, (std::vector<long long>{3, 6, 8, 9, 10}));
+#ifndef _WIN32
+  Read device("/dev/null");  // no size to tell before its end
+  EXPECT_EQ(device.Size(), -1);
+#endif
+}
+
 TEST(LineReaderDeath, MissingFileEndsTheProcess) {
   ScratchDir dir;
   const std::string out = dir.at("stdout");

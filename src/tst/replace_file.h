@@ -14,7 +14,10 @@ enum class ReplacementKind {
 
 /// A stream that will replace the file `target`. A new file, or a regular file with one link
 /// whose owner, group and mode the new file can keep in a directory the user can write, is
-/// written through a temporary file beside it and renamed over it. Any other regular file (a
+/// written through a temporary file beside it and renamed over it. On Linux the temporary file
+/// is unnamed (O_TMPFILE) while it is written, and gets its temporary name only as it is
+/// renamed, so that even a process killed with SIGKILL leaves no file behind; where the file
+/// system refuses unnamed files, it is named from the start. Any other regular file (a
 /// writable file in a directory the user cannot write, a file of another owner, a file with
 /// several hard links) is rewritten in place, so that it keeps what it is: its new bytes go to a
 /// temporary file in the system's temporary directory first, and the original bytes are kept in
@@ -31,6 +34,7 @@ struct FileReplacement {
   std::string temp;
   ReplacementKind kind = ReplacementKind::Rename;
   std::FILE* fp = nullptr;
+  bool unnamed = false;  ///< the temporary file has no name yet (`temp` is empty)
 };
 
 /// Opens the stream (text mode) for replacing `path`. False, with nothing created, when it

@@ -65,6 +65,13 @@ TEST(KavtestSimEnvironment, RefusedValuesEndTheRunBeforeItStarts) {
        "KAVTEST_SIM_BRIDGE_OHMS=100: the bridge resistance is a parameter of the analog engine "
        "alone (KAVTEST_SIM_ENGINE=analog)"},
   };
+  // Bridges the analog engine was not checked with: ngspice stops short of its transient, or
+  // runs without end, or answers for another resistance than the one given.
+  for (const char* ohms : {"1e-300", "1e-20", "1e-9", "0.0005", "0.05", "2e12", "1e300"})
+    cases.push_back({{{"KAVTEST_SIM_ENGINE", "analog"}, {"KAVTEST_SIM_BRIDGE_OHMS", ohms}},
+                     std::string("KAVTEST_SIM_BRIDGE_OHMS=") + ohms +
+                         ": outside the range over which the analog engine is checked, 0.1 to "
+                         "1e12 ohms (100 mOhm to 1 TOhm)"});
 #ifndef KAVTEST_ANALOG_ENGINE
   cases.push_back({{{"KAVTEST_SIM_ENGINE", "analog"}},
                    "KAVTEST_SIM_ENGINE=analog: the analog engine is not in this build: it needs "
@@ -106,6 +113,21 @@ TEST(KavtestSimEnvironment, KavtestIgnoresTheVariables) {
 }
 
 #ifdef KAVTEST_ANALOG_ENGINE
+
+TEST(AnalogEngineRuns, BridgeResistancesAtTheEndsOfTheRangeRun) {
+  for (const char* ohms : {"0.1", "1e12"}) {
+    Scratch dir("14-IN1.tst");
+    Ran r = run(dir.work, "kavtest-sim", kTableOfIn1,
+                {{"KAVTEST_SIM_ENGINE", "analog"}, {"KAVTEST_SIM_BRIDGE_OHMS", ohms}});
+    EXPECT_EQ(r.status, 0) << ohms << ": " << r.err;
+    EXPECT_EQ(r.err, "") << ohms;
+    // A hard short is seen on every defect, a bridge as weak as a node's leak on none.
+    std::string table = file_bytes(dir.work / "t.tst");
+    EXPECT_NE(table.find(std::string(ohms) == "0.1" ? "\n11111\n" : "\nXXXXX\n"),
+              std::string::npos)
+        << ohms << ": " << table;
+  }
+}
 
 TEST(AnalogEngineRuns, OutputIsTheToolsAloneAndTheBridgeResistanceCounts) {
   Scratch sw("14-IN1.tst");

@@ -1,6 +1,7 @@
 // The write-back of a defect-table run keeps what the user had: a file rewritten in place where a
 // rename would change its owner, its links or its directory; nothing left half-written by a
-// signal or a file-size limit; a file another run holds is refused before any exchange. The
+// signal (SIGKILL included) or a file-size limit; a file another run holds, and a test file the
+// run would cut down where no backup of it can be made, are refused before any exchange. The
 // runs use the fault build of the tool (a signal at a chosen transfer, the box's transcript).
 // Where these tests run as root, the cases of an ordinary user run with the privileges of
 // "nobody", on a copy of the binary that such a user can execute.
@@ -203,6 +204,58 @@ TEST_F(WriteBack, SignalLeavesTheOriginalAndNoTemporaryFile) {
   EXPECT_EQ(o.status, 128 + SIGTERM);
   EXPECT_EQ(file_bytes(test_file), original);
   EXPECT_TRUE(listing(tmp).empty());
+}
+
+TEST_F(WriteBack, KillDuringTheMeasurementLeavesNothingBehind) {
+  // The replacement is unnamed until the write-back: SIGKILL, which no handler sees, leaves
+  // no temporary file beside the result or in the temporary directory.
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    bool hard_link;  ///< the test file rewritten in place, its new bytes in the temporary directory
+  };
+  for (const Case& c :
+       {Case{"-tst", {"-all_defects", "-circuit", "16", "-tst", "out.tst", "t.tst"}, false},
+        Case{"test file renamed over", kDefectTable, false},
+        Case{"test file rewritten in place", kDefectTable, true}}) {
+    SCOPED_TRACE(c.name);
+    if (c.hard_link) fs::create_hard_link(test_file, work / "link.tst");
+    Outcome o = run(c.arguments, {{"KAVTEST_BOX_SIGNAL", std::to_string(SIGKILL) + "@40"}});
+    EXPECT_EQ(o.status, 128 + SIGKILL);
+    EXPECT_EQ(file_bytes(test_file), original);
+    EXPECT_EQ(listing(work), c.hard_link ? (std::vector<std::string>{"link.tst", "t.tst"})
+                                         : std::vector<std::string>{"t.tst"});
+    EXPECT_TRUE(listing(tmp).empty());
+  }
+}
+
+TEST_F(WriteBack, TestFileThatCannotBeBackedUpIsNotCutDown) {
+  if (!as_nobody()) GTEST_SKIP() << "needs root to run as another user";
+  // nobody's test file in a directory nobody cannot write: no backup can be made beside it,
+  // and the run on a circuit of two inputs would cut its vectors.
+  fs::permissions(work, fs::perms(0755));
+  ASSERT_EQ(chown(test_file.c_str(), runner.uid, runner.gid), 0);
+  const std::string warning =
+      "kavtest: TST file 't.tst' has 5 input columns, circuit 12 (NA2) has 2: the vectors are "
+      "cut to the last 2\n";
+  Outcome o = run({"-all_defects", "-circuit", "12", "t.tst"});
+  EXPECT_EQ(o.status, 255);
+  EXPECT_EQ(o.err, warning +
+                       "kavtest: no backup of TST file 't.tst' can be made ('t.tst.~1~': "
+                       "Permission denied), and the result written over it would lose what it "
+                       "holds: give -tst and another file for the result\n");
+  EXPECT_EQ(o.out, "\nReading test patterns ... OK\n32 vector(s) read\n");
+  EXPECT_EQ(o.transcript, "");
+  EXPECT_EQ(file_bytes(test_file), original);
+  EXPECT_EQ(listing(work), std::vector<std::string>{"t.tst"});
+  EXPECT_TRUE(listing(tmp).empty());
+  // The result written elsewhere needs no backup.
+  o = run({"-all_defects", "-circuit", "12", "-tst", "../tmp/out.tst", "t.tst"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.err, warning);
+  EXPECT_NE(file_bytes(tmp / "out.tst").find("\n.TABLE\n"), std::string::npos);
+  EXPECT_EQ(file_bytes(test_file), original);
+  EXPECT_EQ(listing(work), std::vector<std::string>{"t.tst"});
 }
 
 TEST_F(WriteBack, FileSizeLimitIsAFailedWrite) {
