@@ -223,3 +223,35 @@ TEST_F(LabRuns, CompareSaysSameDifferentOrTrouble) {
 }
 
 }  // namespace kavlab
+
+namespace kavlab {
+
+TEST_F(LabRuns, AFileOfOtherColumnsIsRefusedUnlessFitted) {
+  const std::string c17 = example_of(16);  // five input columns; NA2 (circuit 12) has two
+  Ran refused = run(dir, "kavlab-sim", {"run", "-c", "12", c17, "-o", "wide.json"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find(c17 + " has 5 input columns, circuit 12 (NA2) has 2: a file of "
+                                   "another circuit? give --fit"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_FALSE(fs::exists(dir / "wide.json"));
+  Ran fitted = run(dir, "kavlab-sim", {"run", "-c", "12", c17, "-o", "wide.json", "--fit"});
+  ASSERT_EQ(fitted.status, 0) << fitted.err;
+  EXPECT_NE(file_bytes(dir / "wide.json").find("\"fitted\": true"), std::string::npos);
+  // The fitted vectors are kavtest's: its defect table of the same file equals the export.
+  ASSERT_EQ(run(dir, "kavtest-sim",
+                {"-quiet", "-all_defects", "-circuit", "12", "-tst", "k-wide.tst", c17})
+                .status,
+            0);
+  ASSERT_EQ(run(dir, "kavlab-sim", {"export", "wide.json", "--tst", "l-wide.tst", "-c", "12"})
+                .status,
+            0);
+  EXPECT_EQ(file_bytes(dir / "l-wide.tst"), file_bytes(dir / "k-wide.tst"));
+  Ran compact = run(dir, "kavlab-sim", {"compact", "-c", "12", c17, "-o", "short.tst"});
+  EXPECT_EQ(compact.status, 1);
+  EXPECT_NE(compact.err.find("give --fit"), std::string::npos) << compact.err;
+  EXPECT_EQ(run(dir, "kavlab-sim", {"compact", "-c", "12", c17, "-o", "short.tst", "--fit"}).status,
+            0);
+}
+
+}  // namespace kavlab

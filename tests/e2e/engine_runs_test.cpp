@@ -167,6 +167,21 @@ TEST(KavlabSimEngine, TheResultsFileRecordsTheEngineAndItsParameters) {
             "kavlab: --monitor-ua 3: the monitor threshold is a parameter of the analog engine "
             "alone (--engine analog)\n");
   EXPECT_FALSE(fs::exists(dir.work / "r.json"));
+  // A bridge resistance outside the range the analog engine was checked over is refused before
+  // any measurement, by run and by sweep alike.
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"run", "-c", "14", "--exhaustive", "--engine", "analog",
+                                 "--bridge-ohms", "1e-9", "-o", "r.json"},
+        std::vector<std::string>{"sweep", "-c", "14", "--exhaustive", "--bridge-ohms", "10,2e12",
+                                 "-o", "r.json"}}) {
+    Ran range = run(dir.work, "kavlab-sim", words, {});
+    EXPECT_EQ(range.status, 2) << words[0];
+    EXPECT_NE(range.err.find(": outside the range over which the analog engine is checked, 0.1 "
+                             "to 1e12 ohms"),
+              std::string::npos)
+        << range.err;
+    EXPECT_FALSE(fs::exists(dir.work / "r.json"));
+  }
 #ifdef KAVTEST_ANALOG_ENGINE
   Ran analog = run(dir.work, "kavlab-sim",
                    {"run", "-c", "14", "--exhaustive", "--engine", "analog", "--bridge-ohms",

@@ -19,6 +19,7 @@ struct CompactOptions {
   Criterion by = Criterion::Either;
   std::string output;
   bool force = false;
+  bool fit = false;
 };
 CompactOptions options;
 
@@ -38,6 +39,8 @@ void add_compact_options(CLI::App& compact, bool) {
       ->required()
       ->check(not_standard_output());
   compact.add_flag("--force", options.force, "Replace an existing file");
+  compact.add_flag("--fit", options.fit,
+                   "Fit a test file of other columns as kavtest does (its last input columns)");
 }
 
 ExitStatus compact_action(const Invocation&) {
@@ -45,7 +48,7 @@ ExitStatus compact_action(const Invocation&) {
   std::string out = output_path(options.output, "", options.force, &error);
   if (out.empty()) return command_failed(ExitStatus::FileTrouble, error);
   std::vector<int> given;
-  if (!read_test_vectors(options.test, options.circuit, &given, &error))
+  if (!read_test_vectors(options.test, options.circuit, options.fit, &given, &error))
     return command_failed(ExitStatus::FileTrouble, error);
   CircuitModel m;
   CircuitTests before, after;

@@ -172,6 +172,12 @@ CellChoice cell_choice_of(const std::string& text) {
   return choice;
 }
 
+void add_fit_option(CLI::App& command, bool& fit) {
+  command.add_flag("--fit", fit,
+                   "Take a test file of more input columns (or internal-signal ones) than the "
+                   "circuit's, fitted as kavtest fits it: its last input columns");
+}
+
 void add_output_options(CLI::App& command, std::string& device, std::string& output, bool& force,
                         const std::string& default_output) {
   command.add_option("--device", device, "The box to use (default: the first one)");

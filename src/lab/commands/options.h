@@ -60,6 +60,9 @@ void add_cells_option(CLI::App& command, std::string& text);
 /// The choice that --cells made, as its checks let it through.
 CellChoice cell_choice_of(const std::string& text);
 
+/// --fit: a test file of other columns fitted as kavtest fits it, rather than refused.
+void add_fit_option(CLI::App& command, bool& fit);
+
 /// The box, the results file and whether it may be replaced: --device, -o and --force.
 void add_output_options(CLI::App& command, std::string& device, std::string& output, bool& force,
                         const std::string& default_output);

@@ -24,6 +24,7 @@ struct RunOptions {
   bool force = false;
   std::string resume;  ///< a partial results file to continue; empty: none
   bool exhaustive = false;
+  bool fit = false;
   std::vector<std::string> tests;
   std::string engine, bridge_ohms, monitor_ua;  ///< kavlab-sim's engine; empty: not given
 };
@@ -87,6 +88,7 @@ bool plan_of_line(RunPlan* plan, std::string* error) {
     if (!choose_cells(plan->circuits[i], choice, &plan->cells[i], error)) return false;
   plan->tests = options.tests;
   plan->exhaustive = options.exhaustive;
+  plan->fit = options.fit;
   plan->passes = plan_of(options);
   return true;
 }
@@ -118,6 +120,7 @@ void add_run_options(CLI::App& run, bool emulated) {
   add_vector_source(run, options.exhaustive, options.tests,
                     "Every input vector of each circuit, in counting order", "tests",
                     "One TST file per circuit, in the order of -c");
+  add_fit_option(run, options.fit);
   if (emulated) add_engine_options(run);
   run.add_option("--resume", options.resume,
                  "Continue this partial result (saved after Ctrl-C or a failing box) with "

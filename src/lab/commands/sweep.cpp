@@ -25,6 +25,7 @@ struct SweepOptions {
   std::string output;  ///< empty: named after the test file, or kavlab-sweep.json
   bool force = false;
   bool exhaustive = false;
+  bool fit = false;
   std::vector<std::string> tests;  ///< one test file, or none with --exhaustive
 };
 SweepOptions options;
@@ -44,7 +45,8 @@ bool plan_of_line(RunPlan* plan, std::vector<double>* ohms, std::string* error) 
   }
   std::vector<int> cells;
   if (!choose_cells(options.circuit, cell_choice_of(options.cells), &cells, error)) return false;
-  *plan = RunPlan{{options.circuit}, {cells}, options.tests, options.exhaustive, PassPlan::OnePass};
+  *plan = RunPlan{{options.circuit},  {cells},     options.tests,
+                  options.exhaustive, options.fit, PassPlan::OnePass};
   return true;
 }
 
@@ -109,6 +111,7 @@ void add_sweep_options(CLI::App& sweep, bool) {
                      "<test file stem>.sweep.json, or kavlab-sweep.json with --exhaustive");
   add_vector_source(sweep, options.exhaustive, options.tests,
                     "Every input vector in counting order", "test", "The circuit's TST file");
+  add_fit_option(sweep, options.fit);
 }
 
 ExitStatus sweep_action(const Invocation& how) {

@@ -47,11 +47,11 @@ bool write_test_file(const std::string& path, int circuit, const std::vector<int
   return ok;
 }
 
-bool read_test_vectors(const std::string& path, int circuit, std::vector<int>* vectors,
+bool read_test_vectors(const std::string& path, int circuit, bool fit, std::vector<int>* vectors,
                        std::string* error) {
   CircuitResult c = circuit_skeleton(circuit, {});
   FileLock lock;
-  bool ok = load_test_file(path, c, lock, error);
+  bool ok = load_test_file(path, fit, c, lock, error);
   unlock_file(lock);
   vectors->clear();
   for (const std::string& bits : c.vectors)

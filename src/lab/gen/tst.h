@@ -16,9 +16,9 @@ namespace kavlab {
 bool write_test_file(const std::string& path, int circuit, const std::vector<int>& sequence,
                      const std::vector<CellAnswer>& reference, std::string* error);
 
-/// The vectors of the TST file `path`, fitted to circuit `circuit` as kavtest fits them. False
-/// with `*error` set when it cannot be read.
-bool read_test_vectors(const std::string& path, int circuit, std::vector<int>* vectors,
+/// The vectors of the TST file `path` for circuit `circuit`; a file of other columns is fitted
+/// as kavtest fits it when `fit`, else refused. False with `*error` set when it cannot be read.
+bool read_test_vectors(const std::string& path, int circuit, bool fit, std::vector<int>* vectors,
                        std::string* error);
 
 /// "NN-NAME.tst", the name of circuit `circuit`'s file in a directory of generated tests.

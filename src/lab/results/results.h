@@ -44,6 +44,9 @@ struct TestSource {
   std::string file;    ///< the file's name as given; empty for Exhaustive
   std::string sha256;  ///< of the file's bytes
   Registers registers;
+  /// The file's columns were not the circuit's, and its vectors were fitted as kavtest fits
+  /// them (--fit): wider ones cut to the last inputs, internal-signal columns dropped.
+  bool fitted = false;
 };
 
 /// One cell under test.

@@ -65,25 +65,24 @@ Json pass_json(const Pass& p) {
   return j;
 }
 
+Json test_json(const TestSource& t) {
+  Json j{{"source", source_name(t.kind)},
+         {"file", nullable(t.file)},
+         {"sha256", nullable(t.sha256)},
+         {"registers", registers_json(t.registers)}};
+  if (t.fitted) j["fitted"] = true;
+  return j;
+}
+
 Json circuit_json(const CircuitResult& c) {
   Json cells = Json::array(), passes = Json::array();
   for (const TestedCell& cell : c.cells)
     cells.push_back(
         {{"index", cell.index}, {"defect", cell.defect}, {"class", defect_class(cell.type)}});
   for (const Pass& p : c.passes) passes.push_back(pass_json(p));
-  return Json{{"index", c.index},
-              {"name", c.name},
-              {"description", c.description},
-              {"inputs", c.inputs},
-              {"outputs", c.outputs},
-              {"test",
-               {{"source", source_name(c.test.kind)},
-                {"file", nullable(c.test.file)},
-                {"sha256", nullable(c.test.sha256)},
-                {"registers", registers_json(c.test.registers)}}},
-              {"vectors", c.vectors},
-              {"cells", cells},
-              {"passes", passes}};
+  return Json{{"index", c.index},     {"name", c.name},       {"description", c.description},
+              {"inputs", c.inputs},   {"outputs", c.outputs}, {"test", test_json(c.test)},
+              {"vectors", c.vectors}, {"cells", cells},       {"passes", passes}};
 }
 
 Json provenance_json(const Provenance& p) {
@@ -269,6 +268,8 @@ CircuitResult read_circuit(const Json& j, const std::string& where) {
   c.test.kind = source_kind(text(test, "source", where + ".test"), where + ".test.source");
   c.test.file = optional_text(test, "file", where + ".test");
   c.test.sha256 = optional_text(test, "sha256", where + ".test");
+  if (test.contains("fitted"))
+    c.test.fitted = member(test, "fitted", Json::value_t::boolean, where + ".test").get<bool>();
   c.test.registers = read_registers(
       member(test, "registers", Json::value_t::object, where + ".test"), where + ".test.registers");
   const Json& vectors = array(j, "vectors", where);

@@ -13,8 +13,9 @@ void before_pass() {}
 bool use_engine(const std::string& engine, const std::string& bridge_ohms,
                 const std::string& monitor_ua, std::string* error) {
   if (engine.empty() && bridge_ohms.empty() && monitor_ua.empty()) return true;
-  *error = "the engine and its parameters are the emulated box's (kavlab-sim); kavlab measures "
-           "real boxes";
+  *error =
+      "the engine and its parameters are the emulated box's (kavlab-sim); kavlab measures "
+      "real boxes";
   return false;
 }
 

@@ -1,8 +1,8 @@
 // kavlab-sim: the emulated box of the sim backend, the engine of its chip and that engine's
 // parameters, and a fresh power-up before every pass.
-#include "run/box_kind.h"
 #include "chip.h"
 #include "platform-sim.h"
+#include "run/box_kind.h"
 
 namespace kavlab {
 
@@ -20,6 +20,9 @@ bool use_engine(const std::string& engine, const std::string& bridge_ohms,
   auto given = [](const std::string& text) { return text.empty() ? nullptr : text.c_str(); };
   EngineChoice choice;
   if (!choose_engine(given(engine), given(bridge_ohms), given(monitor_ua), names, &choice, error))
+    return false;
+  if (!bridge_ohms.empty() &&
+      !check_bridge_ohms(choice.bridge_ohms, names.bridge_ohms + bridge_ohms, error))
     return false;
   std::string why;
   if (!sim_use_engine(choice, &why)) {

@@ -3,8 +3,8 @@
 
 #include <sstream>
 
-#include "sha256.h"
 #include "run/vector_source.h"
+#include "sha256.h"
 
 namespace kavlab {
 

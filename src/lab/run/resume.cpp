@@ -2,8 +2,8 @@
 // answers taken over.
 #include "run/resume.h"
 
-#include "results/results_file.h"
 #include "results/result_match.h"
+#include "results/results_file.h"
 
 namespace kavlab {
 
@@ -40,6 +40,9 @@ std::string circuit_refusal(const CircuitResult& a, const std::string& source,
   if (a.test.kind != b.test.kind || a.test.sha256 != b.test.sha256)
     return circuit_label(a) + ": the test file differs: " + source + " was made from " +
            test_words(a.test) + ", " + here + " applies " + test_words(b.test);
+  if (a.test.fitted != b.test.fitted)
+    return circuit_label(a) + ": " + source + (a.test.fitted ? " fitted" : " did not fit") +
+           " its test file (--fit), " + here + (b.test.fitted ? " does" : " does not");
   std::string why = circuit_difference(a, source, b, here);
   if (why.empty()) why = list_difference("passes", pass_names(a), source, pass_names(b), here);
   if (why.empty()) return "";

@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "run/run_engine.h"
 #include "run/cell_choice.h"
+#include "run/run_engine.h"
 #include "run/vector_source.h"
 
 namespace kavlab {
@@ -65,6 +65,8 @@ TEST(Resume, WhatDiffersIsNamed) {
          r.circuits[1].test.file = "na2.tst";
        },
        "circuit 12 (NA2): the test file differs: p.json was made from na2.tst"},
+      {[](Results& r) { r.circuits[1].test.fitted = true; },
+       "circuit 12 (NA2): p.json fitted its test file (--fit), this run does not"},
       {[](Results& r) { r.circuits[1].vectors[2] = "11"; },
        "the vectors differ: p.json holds 4, this run holds 4; the first that differs is number 3"}};
   for (const auto& [change, message] : cases) {

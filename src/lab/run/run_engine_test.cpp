@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "KavrinConst.h"
-#include "results/results_json.h"
 #include "messages.h"
 #include "platform-sim.h"
+#include "results/results_json.h"
 #include "run/cell_choice.h"
 #include "run/vector_source.h"
 

@@ -42,7 +42,7 @@ bool plan_run(const RunPlan& plan, std::vector<FileLock>& locks, Results& r, std
     CircuitResult c = circuit_skeleton(plan.circuits[i], plan.cells[i]);
     if (plan.exhaustive)
       load_exhaustive(c);
-    else if (!load_test_file(plan.tests[i], c, locks[i], error))
+    else if (!load_test_file(plan.tests[i], plan.fit, c, locks[i], error))
       return false;
     c.passes = plan_passes(plan.passes);
     r.circuits.push_back(c);

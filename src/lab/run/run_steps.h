@@ -20,6 +20,7 @@ struct RunPlan {
   std::vector<std::vector<int>> cells;  ///< per circuit, indices into its cell list
   std::vector<std::string> tests;       ///< per circuit; empty with `exhaustive`
   bool exhaustive = false;
+  bool fit = false;  ///< test files of other columns fitted as kavtest fits them (--fit)
   PassPlan passes = PassPlan::Both;
 };
 

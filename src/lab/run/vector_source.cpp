@@ -6,10 +6,29 @@
 #include <sstream>
 
 #include "KavrinConst.h"
+#include "file_shape.h"
 #include "fit_vectors.h"
 #include "sha256.h"
 
 namespace kavlab {
+
+namespace {
+
+/// Why the file `path` of shape `loss` does not fit circuit `c` as it stands.
+std::string unfitted(const std::string& path, const kavtest::ShapeLoss& loss,
+                     const CircuitResult& c) {
+  std::string circuit = "circuit " + std::to_string(c.index) + " (" + c.name + ")";
+  std::string why = loss.input_columns > 0
+                        ? std::to_string(loss.input_columns) + " input columns, " + circuit +
+                              " has " + std::to_string(c.inputs)
+                        : std::to_string(loss.internal_columns) +
+                              " internal-signal columns beside " + circuit +
+                              "'s inputs and outputs";
+  return path + " has " + why + ": a file of another circuit? give --fit to fit its vectors " +
+         "as kavtest does (the last " + std::to_string(c.inputs) + " input columns)";
+}
+
+}  // namespace
 
 BIST* read_test_file(const std::string& path, FileLock& lock, std::string* bytes,
                      std::string* error) {
@@ -59,13 +78,21 @@ Registers record_registers(const BIST* dat) {
   return g;
 }
 
-bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock, std::string* error) {
+bool load_test_file(const std::string& path, bool fit, CircuitResult& c, FileLock& lock,
+                    std::string* error) {
   c.test.kind = SourceKind::File;
   c.test.file = path;
   std::string bytes;
   BIST* dat = read_test_file(path, lock, &bytes, error);
   if (dat == nullptr) return false;
   c.test.sha256 = sha256_hex(bytes);
+  kavtest::ShapeLoss loss = kavtest::shape_loss(dat, c.index);
+  c.test.fitted = loss.input_columns > 0 || loss.internal_columns > 0;
+  if (c.test.fitted && !fit) {
+    *error = unfitted(path, loss, c);
+    FreeTST(dat);
+    return false;
+  }
   adjustTST(dat, c.index);
   c.vectors = record_vectors(dat, c.inputs);
   for (std::size_t v = 0; v < c.vectors.size(); v++)

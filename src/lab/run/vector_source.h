@@ -20,8 +20,11 @@ BIST* read_test_file(const std::string& path, FileLock& lock, std::string* bytes
                      std::string* error);
 /// The LFSR registers of a record.
 Registers record_registers(const BIST* dat);
-/// Fills `c`'s vectors and test source from the file `path`, fitted to the circuit.
-bool load_test_file(const std::string& path, CircuitResult& c, FileLock& lock, std::string* error);
+/// Fills `c`'s vectors and test source from the file `path`. A file whose columns are not the
+/// circuit's (more input columns, or internal-signal ones) is refused, with `*error` saying so,
+/// unless `fit`: its vectors are then fitted as kavtest fits them, and the source says so.
+bool load_test_file(const std::string& path, bool fit, CircuitResult& c, FileLock& lock,
+                    std::string* error);
 /// Fills `c`'s vectors with every input vector in counting order.
 void load_exhaustive(CircuitResult& c);
 /// The first `inputs` characters of every row of a fitted record.
