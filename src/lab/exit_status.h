@@ -14,7 +14,14 @@ enum class ExitStatus : int {
   /// A test file holds an error: the shared TST reader prints the line and ends the process
   /// with this status itself (the value of FATAL_ERROR_STATUS, which kavtest's output pins).
   BadTestFile = 14,
-  Interrupted = 130,  ///< Ctrl-C: what was measured is saved, marked partial
+  /// The output could not be written where asked: what was measured is kept at a fallback
+  /// path, which the message names.
+  KeptElsewhere = 4,
+  /// What was measured could be written nowhere: it is lost, and the message says why.
+  NotSaved = 5,
+  HungUp = 129,       ///< the terminal closed (SIGHUP): what was measured is saved, marked partial
+  Interrupted = 130,  ///< Ctrl-C (SIGINT): what was measured is saved, marked partial
+  Terminated = 143,   ///< SIGTERM: what was measured is saved, marked partial
   BoxFailed = 255,    ///< no box, or the box failed (kavtest's -1); what was measured is saved
 
   Same = 0,       ///< compare: the results detect alike

@@ -243,9 +243,8 @@ TEST_F(LabRuns, AFileOfOtherColumnsIsRefusedUnlessFitted) {
                 {"-quiet", "-all_defects", "-circuit", "12", "-tst", "k-wide.tst", c17})
                 .status,
             0);
-  ASSERT_EQ(run(dir, "kavlab-sim", {"export", "wide.json", "--tst", "l-wide.tst", "-c", "12"})
-                .status,
-            0);
+  ASSERT_EQ(
+      run(dir, "kavlab-sim", {"export", "wide.json", "--tst", "l-wide.tst", "-c", "12"}).status, 0);
   EXPECT_EQ(file_bytes(dir / "l-wide.tst"), file_bytes(dir / "k-wide.tst"));
   Ran compact = run(dir, "kavlab-sim", {"compact", "-c", "12", c17, "-o", "short.tst"});
   EXPECT_EQ(compact.status, 1);

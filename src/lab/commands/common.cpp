@@ -19,15 +19,55 @@ std::string default_output(const std::string& test) {
   return std::filesystem::path(test).stem().string() + ".results.json";
 }
 
-std::string output_path(const std::string& given, const std::string& test, bool force,
-                        std::string* error) {
+Output::~Output() { release_output(claim_); }
+
+bool Output::claim(const std::string& path, const std::vector<std::string>& inputs,
+                   std::string* error) {
+  path_ = path;
+  if (path == "-") return true;
+  for (const std::string& input : inputs) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(path, input, ec)) {
+      *error = path + " is " + (path == input ? "" : "the same file as ") +
+               (path == input ? "an input of this command" : input + ", an input of this command") +
+               ": no command writes over its input, --force or not (write elsewhere)";
+      return false;
+    }
+  }
+  switch (claim_output(claim_, path)) {
+    case ClaimOutcome::Busy:
+      *error = path + " is being written by another kavlab (" + path +
+               ".lock is held): wait until it is done, or write elsewhere";
+      return false;
+    case ClaimOutcome::Failed:
+      *error = path + ": cannot write here (no lock file can be made beside it)";
+      return false;
+    case ClaimOutcome::Claimed:
+      break;
+  }
+  return can_write(path, error);
+}
+
+bool claim_new_output(const std::string& given, const std::string& test, bool force,
+                      const std::vector<std::string>& inputs, Output* out, std::string* error) {
   std::string path = given.empty() ? default_output(test) : given;
+  if (!out->claim(path, inputs, error)) return false;
   std::error_code ec;
   if (!force && std::filesystem::exists(path, ec)) {
     *error = path + " exists; give --force to replace it (or -o another file)";
-    return "";
+    return false;
   }
-  return can_write(path, error) ? path : "";
+  return true;
+}
+
+void tell_written(const std::string& path, const std::string& what) {
+  std::fprintf(stderr, "kavlab: %s written to %s\n", what.c_str(), path.c_str());
+}
+
+std::string results_words(const Results& r) {
+  std::size_t n = r.circuits.size();
+  return "the results of " + std::to_string(n) + (n == 1 ? " circuit" : " circuits") +
+         (r.partial ? ", partial," : "");
 }
 
 bool load_all(const std::vector<std::string>& files, std::vector<Results>* all,

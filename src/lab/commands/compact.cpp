@@ -45,8 +45,10 @@ void add_compact_options(CLI::App& compact, bool) {
 
 ExitStatus compact_action(const Invocation&) {
   std::string error;
-  std::string out = output_path(options.output, "", options.force, &error);
-  if (out.empty()) return command_failed(ExitStatus::FileTrouble, error);
+  Output output;
+  if (!claim_new_output(options.output, "", options.force, {options.test}, &output, &error))
+    return command_failed(ExitStatus::FileTrouble, error);
+  const std::string& out = output.path();
   std::vector<int> given;
   if (!read_test_vectors(options.test, options.circuit, options.fit, &given, &error))
     return command_failed(ExitStatus::FileTrouble, error);

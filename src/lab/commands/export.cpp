@@ -52,7 +52,10 @@ ExitStatus export_action(const Invocation&) {
     return command_failed(ExitStatus::CommandLine, "--tst needs -c N, the circuit");
   Results r;
   std::string error;
-  if (!load_results(options.results, &r, &error))
+  Output csv, tst;
+  if ((!options.csv.empty() && !csv.claim(options.csv, {options.results}, &error)) ||
+      (!options.tst.empty() && !tst.claim(options.tst, {options.results}, &error)) ||
+      !load_results(options.results, &r, &error))
     return command_failed(ExitStatus::FileTrouble, error);
   if (!r.sweep.empty())
     return command_failed(ExitStatus::CommandLine,

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <climits>
 #include <filesystem>
+#include <list>
 #include <memory>
 
 #include "KavrinConst.h"
@@ -38,26 +39,30 @@ std::vector<int> circuits_of(const std::string& text) {
   return all;
 }
 
-/// The file of each circuit: -o itself for one circuit, NN-NAME.tst in the directory -o for
-/// all; each refused when it exists without --force. False with `*error` set.
-bool output_files(const GenOptions& a, const std::vector<int>& circuits,
-                  std::vector<std::string>* files, std::string* error) {
-  if (a.circuit != "all") {
-    std::string path = output_path(a.output, "", a.force, error);
-    files->push_back(path);
-    return !path.empty();
-  }
+/// The file of each circuit, claimed: -o itself for one circuit, NN-NAME.tst in the directory
+/// -o for all; each refused when it exists without --force. False with `*error` set.
+bool output_files(const GenOptions& a, const std::vector<int>& circuits, std::list<Output>* files,
+                  std::string* error) {
   std::error_code ec;
+  if (a.circuit != "all") {
+    if (std::filesystem::is_directory(a.output, ec)) {
+      *error = a.output +
+               " is a directory: gen of one circuit writes one file (-o FILE.tst); "
+               "-c all writes a file per circuit into a directory";
+      return false;
+    }
+    return claim_new_output(a.output, "", a.force, {}, &files->emplace_back(), error);
+  }
   std::filesystem::create_directories(a.output, ec);
   if (!std::filesystem::is_directory(a.output, ec)) {
-    *error = a.output + ": not a directory that can be made";
+    *error = a.output +
+             ": not a directory that can be made (-c all writes a file per circuit "
+             "into a directory)";
     return false;
   }
   for (int c : circuits) {
-    std::string path = output_path((std::filesystem::path(a.output) / test_file_name(c)).string(),
-                                   "", a.force, error);
-    if (path.empty()) return false;
-    files->push_back(path);
+    std::string path = (std::filesystem::path(a.output) / test_file_name(c)).string();
+    if (!claim_new_output(path, "", a.force, {}, &files->emplace_back(), error)) return false;
   }
   return true;
 }
@@ -118,10 +123,12 @@ ExitStatus gen_action(const Invocation&) {
   std::vector<int> circuits = circuits_of(a.circuit);
   if (a.engine == EngineKind::Analog && make_engine({EngineKind::Analog}, &error) == nullptr)
     return command_failed(ExitStatus::CommandLine, "--engine analog: " + error);
-  std::vector<std::string> files;
-  if (!output_files(a, circuits, &files, &error))
+  std::list<Output> outputs;
+  if (!output_files(a, circuits, &outputs, &error))
     return command_failed(ExitStatus::FileTrouble, error);
 
+  std::vector<std::string> files;
+  for (const Output& o : outputs) files.push_back(o.path());
   std::vector<CircuitTests> all;
   for (std::size_t k = 0; k < circuits.size(); k++) {
     CircuitModel m;

@@ -44,8 +44,11 @@ void add_import_options(CLI::App& command, bool) {
 
 ExitStatus import_action(const Invocation& how) {
   std::string error;
-  std::string out = output_path(options.output, options.test, options.force, &error);
-  if (out.empty()) return command_failed(ExitStatus::FileTrouble, error);
+  Output output;
+  if (!claim_new_output(options.output, options.test, options.force, {options.test}, &output,
+                        &error))
+    return command_failed(ExitStatus::FileTrouble, error);
+  const std::string& out = output.path();
   std::vector<int> cells;
   if (!choose_cells(options.circuit, {options.cells, {}}, &cells, &error))
     return command_failed(ExitStatus::CommandLine, error);
@@ -58,6 +61,7 @@ ExitStatus import_action(const Invocation& how) {
   if (!import_tst(options.test, options.monitor, r.circuits[0], &error) ||
       !save_results(r, out, &error))
     return command_failed(ExitStatus::FileTrouble, error);
+  tell_written(out, results_words(r));
   return ExitStatus::Done;
 }
 

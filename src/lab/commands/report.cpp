@@ -31,7 +31,10 @@ void add_report_options(CLI::App& command, bool) {
 ExitStatus report_action(const Invocation&) {
   std::vector<Results> all;
   std::string error;
-  if (!load_all(options.files, &all, &error)) return command_failed(ExitStatus::FileTrouble, error);
+  Output output;
+  if (!output.claim(options.output, options.files, &error) ||
+      !load_all(options.files, &all, &error))
+    return command_failed(ExitStatus::FileTrouble, error);
   Provenance who;
   describe_box(who);
   std::string page = report_html(report_sources(options.files, std::move(all)),

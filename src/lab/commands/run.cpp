@@ -10,6 +10,7 @@
 #include "run/box_kind.h"
 #include "run/resume.h"
 #include "run/run_steps.h"
+#include "run/stop_signals.h"
 
 namespace kavlab {
 
@@ -138,22 +139,33 @@ ExitStatus run_action(const Invocation& how) {
   std::string first_test = options.exhaustive || options.tests.empty() ? "" : options.tests[0];
   std::string given = options.output.empty() ? options.resume : options.output;
   std::error_code same;
-  bool replace = options.force || (!options.resume.empty() &&
-                                   std::filesystem::equivalent(given, options.resume, same));
-  std::string out = output_path(given, first_test, replace, &error);
-  if (out.empty()) return command_failed(ExitStatus::FileTrouble, error);
+  // run --resume R completes R by design: R is then its output, not an input it must spare.
+  bool completes =
+      !options.resume.empty() && std::filesystem::equivalent(given, options.resume, same);
+  std::vector<std::string> inputs = options.tests;
+  if (!options.resume.empty() && !completes) inputs.push_back(options.resume);
+  Output output;
+  if (!claim_new_output(given, first_test, options.force || completes, inputs, &output, &error))
+    return command_failed(ExitStatus::FileTrouble, error);
   Results r;
   r.provenance = provenance_of(how.words);
   std::vector<FileLock> locks;
   bool planned = plan_run(plan, locks, r, &error) &&
                  (options.resume.empty() || resume_from(options.resume, r, &error));
   ProgressLine line;
+  catch_stop_signals();
   ExitStatus status =
       planned ? measure_on_box(options.device, r, line, &error) : ExitStatus::FileTrouble;
   for (FileLock& l : locks) unlock_file(l);
-  if (!planned) return command_failed(status, error);
-  RunEnding end = save_run(r, out, status, error);
-  return end.message.empty() ? end.status : command_failed(end.status, end.message);
+  if (!planned) {
+    release_stop_signals();
+    return command_failed(status, error);
+  }
+  RunEnding end = save_run(r, output.path(), status, error);
+  release_stop_signals();
+  if (!end.message.empty()) return command_failed(end.status, end.message);
+  tell_written(output.path(), results_words(r));
+  return end.status;
 }
 
 }  // namespace kavlab

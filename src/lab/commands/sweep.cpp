@@ -11,6 +11,7 @@
 #include "results/csv.h"
 #include "run/box_kind.h"
 #include "run/run_steps.h"
+#include "run/stop_signals.h"
 
 namespace kavlab {
 
@@ -66,6 +67,7 @@ ExitStatus measure_values(const std::vector<std::string>& command_line,
   ExitStatus status = ExitStatus::Done;
   for (std::size_t i = 0; i < values.size(); i++) {
     Pass pass = plan.passes[0];
+    if (status == ExitStatus::Done && caught_stop() != ExitStatus::Done) status = caught_stop();
     if (status == ExitStatus::Done) {
       if (!use_engine("analog", values[i], options.monitor_ua, error)) {
         status = ExitStatus::CommandLine;
@@ -124,19 +126,24 @@ ExitStatus sweep_action(const Invocation& how) {
   if (given.empty())
     given = test.empty() ? "kavlab-sweep.json"
                          : std::filesystem::path(test).stem().string() + ".sweep.json";
-  std::string out = output_path(given, test, options.force, &error);
-  if (out.empty()) return command_failed(ExitStatus::FileTrouble, error);
+  Output output;
+  if (!claim_new_output(given, test, options.force, options.tests, &output, &error))
+    return command_failed(ExitStatus::FileTrouble, error);
+  const std::string& out = output.path();
   Results r;
   std::vector<FileLock> locks;
   if (!plan_run(plan, locks, r, &error)) {
     for (FileLock& l : locks) unlock_file(l);
     return command_failed(ExitStatus::FileTrouble, error);
   }
+  catch_stop_signals();
   ExitStatus status = measure_values(how.words, ohms, r, &error);
   for (FileLock& l : locks) unlock_file(l);
   RunEnding end = save_run(r, out, status, error);
+  release_stop_signals();
   if (!end.message.empty()) return command_failed(end.status, end.message);
-  if (end.status == ExitStatus::Done) print_sweep(stdout, out, r);
+  print_sweep(stdout, out, r);
+  tell_written(out, "a sweep over " + std::to_string(ohms.size()) + " values");
   return end.status;
 }
 

@@ -128,6 +128,17 @@ TEST_F(ResumeRuns, CtrlCInTheMonitorPassOfTheFirstCircuit) {
                    k);
 }
 
+TEST_F(ResumeRuns, TermAndHangUpSaveWhatWasMeasuredAsCtrlCDoes) {
+  // SIGTERM (a shutdown, kill) and SIGHUP (a closed terminal) each with a status of its own.
+  const std::pair<int, int> stops[] = {{SIGTERM, 143}, {SIGHUP, 129}};
+  for (const auto& [signal, status] : stops) {
+    const int k = 14 + 3;
+    break_and_resume("signal" + std::to_string(signal),
+                     {"KAVTEST_BOX_SIGNAL", std::to_string(signal) + "@" + first_transfer_of(k)},
+                     status, k);
+  }
+}
+
 TEST_F(ResumeRuns, AFailingBoxInTheLogicPassOfTheSecondCircuit) {
   // The box is gone from the first transfer of cell run k + 1 on.
   const int k = 2 * 14 + 40;

@@ -107,8 +107,9 @@ RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
 
 void request_stop() { stop_flag = 1; }
 
+void clear_stop_request() { stop_flag = 0; }
+
 RunOutcome measure(DeviceList* dev, Results& r, const ProgressFn& progress) {
-  stop_flag = 0;
   int total = 0, done = 0;
   for (const CircuitResult& c : r.circuits)
     for (const Pass& p : c.passes) total += runs_left(c, p);

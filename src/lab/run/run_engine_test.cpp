@@ -38,6 +38,7 @@ RunOutcome measure_fresh(Results& r, unsigned long unplug_at, const ProgressFn& 
   DeviceList* list = getDeviceList();
   DeviceList* box = activateDevice(list, nullptr);
   EXPECT_NE(box, nullptr);
+  clear_stop_request();
   RunOutcome outcome = box ? measure(box, r, progress) : RunOutcome{RunEnd::BoxFailed, "none"};
   freeDeviceList(list);
   return outcome;

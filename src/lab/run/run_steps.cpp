@@ -1,8 +1,9 @@
 // The steps of a run: provenance, plan, measurement and saving.
 #include "run/run_steps.h"
 
-#include <csignal>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "device_list.h"
 #include "results/results_file.h"
@@ -10,6 +11,7 @@
 #include "run/cell_choice.h"
 #include "run/progress.h"
 #include "run/run_engine.h"
+#include "run/stop_signals.h"
 #include "run/vector_source.h"
 
 namespace kavlab {
@@ -23,7 +25,53 @@ std::string utc_now() {
   return buf;
 }
 
-void on_interrupt(int) { request_stop(); }
+/// What ended a measurement early, in words.
+std::string stop_words(ExitStatus status, const std::string& error) {
+  switch (status) {
+    case ExitStatus::Interrupted:
+      return "interrupted";
+    case ExitStatus::Terminated:
+      return "terminated (SIGTERM)";
+    case ExitStatus::HungUp:
+      return "its terminal closed (SIGHUP)";
+    default:
+      return error;
+  }
+}
+
+/// Where a result that cannot be written where asked is kept instead: the temporary directory,
+/// then the home directory, each under a name of its own that replaces no file.
+std::vector<std::filesystem::path> fallback_directories() {
+  std::vector<std::filesystem::path> dirs;
+  std::error_code ec;
+  std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+  if (!ec) dirs.push_back(temp);
+  for (const char* home : {"HOME", "USERPROFILE"})
+    if (const char* dir = std::getenv(home))
+      if (*dir != '\0') dirs.push_back(dir);
+  return dirs;
+}
+
+/// Saves `r` at a fallback path; that path, or empty with `*error` telling what was tried.
+std::string save_elsewhere(const Results& r, const std::string& out, std::string* error) {
+  std::string stem = std::filesystem::path(out).stem().string();
+  std::string stamp = r.provenance.date_time.empty() ? "result" : r.provenance.date_time;
+  for (char& ch : stamp)
+    if (ch == ':') ch = '-';
+  for (const std::filesystem::path& dir : fallback_directories()) {
+    for (int n = 1; n < 100; n++) {
+      std::filesystem::path path =
+          dir / (stem + "." + stamp + (n > 1 ? "." + std::to_string(n) : "") + ".json");
+      std::error_code ec;
+      if (std::filesystem::exists(path, ec) || ec) continue;
+      std::string why;
+      if (save_results(r, path.string(), &why)) return path.string();
+      *error += "; " + why;
+      break;
+    }
+  }
+  return "";
+}
 
 }  // namespace
 
@@ -62,14 +110,15 @@ ExitStatus measure_on_box(const std::string& device, Results& r, ProgressLine& l
     return ExitStatus::BoxFailed;
   }
   r.provenance.device = box->dch->DeviceName;
-  std::signal(SIGINT, on_interrupt);
   RunOutcome outcome =
       measure(box, r, [&](int done, int total) { show_progress(line, done, total); });
-  std::signal(SIGINT, SIG_DFL);
   end_progress(line);
   freeDeviceList(list);
   *message = outcome.message;
-  if (outcome.end == RunEnd::Stopped) return ExitStatus::Interrupted;
+  if (outcome.end == RunEnd::Stopped) {
+    ExitStatus signal = caught_stop();
+    return signal == ExitStatus::Done ? ExitStatus::Interrupted : signal;
+  }
   return outcome.end == RunEnd::BoxFailed ? ExitStatus::BoxFailed : ExitStatus::Done;
 }
 
@@ -78,13 +127,18 @@ RunEnding save_run(const Results& r, const std::string& out, ExitStatus status,
   bool measured_some = false;
   for (const CircuitResult& c : r.circuits)
     for (const Pass& p : c.passes) measured_some = measured_some || p.reference_measured;
+  std::string why = status == ExitStatus::Done ? "" : stop_words(status, error) + "; ";
   std::string save_error;
-  if (measured_some && !save_results(r, out, &save_error))
-    return {status == ExitStatus::Done ? ExitStatus::FileTrouble : status, save_error};
+  if (measured_some && !save_results(r, out, &save_error)) {
+    std::string kept = save_elsewhere(r, out, &save_error);
+    if (kept.empty())
+      return {ExitStatus::NotSaved, why + save_error + "; what was measured is lost"};
+    return {ExitStatus::KeptElsewhere, why + save_error + "; what was measured is kept in " + kept +
+                                           (r.partial ? ", marked partial" : "")};
+  }
   if (status == ExitStatus::Done) return {};
-  std::string why = status == ExitStatus::Interrupted ? "interrupted" : error;
-  return {status, why + (measured_some ? "; what was measured is in " + out + ", marked partial"
-                                       : "; nothing was measured")};
+  return {status, why + (measured_some ? "what was measured is in " + out + ", marked partial"
+                                       : "nothing was measured")};
 }
 
 }  // namespace kavlab

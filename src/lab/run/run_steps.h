@@ -30,9 +30,9 @@ Provenance provenance_of(const std::vector<std::string>& command_line);
 /// files stay locked (shared) in `locks` until unlocked. False with `*error` set when a test
 /// file is busy or cannot be read or fitted.
 bool plan_run(const RunPlan& plan, std::vector<FileLock>& locks, Results& r, std::string* error);
-/// Measures what `r` lacks on the box called `device` (empty: the first), drawing `line`;
-/// Ctrl-C stops it before the next cell. Done, Interrupted or BoxFailed, with `*message` saying
-/// what failed.
+/// Measures what `r` lacks on the box called `device` (empty: the first), drawing `line`; a
+/// stop signal caught (catch_stop_signals, which the command calls first) stops it before the
+/// next cell. Done, the status of the signal, or BoxFailed with `*message` saying what failed.
 ExitStatus measure_on_box(const std::string& device, Results& r, ProgressLine& line,
                           std::string* message);
 
@@ -42,7 +42,10 @@ struct RunEnding {
   std::string message;
 };
 /// Saves what was measured to `out`, complete or not, after a measurement that ended with
-/// `status` and `error`. A result of which nothing was measured is not written.
+/// `status` and `error`. A result of which nothing was measured is not written. When `out`
+/// cannot be written, the result is kept at a fallback path (in the temporary directory, else
+/// the home directory), ending KeptElsewhere with the message naming it, or NotSaved when no
+/// path takes it: never Done, nor the status of a stop that says "saved".
 RunEnding save_run(const Results& r, const std::string& out, ExitStatus status,
                    const std::string& error);
 

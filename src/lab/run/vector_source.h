@@ -12,7 +12,6 @@
 
 namespace kavlab {
 
-
 /// Locks the file `path` shared (held in `lock` until unlock_file), reads its bytes into
 /// `*bytes` and its record through the TST reader. The record is null, with `*error` set, when
 /// the file is busy or cannot be read; a file the reader rejects ends the process.

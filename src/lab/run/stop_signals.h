@@ -1,0 +1,23 @@
+// The signals that ask a run to stop: Ctrl-C (SIGINT), SIGTERM, and a closed terminal (SIGHUP);
+// on Windows Ctrl-C, Ctrl-Break and the console's closing. Each lets the cell being measured
+// finish, stops the run before the next one, and the run saves what was measured.
+#ifndef KAVLAB_STOP_SIGNALS_H
+#define KAVLAB_STOP_SIGNALS_H
+
+#include "exit_status.h"
+
+namespace kavlab {
+
+/// Catches the stop signals from now on, each asking the running measurement to stop
+/// (request_stop), and forgets any caught before.
+void catch_stop_signals();
+/// Restores what the stop signals did before catch_stop_signals; a console closing on Windows
+/// is let go on only now, once what was measured is saved.
+void release_stop_signals();
+/// The exit status of the stop signal caught since catch_stop_signals: Interrupted (Ctrl-C,
+/// and Ctrl-Break), Terminated or HungUp (and a closed console); Done when none was caught.
+ExitStatus caught_stop();
+
+}  // namespace kavlab
+
+#endif
