@@ -37,6 +37,12 @@ Ran run(const fs::path& dir, const std::string& program, const std::vector<std::
   return test_support::run_captured(l, dir);
 }
 
+/// What a run that had to succeed printed on standard error when it failed; empty when it
+/// succeeded, so that a failing step shows why.
+std::string succeeded(const Ran& r) {
+  return r.status == 0 ? "" : "status " + std::to_string(r.status) + ": " + r.err;
+}
+
 std::string example_of(int circuit) {
   char prefix[8];
   std::snprintf(prefix, sizeof prefix, "%02d-", circuit);
@@ -118,8 +124,9 @@ TEST_F(LabRuns, ExportEqualsKavtestSimAndImportSummarizesAsTheRun) {
         ex.push_back("--monitor");
         imp.push_back("--monitor");
       }
-      ASSERT_EQ(run(dir, "kavtest-sim", tool).status, 0);
-      ASSERT_EQ(run(dir, "kavlab-sim", ex).status, 0);
+      Ran table = run(dir, "kavtest-sim", tool), exported = run(dir, "kavlab-sim", ex);
+      ASSERT_EQ(table.status, 0) << table.err;
+      ASSERT_EQ(exported.status, 0) << exported.err;
       EXPECT_EQ(file_bytes(dir / lt), file_bytes(dir / kt)) << (monitor ? "monitor" : "logic");
       Ran i = run(dir, "kavlab-sim", imp);
       ASSERT_EQ(i.status, 0) << i.err;
@@ -139,13 +146,12 @@ TEST_F(LabRuns, RegistersAndStuckAtCellsAsKavtestSim) {
                                     ".POLYNOMIAL 01\n.SIGNATURE 10\n\n.PATTERNS\n\n0\n1\n";
   Ran r = run(dir, "kavlab-sim", {"run", "-c", "14", "--cells", "saf", "reg.tst"});
   ASSERT_EQ(r.status, 0) << r.err;
-  ASSERT_EQ(run(dir, "kavtest-sim",
-                {"-quiet", "-saf_defects", "-circuit", "14", "-tst", "k.tst", "reg.tst"})
-                .status,
-            0);
-  ASSERT_EQ(
-      run(dir, "kavlab-sim", {"export", "reg.results.json", "--tst", "l.tst", "-c", "14"}).status,
-      0);
+  Ran table = run(dir, "kavtest-sim",
+                  {"-quiet", "-saf_defects", "-circuit", "14", "-tst", "k.tst", "reg.tst"});
+  ASSERT_EQ(table.status, 0) << table.err;
+  Ran exported =
+      run(dir, "kavlab-sim", {"export", "reg.results.json", "--tst", "l.tst", "-c", "14"});
+  ASSERT_EQ(exported.status, 0) << exported.err;
   EXPECT_EQ(file_bytes(dir / "l.tst"), file_bytes(dir / "k.tst"));
   EXPECT_NE(file_bytes(dir / "l.tst").find(".SIGNATURE 10"), std::string::npos);
   std::string results = file_bytes(dir / "reg.results.json");
@@ -157,8 +163,8 @@ TEST_F(LabRuns, RegistersAndStuckAtCellsAsKavtestSim) {
 }
 
 TEST_F(LabRuns, BadResultsFilesAreRefused) {
-  ASSERT_EQ(run(dir, "kavlab-sim", {"run", "-c", "14", "--exhaustive", "-o", "in1.json"}).status,
-            0);
+  ASSERT_EQ(
+      succeeded(run(dir, "kavlab-sim", {"run", "-c", "14", "--exhaustive", "-o", "in1.json"})), "");
   std::string text = file_bytes(dir / "in1.json");
   std::string version = "\"version\": 1,";
   ASSERT_NE(text.find(version), std::string::npos);
@@ -182,15 +188,15 @@ TEST_F(LabRuns, BadResultsFilesAreRefused) {
 }  // namespace
 
 TEST_F(LabRuns, CompareSaysSameDifferentOrTrouble) {
-  ASSERT_EQ(run(dir, "kavlab-sim", {"run", "-c", "12", "--exhaustive", "-o", "a.json"}).status, 0);
+  ASSERT_EQ(succeeded(run(dir, "kavlab-sim", {"run", "-c", "12", "--exhaustive", "-o", "a.json"})),
+            "");
+  ASSERT_EQ(succeeded(run(dir, "kavlab-sim",
+                          {"run", "-c", "12", "--one-pass", "--exhaustive", "-o", "one.json"})),
+            "");
   ASSERT_EQ(
-      run(dir, "kavlab-sim", {"run", "-c", "12", "--one-pass", "--exhaustive", "-o", "one.json"})
-          .status,
-      0);
-  ASSERT_EQ(run(dir, "kavlab-sim",
-                {"run", "-c", "12", "--cells", "1,2", "--exhaustive", "-o", "two-cells.json"})
-                .status,
-            0);
+      succeeded(run(dir, "kavlab-sim",
+                    {"run", "-c", "12", "--cells", "1,2", "--exhaustive", "-o", "two-cells.json"})),
+      "");
   // B: cell 1's first answer in the logic pass turned from 1 to 0 (NAND of 00 is 1).
   std::string text = file_bytes(dir / "a.json"), outputs = "\"outputs\": \"";
   std::size_t at = text.find(outputs, text.find("\"cells\": [", text.find("\"name\": \"logic\"")));
@@ -209,7 +215,7 @@ TEST_F(LabRuns, CompareSaysSameDifferentOrTrouble) {
   Ran shown = run(dir, "kavlab-sim", {"compare", "a.json", "b.json"});
   EXPECT_EQ(shown.status, 1);
   EXPECT_NE(shown.out.find("circuit 12 NA2: 1 difference(s)"), std::string::npos) << shown.out;
-  EXPECT_EQ(run(dir, "kavlab-sim", {"compare", "a.json", "b.json", "--monitor"}).status, 0);
+  EXPECT_EQ(succeeded(run(dir, "kavlab-sim", {"compare", "a.json", "b.json", "--monitor"})), "");
   Ran trouble = run(dir, "kavlab-sim", {"compare", "a.json", "two-cells.json", "--json"});
   EXPECT_EQ(trouble.status, 2);
   EXPECT_EQ(trouble.out, "");
@@ -239,18 +245,19 @@ TEST_F(LabRuns, AFileOfOtherColumnsIsRefusedUnlessFitted) {
   ASSERT_EQ(fitted.status, 0) << fitted.err;
   EXPECT_NE(file_bytes(dir / "wide.json").find("\"fitted\": true"), std::string::npos);
   // The fitted vectors are kavtest's: its defect table of the same file equals the export.
-  ASSERT_EQ(run(dir, "kavtest-sim",
-                {"-quiet", "-all_defects", "-circuit", "12", "-tst", "k-wide.tst", c17})
-                .status,
-            0);
+  ASSERT_EQ(succeeded(run(dir, "kavtest-sim",
+                          {"-quiet", "-all_defects", "-circuit", "12", "-tst", "k-wide.tst", c17})),
+            "");
   ASSERT_EQ(
-      run(dir, "kavlab-sim", {"export", "wide.json", "--tst", "l-wide.tst", "-c", "12"}).status, 0);
+      succeeded(run(dir, "kavlab-sim", {"export", "wide.json", "--tst", "l-wide.tst", "-c", "12"})),
+      "");
   EXPECT_EQ(file_bytes(dir / "l-wide.tst"), file_bytes(dir / "k-wide.tst"));
   Ran compact = run(dir, "kavlab-sim", {"compact", "-c", "12", c17, "-o", "short.tst"});
   EXPECT_EQ(compact.status, 1);
   EXPECT_NE(compact.err.find("give --fit"), std::string::npos) << compact.err;
-  EXPECT_EQ(run(dir, "kavlab-sim", {"compact", "-c", "12", c17, "-o", "short.tst", "--fit"}).status,
-            0);
+  EXPECT_EQ(
+      succeeded(run(dir, "kavlab-sim", {"compact", "-c", "12", c17, "-o", "short.tst", "--fit"})),
+      "");
 }
 
 }  // namespace kavlab
