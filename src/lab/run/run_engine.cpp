@@ -1,19 +1,17 @@
 // The measurement loop: per circuit and pass, the reference cell then every chosen cell.
 #include "run/run_engine.h"
 
-#include <csignal>
 #include <cstdlib>
 
 #include "KavrinConst.h"
 #include "apply_vectors.h"
 #include "bit_text.h"
 #include "run/box_kind.h"
+#include "run/stop_signals.h"
 
 namespace kavlab {
 
 namespace {
-
-volatile std::sig_atomic_t stop_flag = 0;
 
 /// One cell's reply bytes as a response: the outputs above bit 0, the monitor verdict in bit 0
 /// when the monitor was on.
@@ -87,13 +85,13 @@ RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
                         std::vector<unsigned char>& in, int& done, int total,
                         const ProgressFn& progress) {
   if (pass_complete(c, p)) return {};
-  if (stop_flag) return {RunEnd::Stopped, ""};
+  if (stop_requested()) return {RunEnd::Stopped, ""};
   if (!p.reference_measured) p.cells.clear();
   RunOutcome started = start_pass(dev, c, p, in);
   if (started.end != RunEnd::Complete) return started;
   progress(++done, total);
   for (std::size_t k = p.cells.size(); k < c.cells.size(); k++) {
-    if (stop_flag) return {RunEnd::Stopped, ""};
+    if (stop_requested()) return {RunEnd::Stopped, ""};
     Response r;
     if (!measure_cell(dev, c, c.cells[k].index, in, p.monitor_on, &r))
       return {RunEnd::BoxFailed, failure(c, p, c.cells[k].index, "no reply")};
@@ -105,9 +103,6 @@ RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
 
 }  // namespace
 
-void request_stop() { stop_flag = 1; }
-
-void clear_stop_request() { stop_flag = 0; }
 
 RunOutcome measure(DeviceList* dev, Results& r, const ProgressFn& progress) {
   int total = 0, done = 0;

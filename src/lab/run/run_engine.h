@@ -21,12 +21,6 @@ struct RunOutcome {
 /// Called after every cell run (the reference's included) with the runs done and in all.
 using ProgressFn = std::function<void(int done, int total)>;
 
-/// Asks the measurement to stop before its next cell, the one running or the next to start;
-/// safe in a signal handler. The request holds until clear_stop_request.
-void request_stop();
-/// Forgets a request to stop: a command does so once, before its first measurement.
-void clear_stop_request();
-
 /// Measures every pass of every circuit of `r` (cells, vectors and passes set) on `dev`: what
 /// the passes lack, so that a partial result is completed. A pass that already holds some
 /// cells measures its reference again, which must answer as before (else the run ends as a

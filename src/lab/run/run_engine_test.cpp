@@ -2,6 +2,7 @@
 // detects what two passes do, a run stopped or broken keeps exactly the cells it measured, and
 // a stopped run continued measures only what it lacks and ends as a whole run.
 #include "run/run_engine.h"
+#include "run/stop_signals.h"
 
 #include <gtest/gtest.h>
 

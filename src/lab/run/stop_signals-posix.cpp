@@ -1,7 +1,6 @@
 // Stop signals on POSIX systems: SIGINT, SIGTERM and SIGHUP.
 #include <csignal>
 
-#include "run/run_engine.h"
 #include "run/stop_signals.h"
 
 namespace kavlab {

@@ -5,7 +5,6 @@
 
 #include <csignal>
 
-#include "run/run_engine.h"
 #include "run/stop_signals.h"
 
 namespace kavlab {

@@ -8,6 +8,14 @@
 
 namespace kavlab {
 
+/// Asks the measurement to stop before its next cell, the one running or the next to start;
+/// safe in a signal handler. The request holds until clear_stop_request.
+void request_stop();
+/// Forgets a request to stop: a command does so once, before its first measurement.
+void clear_stop_request();
+/// Whether a stop was asked for since clear_stop_request.
+bool stop_requested();
+
 /// Catches the stop signals from now on, each asking the running measurement to stop
 /// (request_stop), and forgets any caught before.
 void catch_stop_signals();
