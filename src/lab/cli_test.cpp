@@ -78,6 +78,11 @@ TEST(CommandLine, RefusalsNameTheValueInKavlabsWords) {
        "--circuit: '" + std::string(40, '9') +
            "...' (100 characters) is not a circuit of the chip (0 to 17)"},
       {{"compare", "a.json", "b.json", "--json", "--csv"}, "--json excludes --csv"},
+      {{"summary", "a.json", "--by", "logic"}, "--by requires --fail-under"},
+      {{"summary", "a.json", "--fail-under", "101"},
+       "--fail-under: 101 is not a percent from 0 to 100"},
+      {{"summary", "a.json", "--fail-under", "90", "--class", "rail-short,bogus"},
+       "--class: rail-short,bogus: bogus is not rail-short, bridge or open"},
   };
   for (const Refusal& r : refusals) {
     ParsedLine line = parsed(r.words);

@@ -11,6 +11,9 @@ enum class ExitStatus : int {
   Done = 0,         ///< the command was done
   FileTrouble = 1,  ///< a file could not be read, checked or written
   CommandLine = 2,  ///< the command line is wrong
+  /// summary --fail-under: some circuit (or the total) detects less than the least asked for,
+  /// or was not measured; the message names each.
+  BelowThreshold = 3,
   /// A test file holds an error: the shared TST reader prints the line and ends the process
   /// with this status itself (the value of FATAL_ERROR_STATUS, which kavtest's output pins).
   BadTestFile = 14,

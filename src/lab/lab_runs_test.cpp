@@ -260,4 +260,20 @@ TEST_F(LabRuns, AFileOfOtherColumnsIsRefusedUnlessFitted) {
       "");
 }
 
+TEST_F(LabRuns, TheCoverageGateEndsWithThreeNamingEachCircuitBelowIt) {
+  ASSERT_EQ(succeeded(run(dir, "kavlab-sim",
+                          {"run", "-c", "12", "-c", "14", "--exhaustive", "-o", "gate.json"})),
+            "");
+  Ran passed = run(dir, "kavlab-sim", {"summary", "gate.json", "--fail-under", "80"});
+  EXPECT_EQ(passed.status, 0) << passed.err;
+  Ran failed =
+      run(dir, "kavlab-sim",
+          {"summary", "gate.json", "--fail-under", "60", "--by", "logic", "--class", "open"});
+  EXPECT_EQ(failed.status, 3);
+  EXPECT_EQ(failed.err,
+            "kavlab: gate.json: circuit 12 (NA2): 53.8 % of 13 defects detected by logic, below "
+            "60 %\n");
+  EXPECT_NE(failed.out.find("circuit 12 NA2"), std::string::npos);  // the summary all the same
+}
+
 }  // namespace kavlab

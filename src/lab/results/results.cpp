@@ -73,6 +73,27 @@ const char* defect_class(unsigned char type) {
   return "reference";
 }
 
+DefectClass class_of(unsigned char type) {
+  if (type & DEFECT_OPEN) return DefectClass::Open;
+  return (type & DEFECT_STUCK_AT) ? DefectClass::RailShort : DefectClass::Bridge;
+}
+
+const char* class_name(DefectClass c) {
+  switch (c) {
+    case DefectClass::RailShort:
+      return "rail short";
+    case DefectClass::Bridge:
+      return "bridge";
+    case DefectClass::Open:
+      return "open";
+  }
+  return "";
+}
+
+const char* class_key(DefectClass c) {
+  return c == DefectClass::RailShort ? "rail_short" : class_name(c);
+}
+
 unsigned char defect_type(const std::string& class_name) {
   for (unsigned char t :
        {static_cast<unsigned char>(DEFECT_SHORT | DEFECT_STUCK_AT), DEFECT_SHORT, DEFECT_OPEN})

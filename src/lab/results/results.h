@@ -114,8 +114,22 @@ const Pass* pass_for(const CircuitResult& c, Measure m);
 std::vector<std::string> detection_marks(const CircuitResult& c, Measure m);
 /// The circuit of `r` with catalogue index `index`, or null.
 const CircuitResult* find_circuit(const Results& r, int index);
-/// The class of a defect type: "short", "rail short" or "open".
+/// The class of a defect type as the results file names it: "short", "rail short" or "open".
 const char* defect_class(unsigned char type);
+
+/// The classes of defect, as the catalogue types every cell (its type bits decide, whatever its
+/// name says): a short to a supply rail (a stuck-at defect, what kavtest's -saf_defects
+/// chooses), a short between two signals (a bridge), an open.
+enum class DefectClass { RailShort, Bridge, Open };
+constexpr int kDefectClasses = 3;
+const DefectClass kEveryClass[kDefectClasses] = {DefectClass::RailShort, DefectClass::Bridge,
+                                                 DefectClass::Open};
+/// The class of a defect type.
+DefectClass class_of(unsigned char type);
+/// "rail short", "bridge", "open": a class in tables and messages.
+const char* class_name(DefectClass c);
+/// "rail_short", "bridge", "open": a class in JSON members and CSV columns.
+const char* class_key(DefectClass c);
 /// The defect type of a class name, or 0 when none has it.
 unsigned char defect_type(const std::string& class_name);
 

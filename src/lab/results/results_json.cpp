@@ -367,6 +367,39 @@ Json measure_json(const CircuitResult& c, const MeasureSummary& m, const Circuit
 /// A count that is null when nothing was measured.
 Json measured_count(int n, bool measured) { return measured ? Json(n) : Json(); }
 
+/// Per class of defect: its defects and what each known way of judging detects of them.
+Json classes_json(const CircuitSummary& s) {
+  Json classes = Json::object();
+  bool measured = s.measured != Measured::None;
+  for (DefectClass c : kEveryClass) {
+    const ClassSummary& k = s.by_class[static_cast<int>(c)];
+    classes[class_key(c)] = {{"defects", measured_count(k.defects, measured)},
+                             {"logic", measured_count(k.logic, measured && s.logic.known)},
+                             {"monitor", measured_count(k.monitor, measured && s.monitor.known)},
+                             {"either", measured_count(k.either, measured && s.either.known)}};
+  }
+  return classes;
+}
+
+/// Names that a way of judging misses: null when it is not known or nothing was measured.
+Json missed_json(const std::vector<std::string>& names, bool known, const CircuitSummary& s) {
+  return known && s.measured != Measured::None ? Json(names) : Json();
+}
+
+/// The totals of a result's circuits: defects and detections, and per class.
+Json chip_json(const std::vector<CircuitSummary>& circuits) {
+  CircuitSummary t = totals(circuits);
+  bool measured = t.measured != Measured::None;
+  return Json{{"status", measured_name(t.measured)},
+              {"chosen_cells", t.chosen},
+              {"defects", t.defects},
+              {"logic", measured_count(t.logic.detected, measured && t.logic.known)},
+              {"monitor", measured_count(t.monitor.detected, measured && t.monitor.known)},
+              {"either", measured_count(t.either.detected, measured && t.either.known)},
+              {"neither", measured_count(t.neither, measured)},
+              {"classes", classes_json(t)}};
+}
+
 /// A sweep's points per circuit: what each value's pass detects.
 Json sweep_json(const Results& r) {
   Json circuits = Json::array();
@@ -398,24 +431,29 @@ std::string summaries_json(const std::vector<SummarySet>& sets) {
       const CircuitSummary& s = set.circuits[i];
       const CircuitResult& c = set.results->circuits[i];
       bool measured = s.measured != Measured::None;
-      circuits.push_back({{"index", s.index},
-                          {"name", s.name},
-                          {"description", s.description},
-                          {"status", measured_name(s.measured)},
-                          {"vectors", s.vectors},
-                          {"chosen_cells", s.chosen},
-                          {"defects", s.defects},
-                          {"logic", measure_json(c, s.logic, s)},
-                          {"monitor", measure_json(c, s.monitor, s)},
-                          {"either", measure_json(c, s.either, s)},
-                          {"both", measured && s.both >= 0 ? Json(s.both) : Json()},
-                          {"neither", measured_count(s.neither, measured)},
-                          {"escapes", measured ? Json(s.escapes) : Json()}});
+      circuits.push_back(
+          {{"index", s.index},
+           {"name", s.name},
+           {"description", s.description},
+           {"status", measured_name(s.measured)},
+           {"vectors", s.vectors},
+           {"chosen_cells", s.chosen},
+           {"defects", s.defects},
+           {"logic", measure_json(c, s.logic, s)},
+           {"monitor", measure_json(c, s.monitor, s)},
+           {"either", measure_json(c, s.either, s)},
+           {"both", measured && s.both >= 0 ? Json(s.both) : Json()},
+           {"neither", measured_count(s.neither, measured)},
+           {"escapes", measured ? Json(s.escapes) : Json()},
+           {"missed_by_logic", missed_json(s.missed_by_logic, s.logic.known, s)},
+           {"missed_by_monitor", missed_json(s.missed_by_monitor, s.monitor.known, s)},
+           {"classes", classes_json(s)}});
     }
     Json entry{{"results", set.source},
                {"partial", set.results->partial},
                {"provenance", provenance_json(set.results->provenance)},
-               {"circuits", circuits}};
+               {"circuits", circuits},
+               {"all_circuits", chip_json(set.circuits)}};
     if (!set.results->sweep.empty()) entry["sweep"] = sweep_json(*set.results);
     all.push_back(entry);
   }

@@ -77,7 +77,15 @@ CircuitSummary summarize(const CircuitResult& c) {
   if (has_logic && has_monitor) s.both = s.logic.detected + s.monitor.detected - s.either.detected;
   for (int i = 0; i < s.defects; i++) {
     std::size_t k = static_cast<std::size_t>(i);
-    if (la[k].empty() && ma[k].empty()) s.escapes.push_back(c.cells[k].defect);
+    const std::string& name = c.cells[k].defect;
+    if (la[k].empty() && ma[k].empty()) s.escapes.push_back(name);
+    if (has_logic && la[k].empty()) s.missed_by_logic.push_back(name);
+    if (has_monitor && ma[k].empty()) s.missed_by_monitor.push_back(name);
+    ClassSummary& cls = s.by_class[static_cast<int>(class_of(c.cells[k].type))];
+    cls.defects++;
+    cls.logic += la[k].empty() ? 0 : 1;
+    cls.monitor += ma[k].empty() ? 0 : 1;
+    cls.either += la[k].empty() && ma[k].empty() ? 0 : 1;
   }
   s.neither = static_cast<int>(s.escapes.size());
   s.measured = measured_of(s.defects, s.chosen);
@@ -124,6 +132,12 @@ CircuitSummary totals(const std::vector<CircuitSummary>& circuits) {
     t.either.detected += c.either.detected;
     t.both = t.both < 0 || c.both < 0 ? -1 : t.both + c.both;
     t.neither += c.neither;
+    for (int k = 0; k < kDefectClasses; k++) {
+      t.by_class[k].defects += c.by_class[k].defects;
+      t.by_class[k].logic += c.by_class[k].logic;
+      t.by_class[k].monitor += c.by_class[k].monitor;
+      t.by_class[k].either += c.by_class[k].either;
+    }
   }
   t.measured = measured_of(t.defects, t.chosen);
   return t;

@@ -24,6 +24,12 @@ struct MeasureSummary {
 /// counts and percentages are of the measured cells.
 enum class Measured { All, Some, None };
 
+/// What one class of defect holds and what detects it, of the measured cells.
+struct ClassSummary {
+  int defects = 0;
+  int logic = 0, monitor = 0, either = 0;
+};
+
 struct CircuitSummary {
   int index = 0;
   std::string name, description;
@@ -35,6 +41,10 @@ struct CircuitSummary {
   int both = -1;    ///< detected by logic and by the monitor; -1 unless both are known
   int neither = 0;  ///< detected in no known way
   std::vector<std::string> escapes;  ///< the defects detected in no known way, by name
+  /// The defects each way of judging misses, by name (empty when that way is not known): what
+  /// a test judged by logic alone, or by the monitor alone, lets escape.
+  std::vector<std::string> missed_by_logic, missed_by_monitor;
+  ClassSummary by_class[kDefectClasses];  ///< in the order of kEveryClass
 };
 
 /// The summary of one circuit's result.

@@ -54,6 +54,28 @@ std::string join(const std::vector<std::string>& words, const char* sep) {
   return s;
 }
 
+/// One class's row: its defects and what each known way of judging detects of them.
+void print_class_row(FILE* out, const char* indent, const char* name, const ClassSummary& k,
+                     const CircuitSummary& s) {
+  std::fprintf(out, "%s%-11s %7d  %s %s %s\n", indent, name, k.defects,
+               count_cell(s.logic.known, k.logic, k.defects).c_str(),
+               count_cell(s.monitor.known, k.monitor, k.defects).c_str(),
+               count_cell(s.either.known, k.either, k.defects).c_str());
+}
+
+/// The classes of defect that `s` holds, one row each.
+void print_classes(FILE* out, const char* indent, const CircuitSummary& s) {
+  for (DefectClass c : kEveryClass) {
+    const ClassSummary& k = s.by_class[static_cast<int>(c)];
+    if (k.defects > 0) print_class_row(out, indent, class_name(c), k, s);
+  }
+}
+
+/// "A B C", or "none".
+std::string names_or_none(const std::vector<std::string>& names) {
+  return names.empty() ? "none" : terminal_text(join(names, " "));
+}
+
 void print_details(FILE* out, const CircuitResult& c, const CircuitSummary& s) {
   std::fprintf(out, "\ncircuit %d %s: %s; %d vectors, ", s.index, terminal_text(s.name).c_str(),
                terminal_text(s.description).c_str(), s.vectors);
@@ -62,8 +84,14 @@ void print_details(FILE* out, const CircuitResult& c, const CircuitSummary& s) {
     return;
   }
   std::fprintf(out, "%d of %d cells measured\n", s.defects, s.chosen);
-  std::fprintf(out, "  escapes: %s\n",
-               s.escapes.empty() ? "none" : terminal_text(join(s.escapes, " ")).c_str());
+  std::fprintf(out, "  %-11s %7s  %-12s %-12s %s\n", "class", "defects", "logic", "monitor",
+               "either");
+  print_classes(out, "  ", s);
+  std::fprintf(out, "  escapes (detected by neither): %s\n", names_or_none(s.escapes).c_str());
+  if (s.logic.known)
+    std::fprintf(out, "  missed by logic: %s\n", names_or_none(s.missed_by_logic).c_str());
+  if (s.monitor.known)
+    std::fprintf(out, "  missed by the monitor: %s\n", names_or_none(s.missed_by_monitor).c_str());
   const std::pair<const char*, const MeasureSummary*> rows[] = {
       {"logic", &s.logic}, {"monitor", &s.monitor}, {"either", &s.either}};
   for (const auto& [label, m] : rows) {
@@ -98,11 +126,18 @@ void print_summary(FILE* out, const std::string& source, const Results& r,
     print_row(out, std::to_string(c.index), terminal_text(c.name), c);
     all_measured = all_measured && c.measured == Measured::All;
   }
-  if (s.size() > 1) print_row(out, "", "all", totals(s));
+  CircuitSummary all = totals(s);
+  if (s.size() > 1) print_row(out, "", "all", all);
   if (!all_measured)
     std::fprintf(out,
                  "(m/n: m of n chosen cells measured; counts and percentages are of the "
                  "measured cells alone)\n");
+  if (s.size() > 1 && all.defects > 0) {
+    std::fprintf(out, "\nall circuits by class of defect:\n");
+    std::fprintf(out, "  %-11s %7s  %-12s %-12s %s\n", "class", "defects", "logic", "monitor",
+                 "either");
+    print_classes(out, "  ", all);
+  }
   for (std::size_t i = 0; i < s.size(); i++) print_details(out, r.circuits[i], s[i]);
 }
 
@@ -123,30 +158,54 @@ std::string csv_measure(const CircuitResult& c, const MeasureSummary& m, int def
 
 }  // namespace
 
+namespace {
+
+/// The class columns of a CSV row: per class its defects and what logic, the monitor and either
+/// detect of them; empty where not known.
+std::string csv_classes(const CircuitSummary& c, bool measured) {
+  std::string fields;
+  for (DefectClass k : kEveryClass) {
+    const ClassSummary& cls = c.by_class[static_cast<int>(k)];
+    auto count = [&](bool known, int n) { return known && measured ? std::to_string(n) : ""; };
+    fields += "," + count(true, cls.defects) + "," + count(c.logic.known, cls.logic) + "," +
+              count(c.monitor.known, cls.monitor) + "," + count(c.either.known, cls.either);
+  }
+  return fields;
+}
+
+}  // namespace
+
 void print_summary_csv(FILE* out, const std::string& source, const Results& r,
                        const std::vector<CircuitSummary>& s, bool header) {
   if (header) {
-    std::string measure_cols;
+    std::string measure_cols, class_cols;
     for (const char* m : {"logic", "monitor", "either"})
       for (const char* col : {"", "_percent", "_least", "_median", "_essential"})
         measure_cols += std::string(",") + m + col;
+    for (DefectClass k : kEveryClass)
+      for (const char* col : {"_defects", "_logic", "_monitor", "_either"})
+        class_cols += std::string(",") + class_key(k) + col;
     std::fprintf(out,
                  "results,partial,circuit,name,status,vectors,chosen,defects%s,both,neither,"
-                 "escapes\n",
-                 measure_cols.c_str());
+                 "escapes,missed_by_logic,missed_by_monitor%s\n",
+                 measure_cols.c_str(), class_cols.c_str());
   }
   for (std::size_t i = 0; i < s.size(); i++) {
     const CircuitSummary& c = s[i];
     const CircuitResult& cr = r.circuits[i];
     bool measured = c.measured != Measured::None;
-    std::fprintf(
-        out, "%s,%d,%d,%s,%s,%d,%d,%d,%s,%s,%s,%s,%s,%s\n", csv_field(source).c_str(),
-        r.partial ? 1 : 0, c.index, csv_field(c.name).c_str(), measured_name(c.measured), c.vectors,
-        c.chosen, c.defects, csv_measure(cr, c.logic, c.defects, measured).c_str(),
-        csv_measure(cr, c.monitor, c.defects, measured).c_str(),
-        csv_measure(cr, c.either, c.defects, measured).c_str(),
-        measured && c.both >= 0 ? std::to_string(c.both).c_str() : "",
-        measured ? std::to_string(c.neither).c_str() : "", csv_field(join(c.escapes, " ")).c_str());
+    std::string row =
+        csv_field(source) + "," + (r.partial ? "1" : "0") + "," + std::to_string(c.index) + "," +
+        csv_field(c.name) + "," + measured_name(c.measured) + "," + std::to_string(c.vectors) +
+        "," + std::to_string(c.chosen) + "," + std::to_string(c.defects) + "," +
+        csv_measure(cr, c.logic, c.defects, measured) + "," +
+        csv_measure(cr, c.monitor, c.defects, measured) + "," +
+        csv_measure(cr, c.either, c.defects, measured) + "," +
+        (measured && c.both >= 0 ? std::to_string(c.both) : "") + "," +
+        (measured ? std::to_string(c.neither) : "") + "," + csv_field(join(c.escapes, " ")) + "," +
+        csv_field(join(c.missed_by_logic, " ")) + "," + csv_field(join(c.missed_by_monitor, " ")) +
+        csv_classes(c, measured);
+    std::fprintf(out, "%s\n", row.c_str());
   }
 }
 

@@ -78,4 +78,32 @@ TEST(Summary, ImportedMarksDetect) {
   EXPECT_TRUE(s.escapes.empty());
 }
 
+TEST(Summary, ClassesAndWhatEachWayMisses) {
+  // A and B are bridges (type 2), C an open (type 4); a rail short D (type 3) joins, caught by
+  // logic on vector 0 alone.
+  CircuitResult c = circuit();
+  c.cells.push_back({4, "D", 3});
+  for (Pass& p : c.passes) p.cells.push_back(cell("1000", "0000"));
+  CircuitSummary s = summarize(c);
+  const ClassSummary& rail = s.by_class[static_cast<int>(DefectClass::RailShort)];
+  const ClassSummary& bridge = s.by_class[static_cast<int>(DefectClass::Bridge)];
+  const ClassSummary& open = s.by_class[static_cast<int>(DefectClass::Open)];
+  EXPECT_EQ((std::vector<int>{rail.defects, rail.logic, rail.monitor, rail.either}),
+            (std::vector<int>{1, 1, 0, 1}));
+  EXPECT_EQ((std::vector<int>{bridge.defects, bridge.logic, bridge.monitor, bridge.either}),
+            (std::vector<int>{2, 1, 2, 2}));
+  EXPECT_EQ((std::vector<int>{open.defects, open.logic, open.monitor, open.either}),
+            (std::vector<int>{1, 0, 0, 0}));
+  EXPECT_EQ(s.missed_by_logic, (std::vector<std::string>{"B", "C"}));
+  EXPECT_EQ(s.missed_by_monitor, (std::vector<std::string>{"C", "D"}));
+  EXPECT_EQ(s.escapes, std::vector<std::string>{"C"});
+  // The chip's totals add the classes of its circuits.
+  CircuitSummary t = totals({s, s});
+  EXPECT_EQ(t.by_class[static_cast<int>(DefectClass::Bridge)].monitor, 4);
+  // ON1's cell 26 "n1/Q" names no rail, yet the catalogue types it a short to one.
+  EXPECT_EQ(class_of(3), DefectClass::RailShort);
+  EXPECT_EQ(class_of(2), DefectClass::Bridge);
+  EXPECT_EQ(class_of(4), DefectClass::Open);
+}
+
 }  // namespace kavlab
