@@ -19,6 +19,7 @@ struct CompareOptions {
   std::vector<std::string> files;  ///< two, or one with `logic_vs_monitor`
   bool logic = false, monitor = false, logic_vs_monitor = false;
   bool json = false, csv = false;
+  bool common = false;  ///< only the circuits and cells both results hold
 };
 CompareOptions options;
 
@@ -39,6 +40,11 @@ bool compare_files(std::vector<Results>& all, Comparison* out, std::string* trou
   std::vector<Measure> measures;
   if (a.logic) measures.push_back(Measure::Logic);
   if (a.monitor) measures.push_back(Measure::Monitor);
+  if (a.common) {
+    Results left, right;
+    if (!common_parts(all[0], a.files[0], all[1], a.files[1], &left, &right, trouble)) return false;
+    all = {std::move(left), std::move(right)};
+  }
   return compare_results(all[0], a.files[0], all[1], a.files[1], measures, out, trouble);
 }
 
@@ -62,6 +68,11 @@ void add_compare_options(CLI::App& command, bool) {
   logic->excludes(monitor);
   command.add_flag("--json", options.json, "As JSON")
       ->excludes(command.add_flag("--csv", options.csv, "As CSV"));
+  command
+      .add_flag("--common", options.common,
+                "Compare only the circuits and cells both results hold (their vectors must be "
+                "the same)")
+      ->excludes("--logic-vs-monitor");
 }
 
 ExitStatus compare_action(const Invocation&) {

@@ -149,3 +149,52 @@ TEST(Compare, NamesReachATerminalEscaped) {
 }
 
 }  // namespace kavlab
+
+namespace kavlab {
+
+TEST(Compare, DefectsDetectedOnOneSideOnlyAreRolledUpPerClass) {
+  Results a = sample(), b = sample();
+  b.circuits[0].passes[0].cells[1].outputs = {"0", "0"};  // B's logic detects A/vdd, A's not
+  b.circuits[0].passes[1].cells[0].monitor = "PP";        // B's monitor misses A/gnd
+  b.circuits[0].passes[0].cells[0].outputs = {"1", "0"};  // and so does B's logic
+  Comparison c;
+  std::string trouble;
+  ASSERT_TRUE(compare_results(a, "a.json", b, "b.json", {}, &c, &trouble)) << trouble;
+  const CircuitComparison& cc = c.circuits[0];
+  ASSERT_EQ(cc.defects.size(), 3u);
+  EXPECT_EQ(cc.defects[0].cell, 0u);  // A/gnd: A detects it both ways, B neither
+  EXPECT_TRUE(cc.defects[0].left);
+  EXPECT_EQ(cc.defects[2].cell, 1u);  // A/vdd: by logic, B alone
+  EXPECT_EQ(cc.defects[2].by, Measure::Logic);
+  EXPECT_FALSE(cc.defects[2].left);
+  EXPECT_EQ(escapes_by_class(cc, true), (std::vector<int>{2, 0, 0}));  // rail shorts
+  EXPECT_EQ(escapes_by_class(cc, false), (std::vector<int>{1, 0, 0}));
+  std::string json = comparison_json(c);
+  EXPECT_NE(json.find("\"defects_a_only\": {\n    \"rail_short\": 2"), std::string::npos) << json;
+}
+
+TEST(Compare, CommonComparesOnlyWhatBothHold) {
+  Results a = sample(), b = sample();
+  b.circuits[0].cells.erase(b.circuits[0].cells.begin());  // B measured A/vdd alone
+  for (Pass& p : b.circuits[0].passes) p.cells.erase(p.cells.begin());
+  CircuitResult other = a.circuits[0];
+  other.index = 11;
+  a.circuits.push_back(other);  // and A holds a circuit that B lacks
+  Comparison c;
+  std::string trouble;
+  EXPECT_FALSE(compare_results(a, "a.json", b, "b.json", {}, &c, &trouble));
+  Results left, right;
+  ASSERT_TRUE(common_parts(a, "a.json", b, "b.json", &left, &right, &trouble)) << trouble;
+  ASSERT_EQ(left.circuits.size(), 1u);
+  ASSERT_EQ(left.circuits[0].cells.size(), 1u);
+  EXPECT_EQ(left.circuits[0].cells[0].defect, "A/vdd");
+  EXPECT_EQ(left.circuits[0].passes[1].cells[0].monitor, "FP");  // A/vdd's own answers
+  ASSERT_TRUE(compare_results(left, "a.json", right, "b.json", {}, &c, &trouble)) << trouble;
+  EXPECT_EQ(total_differences(c), 0);
+  right.circuits[0].vectors[1] = "0";  // other vectors on a common circuit stay trouble
+  b.circuits[0].vectors[1] = "0";
+  EXPECT_FALSE(common_parts(a, "a.json", b, "b.json", &left, &right, &trouble));
+  EXPECT_NE(trouble.find("applied other vectors"), std::string::npos) << trouble;
+}
+
+}  // namespace kavlab

@@ -501,6 +501,24 @@ Json difference_json(const Comparison& c, const CircuitResult& circuit,
   return j;
 }
 
+/// One defect detected on one side only.
+Json escape_json(const Comparison& c, const CircuitResult& circuit, const DefectEscape& d) {
+  const TestedCell& cell = circuit.cells[d.cell];
+  Json j{{"cell", cell.index}, {"defect", cell.defect}, {"class", class_key(class_of(cell.type))}};
+  if (!c.within) j["judged_by"] = measure_name(d.by);
+  j[c.within ? "logic" : "a"] = d.left;
+  j[c.within ? "monitor" : "b"] = !d.left;
+  return j;
+}
+
+/// Per class, the defects that one side alone detects.
+Json escape_counts_json(const CircuitComparison& cc, bool left) {
+  std::vector<int> n = escapes_by_class(cc, left);
+  Json j = Json::object();
+  for (DefectClass k : kEveryClass) j[class_key(k)] = n[static_cast<std::size_t>(k)];
+  return j;
+}
+
 }  // namespace
 
 std::string comparison_json(const Comparison& c) {
@@ -521,6 +539,8 @@ std::string comparison_json(const Comparison& c) {
     Json at = Json::array();
     for (const DetectionDifference& d : cc.differences)
       at.push_back(difference_json(c, *cc.circuit, d));
+    Json defects = Json::array();
+    for (const DefectEscape& d : cc.defects) defects.push_back(escape_json(c, *cc.circuit, d));
     circuits.push_back({{"index", cc.circuit->index},
                         {"name", cc.circuit->name},
                         {"cells", cc.circuit->cells.size()},
@@ -530,7 +550,10 @@ std::string comparison_json(const Comparison& c) {
                         {"differences", cc.differences.size()},
                         {left + "_only", cc.left_only},
                         {right + "_only", cc.right_only},
-                        {"where", at}});
+                        {"where", at},
+                        {"defects_" + left + "_only", escape_counts_json(cc, true)},
+                        {"defects_" + right + "_only", escape_counts_json(cc, false)},
+                        {"defects", defects}});
   }
   j["circuits"] = circuits;
   return j.dump(1) + "\n";
