@@ -13,7 +13,8 @@ void ChipAhead::start(CellEngine* engine, std::vector<AheadCall> calls) {
   if (calls.empty()) return;
   engine_ = engine;
   calls_ = std::move(calls);
-  thread_ = quiet_thread([this] { compute(); });
+  active_ = true;
+  thread_ = quiet_thread([this] { compute(); });  // on Windows computed here and now
 }
 
 void ChipAhead::compute() {
@@ -59,8 +60,9 @@ bool ChipAhead::take(unsigned char block, unsigned char col, unsigned char row,
 }
 
 void ChipAhead::drop() {
-  if (!thread_.joinable()) return;
-  thread_.join();
+  if (!active_) return;
+  if (thread_.joinable()) thread_.join();
+  active_ = false;
   for (std::size_t j = computed_; j-- > taken_;) {
     const AheadCall& c = calls_[j];
     if (c.cell >= 0 && c.ok) engine_->restore_state(static_cast<std::size_t>(c.cell), c.before);

@@ -54,6 +54,7 @@ class ChipAhead {
   void compute();
 
   CellEngine* engine_ = nullptr;
+  bool active_ = false;  ///< calls were started and not yet all taken or dropped
   std::vector<AheadCall> calls_;
   std::size_t taken_ = 0;
   unsigned long taken_total_ = 0;

@@ -1,5 +1,7 @@
-// Windows delivers console events on threads of its own and no signals to a program's threads:
-// a plain thread is quiet already.
+// No helper thread on Windows: the body runs in the caller (see quiet_thread.h for why).
 #include "quiet_thread.h"
 
-std::thread quiet_thread(std::function<void()> body) { return std::thread(std::move(body)); }
+std::thread quiet_thread(std::function<void()> body) {
+  body();
+  return std::thread();
+}

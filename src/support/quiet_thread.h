@@ -7,8 +7,11 @@
 #include <functional>
 #include <thread>
 
-/// A thread running `body` with every signal blocked (POSIX); on Windows, which delivers no
-/// signals to threads, a plain thread. The caller joins it.
+/// Runs `body` in a thread with every signal blocked and returns that thread for the caller
+/// to join (POSIX). On Windows `body` runs at once in the calling thread and the thread
+/// returned is empty (not joinable): there MinGW-w64's threads crash as they end, in the
+/// destructors of their thread-local objects (the solver's scratch vectors), so the work is
+/// done before the call returns instead of beside the caller.
 std::thread quiet_thread(std::function<void()> body);
 
 #endif
