@@ -48,7 +48,8 @@ struct PoolOptions {
   std::function<void(std::size_t index, const JobResult& result)> on_result;
 };
 
-/// The number of processors online, at least 1: the default number of workers.
+/// The number of processors this process may run on (at least 1): the default number of
+/// workers.
 unsigned default_workers();
 
 /// Runs jobs 0 .. count - 1 and returns their results, one per job in job order. Jobs start in
@@ -58,8 +59,9 @@ unsigned default_workers();
 /// worker that dies fails the job it held, and a fresh one takes its place while jobs remain;
 /// when no worker can be started at all, the jobs left fail saying so.
 ///
-/// The caller should be single-threaded when it calls (a worker is forked from it), and must
-/// not reap child processes of its own while the pool runs (waitpid(-1)).
+/// The caller should be single-threaded when it calls (a worker is forked from it: an emulated
+/// box has a thread of its own only between a staged exchange and its reports), and must not
+/// reap child processes of its own while the pool runs (waitpid(-1)).
 std::vector<JobResult> run_jobs(std::size_t count, const Job& job, const PoolOptions& options = {});
 
 }  // namespace worker_pool
