@@ -1,6 +1,8 @@
 // Times a defect-table run of kavtest-sim (CB1, every defect, 300 vectors) against its floor:
 // every cell takes ceil(300 / 32) exchanges and each exchange waits 10 ms for the cell to settle.
-// What the tool spends besides those pauses is the overhead this prints.
+// What the tool spends besides those pauses is the overhead this prints, for the tool as it is
+// (the emulated box computes each chunk during the pause) and for the baseline kavtest-sim-late
+// (the box computes each chunk after the pause, once its reports come), run in turns.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,34 @@
 #include "child_cpu.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+/// Best wall time and mean processor time of one binary's runs.
+struct Timing {
+  const char* label;
+  std::string command;
+  double best = 1e9, cpu = 0;
+  bool cpu_known = true;
+};
+
+/// Runs `t`'s command once; false when it fails.
+bool run_once(Timing* t) {
+  double cpu_before = children_cpu_seconds();
+  auto start = std::chrono::steady_clock::now();
+  if (std::system(t->command.c_str()) != 0) {
+    std::fprintf(stderr, "%s failed: %s\n", t->label, t->command.c_str());
+    return false;
+  }
+  double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  double cpu_after = children_cpu_seconds();
+  if (s < t->best) t->best = s;
+  if (cpu_before < 0 || cpu_after < 0) t->cpu_known = false;
+  t->cpu += cpu_after - cpu_before;
+  return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const int circuit = 15, vectors = 300, repeats = argc > 1 ? std::atoi(argv[1]) : 3;
@@ -26,33 +56,36 @@ int main(int argc, char** argv) {
       tst << "LL\n";
     }
   }
-  std::string command = std::string("'") + KAVTEST_SIM + "' -quiet -all_defects -circuit 15 -tst '" +
-                        (dir / "out.tst").string() + "' '" + (dir / "cb1.tst").string() + "'";
+  auto command = [&](const char* binary) {
+    return std::string("'") + binary + "' -quiet -all_defects -circuit 15 -tst '" +
+           (dir / "out.tst").string() + "' '" + (dir / "cb1.tst").string() + "'";
+  };
+  Timing late{"baseline (computed after the pause)", command(KAVTEST_SIM_LATE)};
+  Timing now{"kavtest-sim (computed during the pause)", command(KAVTEST_SIM)};
+  for (int r = 0; r < repeats; r++)
+    if (!run_once(&late) || !run_once(&now)) return 1;
+
   int runs = c.count, exchanges = runs * ((vectors + 31) / 32);
-  double floor_s = exchanges * 0.010, best = 1e9, cpu_before = children_cpu_seconds();
-  for (int r = 0; r < repeats; r++) {
-    auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) {
-      std::fprintf(stderr, "kavtest-sim failed\n");
-      return 1;
-    }
-    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (s < best) best = s;
-  }
+  double floor_s = exchanges * 0.010;
   std::printf("Defect table run on the emulated box: %s, %d vectors, %d cell runs, %d exchanges\n",
               c.name, vectors, runs, exchanges);
-  std::printf("  floor (10 ms pause per exchange): %.3f s\n", floor_s);
-  std::printf("  best of %d runs:                  %.3f s\n", repeats, best);
-  std::printf("  overhead:                         %.3f s = %.2f %% of the floor (limit 3 %%)\n",
-              best - floor_s, 100.0 * (best - floor_s) / floor_s);
-  double cpu = children_cpu_seconds();
-  if (cpu >= 0 && cpu_before >= 0) {
-    double per_run = (cpu - cpu_before) / repeats;
-    std::printf("  processor time of the tool:       %.3f s = %.2f %% of the floor per run\n", per_run,
-                100.0 * per_run / floor_s);
-    std::printf("  (the rest of the overhead is the operating system waking the tool late from its\n"
-                "   pauses, which grows with the machine's load)\n");
+  std::printf("  floor (10 ms pause per exchange): %.3f s; best of %d runs each, in turns\n",
+              floor_s, repeats);
+  double overhead[2];
+  int i = 0;
+  for (Timing* t : {&late, &now}) {
+    overhead[i] = 100.0 * (t->best - floor_s) / floor_s;
+    std::printf("  %-40s %.3f s, overhead %.3f s = %.2f %% of the floor", t->label, t->best,
+                t->best - floor_s, overhead[i]);
+    if (t->cpu_known) std::printf("; processor %.3f s a run", t->cpu / repeats);
+    std::printf("\n");
+    ++i;
   }
+  std::printf("  goal: at most half the baseline's overhead: %.2f %% against %.2f %% (%s)\n",
+              overhead[1], overhead[0] / 2, overhead[1] <= overhead[0] / 2 ? "met" : "not met");
+  std::printf(
+      "  (the rest of the overhead is the tool's own work and the operating system waking\n"
+      "   it late from its pauses, which grows with the machine's load)\n");
   fs::remove_all(dir);
   return 0;
 }

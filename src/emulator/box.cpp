@@ -155,6 +155,21 @@ bool box_open(Box* box, unsigned long* error) {
 void box_close(Box* box) {
   box->is_open = false;
   restart(box);
+  chip_drop_ahead(box->chip);
+}
+
+void box_expect_exchange(Box* box, unsigned char block, const unsigned char* rows,
+                         const unsigned char* columns, std::size_t pairs,
+                         const unsigned char* inputs, std::size_t count) {
+  if (!box->is_open || box->unplugged || pairs == 0 || count == 0) return;
+  std::vector<ChipCall> calls(std::min(pairs, kMaxPairs));
+  for (std::size_t k = 0; k < calls.size(); k++) {
+    calls[k].block = block;
+    calls[k].col = columns[k];
+    calls[k].row = rows[k];
+    calls[k].inputs.assign(inputs, inputs + std::min(count, kMaxInputs));
+  }
+  chip_compute_ahead(box->chip, calls);
 }
 
 bool box_write(Box* box, const unsigned char* report, std::size_t length, unsigned long* error) {

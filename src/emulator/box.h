@@ -84,6 +84,16 @@ bool box_open(Box* box, unsigned long* error);
 /// Gives the box back; an unfinished exchange is dropped.
 void box_close(Box* box);
 
+/// What a device library has staged for the box's next exchange, `pairs` cells (`rows` and
+/// `columns`) of `block` and `count` input vectors: while the host waits out its settling pause
+/// the box computes the answers of that exchange's first input report (its first 16 pairs and
+/// 32 inputs), as a real box settles meanwhile. Nothing of the protocol changes: the box's
+/// state, transcript and answers are what they would be without it, and an exchange that turns
+/// out otherwise is answered as ever. Ignored while the box is closed or unplugged.
+void box_expect_exchange(Box* box, unsigned char block, const unsigned char* rows,
+                         const unsigned char* columns, std::size_t pairs,
+                         const unsigned char* inputs, std::size_t count);
+
 /// One report of `length` bytes. False with `*error` set when the transfer fails.
 bool box_write(Box* box, const unsigned char* report, std::size_t length, unsigned long* error);
 /// One read of up to `length` bytes; `*count` gets the number delivered. False with `*error` set

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "KavrinConst.h"
+#include "chip_ahead.h"
 #include "defects.h"
 #include "exit.h"
 
@@ -32,7 +33,21 @@ struct Chip {
   std::unique_ptr<CellEngine> engine;
   Block blocks[2];
   std::vector<CellAnswer> answers;  ///< working storage of chip_apply
+  ChipAhead ahead;                  ///< last: it goes first, while the engine is still there
 };
+
+namespace {
+
+/// The engine's cell at (col, row) of `block`, or -1 when there is none.
+int engine_cell(const Chip* chip, unsigned char block, unsigned char col, unsigned char row) {
+  int b = block_index(block);
+  if (b < 0) return -1;
+  const Block& grid = chip->blocks[b];
+  if (col >= grid.cols || row >= grid.rows) return -1;
+  return grid.cell_at[col * grid.rows + row];
+}
+
+}  // namespace
 
 Chip* chip_power_up() {
   std::string error;
@@ -84,7 +99,10 @@ Chip* chip_power_up_with(const EngineChoice& choice, std::string* error) {
 
 void chip_power_down(Chip* chip) { delete chip; }
 
-void chip_reset(Chip* chip) { chip->engine->power_up_all(); }
+void chip_reset(Chip* chip) {
+  chip->ahead.drop();
+  chip->engine->power_up_all();
+}
 
 const EngineChoice& chip_engine(const Chip* chip) { return chip->choice; }
 
@@ -92,19 +110,45 @@ bool chip_apply(Chip* chip, unsigned char block, unsigned char col, unsigned cha
                 const unsigned char* inputs, std::size_t count, bool monitor_on,
                 unsigned char* replies, std::string* error) {
   for (std::size_t k = 0; k < count; ++k) replies[k] = 0x00;
-  int b = block_index(block);
-  if (b < 0) return true;
-  const Block& grid = chip->blocks[b];
-  if (col >= grid.cols || row >= grid.rows) return true;
-  int index = grid.cell_at[col * grid.rows + row];
-  if (index < 0) return true;
-  chip->answers.resize(count);
-  if (!chip->engine->apply(static_cast<std::size_t>(index), inputs, count, chip->answers.data(),
-                           error))
-    return false;
+  AheadCall taken;
+  const std::vector<CellAnswer>* answers = &chip->answers;
+  if (chip->ahead.take(block, col, row, inputs, count, &taken)) {
+    if (!taken.ok) {
+      *error = taken.error;
+      return false;
+    }
+    if (taken.cell < 0) return true;
+    answers = &taken.answers;
+  } else {
+    chip->ahead.drop();
+    int index = engine_cell(chip, block, col, row);
+    if (index < 0) return true;
+    chip->answers.resize(count);
+    if (!chip->engine->apply(static_cast<std::size_t>(index), inputs, count, chip->answers.data(),
+                             error))
+      return false;
+  }
   for (std::size_t k = 0; k < count; ++k) {
-    bool monitor_bit = monitor_on ? chip->answers[k].monitor_pass : true;
-    replies[k] = static_cast<unsigned char>((chip->answers[k].outputs << 1) | (monitor_bit ? 1u : 0u));
+    bool monitor_bit = monitor_on ? (*answers)[k].monitor_pass : true;
+    replies[k] = static_cast<unsigned char>(((*answers)[k].outputs << 1) | (monitor_bit ? 1u : 0u));
   }
   return true;
 }
+
+void chip_compute_ahead(Chip* chip, const std::vector<ChipCall>& calls) {
+  std::vector<AheadCall> ahead;
+  for (const ChipCall& c : calls) {
+    AheadCall a;
+    a.block = c.block;
+    a.col = c.col;
+    a.row = c.row;
+    a.inputs = c.inputs;
+    a.cell = engine_cell(chip, c.block, c.col, c.row);
+    ahead.push_back(std::move(a));
+  }
+  chip->ahead.start(chip->engine.get(), std::move(ahead));
+}
+
+void chip_drop_ahead(Chip* chip) { chip->ahead.drop(); }
+
+unsigned long chip_calls_taken_ahead(const Chip* chip) { return chip->ahead.taken_total(); }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "engine.h"
 
@@ -30,5 +31,24 @@ const EngineChoice& chip_engine(const Chip* chip);
 bool chip_apply(Chip* chip, unsigned char block, unsigned char col, unsigned char row,
                 const unsigned char* inputs, std::size_t count, bool monitor_on,
                 unsigned char* replies, std::string* error);
+
+/// A chip_apply call that the chip's caller expects to make: the cell at (col, row) of `block`
+/// and its input bytes.
+struct ChipCall {
+  unsigned char block = 0, col = 0, row = 0;
+  std::vector<unsigned char> inputs;
+};
+
+/// Starts computing `calls`, in order, in a thread of the chip's own, while the caller does
+/// something else (the emulated box: while the host waits out its settling pause); drops what
+/// was computed ahead before. The chip answers exactly as if nothing were computed ahead: a
+/// chip_apply that makes the next expected call takes its answers (waiting for them if need
+/// be), and any other use of the chip first waits for the thread and puts back the cells that
+/// the calls not taken changed. No thread outlives the last call taken or the next drop.
+void chip_compute_ahead(Chip* chip, const std::vector<ChipCall>& calls);
+/// Waits for what is computed ahead and puts its cells back, as any other call would.
+void chip_drop_ahead(Chip* chip);
+/// How many chip_apply calls took answers computed ahead since power-up; for tests.
+unsigned long chip_calls_taken_ahead(const Chip* chip);
 
 #endif

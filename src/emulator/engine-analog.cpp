@@ -34,6 +34,15 @@ class AnalogEngine : public CellEngine {
     }
   }
 
+  CellState save_state(std::size_t cell) const override {
+    return {cells_[cell].voltage, cells_[cell].input};
+  }
+
+  void restore_state(std::size_t cell, const CellState& state) override {
+    cells_[cell].voltage = state.voltage;
+    cells_[cell].input = state.input;
+  }
+
  private:
   EngineChoice choice_;
   std::vector<AnalogCell> cells_;

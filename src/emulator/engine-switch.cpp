@@ -27,6 +27,12 @@ class SwitchEngine : public CellEngine {
     for (std::size_t i = 0; i < cells_.size(); ++i) cells_[i].voltage = power_up_voltage_[i];
   }
 
+  CellState save_state(std::size_t cell) const override { return {cells_[cell].voltage, 0}; }
+
+  void restore_state(std::size_t cell, const CellState& state) override {
+    cells_[cell].voltage = state.voltage;
+  }
+
  private:
   std::vector<Cell> cells_;
   std::vector<std::vector<double>> power_up_voltage_;

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "netlist.h"
 
@@ -44,6 +45,12 @@ struct CellAnswer {
   bool monitor_pass = true;
 };
 
+/// What an engine keeps of a cell from one call to the next.
+struct CellState {
+  std::vector<double> voltage;  ///< per node, volts, rails included
+  unsigned input = 0;           ///< the input vector last driven (the analog engine's)
+};
+
 /// The cells of a chip and their state.
 class CellEngine {
  public:
@@ -57,6 +64,11 @@ class CellEngine {
                      CellAnswer* answers, std::string* error) = 0;
   /// Powers every cell down and up again.
   virtual void power_up_all() = 0;
+  /// The state of cell `cell`: what apply() carries from one call to the next.
+  virtual CellState save_state(std::size_t cell) const = 0;
+  /// Puts back a state that save_state() gave for the same cell (a chunk computed ahead and
+  /// not wanted after all).
+  virtual void restore_state(std::size_t cell, const CellState& state) = 0;
 };
 
 /// The switch-level engine.

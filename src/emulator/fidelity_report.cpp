@@ -4,16 +4,21 @@
 // agree per (cell, vector), how many defects' verdicts by logic and by the monitor agree, and
 // how many vectors the analog cell had not settled; then, per circuit, every disagreement with
 // both answers and every unsettled vector. Prints the section of docs/chip-model.md, or checks
-// or writes it there; --circuit N computes and checks one circuit's row and list alone.
+// or writes it there; --circuit N computes and checks one circuit's row and list alone. The
+// cells run on every core (-j N): one job of the worker pool per cell, each in a process of its
+// own as ngspice needs; the report is the same for every N.
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KavrinConst.h"
 #include "analog_cell.h"
 #include "exhaustive.h"
 #include "generated_section.h"
+#include "worker_pool.h"
 
 namespace {
 
@@ -39,6 +44,7 @@ void add(Counts* total, const Counts& c) {
 }
 
 /// The analog engine's answers and readings of a freshly powered cell of `net` to its vectors.
+/// Throws when ngspice fails.
 void analog_exhaustive(const Netlist& net, std::vector<CellAnswer>* answers,
                        std::vector<AnalogVector>* readings) {
   std::vector<unsigned char> vectors = counting_vectors(net);
@@ -47,14 +53,82 @@ void analog_exhaustive(const Netlist& net, std::vector<CellAnswer>* answers,
     std::size_t count = vectors.size() - start < kChunk ? vectors.size() - start : kChunk;
     std::vector<AnalogVector> chunk;
     std::string error;
-    if (!analog_apply(&cell, &vectors[start], count, DEFAULT_BRIDGE_OHMS, &chunk, &error)) {
-      std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-      std::exit(1);
-    }
+    if (!analog_apply(&cell, &vectors[start], count, DEFAULT_BRIDGE_OHMS, &chunk, &error))
+      throw std::runtime_error(error);
     readings->insert(readings->end(), chunk.begin(), chunk.end());
   }
   for (const AnalogVector& r : *readings)
     answers->push_back({r.outputs, r.iddq <= DEFAULT_MONITOR_UA * 1e-6});
+}
+
+/// Both engines' answers of one cell, and whether its analog cell had settled, per vector.
+struct CellRun {
+  std::vector<CellAnswer> sw, an;
+  std::vector<bool> settled;
+};
+
+CellRun run_cell(int c, int k) {
+  Netlist net = cell_netlist(c, k);
+  CellRun run;
+  run.sw = switch_exhaustive(net);
+  std::vector<AnalogVector> readings;
+  analog_exhaustive(net, &run.an, &readings);
+  for (const AnalogVector& r : readings) run.settled.push_back(r.settled);
+  return run;
+}
+
+/// A cell's run as a worker hands it back: three bytes a vector, the switch-level outputs, the
+/// analog outputs, and the monitor verdicts and settling as bits.
+std::string encode(const CellRun& run) {
+  std::string bytes;
+  for (std::size_t v = 0; v < run.sw.size(); ++v) {
+    bytes += static_cast<char>(run.sw[v].outputs);
+    bytes += static_cast<char>(run.an[v].outputs);
+    bytes += static_cast<char>((run.sw[v].monitor_pass ? 1 : 0) | (run.an[v].monitor_pass ? 2 : 0) |
+                               (run.settled[v] ? 4 : 0));
+  }
+  return bytes;
+}
+
+/// The run of `vectors` vectors that encode() wrote; false when `bytes` is not one.
+bool decode(const std::string& bytes, std::size_t vectors, CellRun* run) {
+  if (bytes.size() != 3 * vectors) return false;
+  for (std::size_t v = 0; v < vectors; ++v) {
+    unsigned flags = static_cast<unsigned char>(bytes[3 * v + 2]);
+    run->sw.push_back({static_cast<unsigned char>(bytes[3 * v]), (flags & 1) != 0});
+    run->an.push_back({static_cast<unsigned char>(bytes[3 * v + 1]), (flags & 2) != 0});
+    run->settled.push_back((flags & 4) != 0);
+  }
+  return true;
+}
+
+/// Every cell of `circuits` run on both engines by `workers` worker processes: per circuit, its
+/// cells' runs in cell order. Ends the program with a message when a cell fails.
+std::vector<std::vector<CellRun>> run_cells(const std::vector<int>& circuits, unsigned workers) {
+  std::vector<std::pair<int, int>> cells;
+  for (int c : circuits)
+    for (int k = 0; k < elements[c].count; ++k) cells.push_back({c, k});
+  worker_pool::PoolOptions options;
+  options.workers = workers;
+  std::vector<worker_pool::JobResult> results = worker_pool::run_jobs(
+      cells.size(),
+      [&cells](std::size_t i) { return encode(run_cell(cells[i].first, cells[i].second)); },
+      options);
+  std::vector<std::vector<CellRun>> runs(KAVRIN_CIRCUIT_COUNT);
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    int c = cells[i].first, k = cells[i].second;
+    CellRun run;
+    if (results[i].status != worker_pool::JobStatus::kDone ||
+        !decode(results[i].bytes, std::size_t(1) << elements[c].in, &run)) {
+      std::fprintf(stderr, "%s: cell %d of circuit %d: %s\n", kProgram, k, c,
+                   results[i].status == worker_pool::JobStatus::kDone
+                       ? "its worker's answer is not one of a run"
+                       : results[i].bytes.c_str());
+      std::exit(1);
+    }
+    runs[c].push_back(std::move(run));
+  }
+  return runs;
 }
 
 /// "n (p %)": p rounded to one decimal from the integers, with no floating point.
@@ -85,15 +159,14 @@ struct CircuitFidelity {
   std::string list;
 };
 
-CircuitFidelity compare(int c) {
+/// Circuit `c`'s fidelity from its cells' runs, in cell order.
+CircuitFidelity compare(int c, const std::vector<CellRun>& runs) {
   const KAVRIN_ELEMENT_LIST& circuit = elements[c];
   CircuitFidelity f;
   std::vector<CellAnswer> switch_reference, analog_reference;
   for (int k = 0; k < circuit.count; ++k) {
-    Netlist net = cell_netlist(c, k);
-    std::vector<CellAnswer> sw = switch_exhaustive(net), an;
-    std::vector<AnalogVector> readings;
-    analog_exhaustive(net, &an, &readings);
+    const std::vector<CellAnswer>& sw = runs[k].sw;
+    const std::vector<CellAnswer>& an = runs[k].an;
     std::string differences, unsettled;
     for (std::size_t v = 0; v < sw.size(); ++v) {
       bool outputs = sw[v].outputs == an[v].outputs;
@@ -104,7 +177,7 @@ CircuitFidelity compare(int c) {
         differences += std::string(differences.empty() ? "" : ", ") +
                        vector_text(static_cast<unsigned>(v), circuit.in) + " " +
                        answer_text(sw[v], circuit.out) + "/" + answer_text(an[v], circuit.out);
-      if (!readings[v].settled) {
+      if (!runs[k].settled[v]) {
         ++f.counts.unsettled;
         unsettled += std::string(unsettled.empty() ? "" : ", ") +
                      vector_text(static_cast<unsigned>(v), circuit.in);
@@ -167,11 +240,14 @@ const char kListHead[] =
     "highest output first, then P or F for the monitor); the verdicts that differ "
     "(switch-level/analog); the vectors the analog cell had not settled.\n\n";
 
-std::string whole_chip() {
+std::string whole_chip(unsigned workers) {
+  std::vector<int> circuits;
+  for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; ++c) circuits.push_back(c);
+  std::vector<std::vector<CellRun>> runs = run_cells(circuits, workers);
   std::string table = kTableHead, lists = kListHead;
   Counts total;
   for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; ++c) {
-    CircuitFidelity f = compare(c);
+    CircuitFidelity f = compare(c, runs[c]);
     table += circuit_row(c, f.counts);
     lists += circuit_list(c, f);
     add(&total, f.counts);
@@ -180,8 +256,13 @@ std::string whole_chip() {
   return table + "\n" + lists;
 }
 
+/// One circuit's fidelity, its cells run by `workers` worker processes.
+CircuitFidelity circuit_fidelity(int c, unsigned workers) {
+  return compare(c, run_cells({c}, workers)[c]);
+}
+
 /// --check of one circuit: its row and its list must stand in the section as computed now.
-int check_circuit(int c, const std::string& path) {
+int check_circuit(int c, const std::string& path, unsigned workers) {
   std::string document, section;
   if (!read_document(path, &document)) {
     std::fprintf(stderr, "%s: cannot read %s\n", kProgram, path.c_str());
@@ -192,7 +273,7 @@ int check_circuit(int c, const std::string& path) {
                  kProgram);
     return 1;
   }
-  CircuitFidelity f = compare(c);
+  CircuitFidelity f = circuit_fidelity(c, workers);
   for (const std::string& part : {circuit_row(c, f.counts), circuit_list(c, f)})
     if (section.find(part) == std::string::npos) {
       std::fprintf(stderr,
@@ -206,10 +287,18 @@ int check_circuit(int c, const std::string& path) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: %s [--check FILE | --write FILE]\n"
-               "       %s --circuit N [--check FILE]\n",
-               kProgram, kProgram);
+               "usage: %s [-j N] [--check FILE | --write FILE]\n"
+               "       %s [-j N] --circuit N [--check FILE]\n"
+               "  -j N, --jobs N: worker processes (default: the cores there are, %u)\n",
+               kProgram, kProgram, worker_pool::default_workers());
   return 2;
+}
+
+/// A whole decimal number from `low` to `high`; false for anything else.
+bool number_in(const std::string& text, long low, long high, long* n) {
+  char* end = nullptr;
+  *n = std::strtol(text.c_str(), &end, 10);
+  return !text.empty() && *end == '\0' && *n >= low && *n <= high;
 }
 
 }  // namespace
@@ -217,26 +306,36 @@ int usage() {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   int circuit = -1;
-  if (args.size() >= 2 && args[0] == "--circuit") {
-    char* end = nullptr;
-    long n = std::strtol(args[1].c_str(), &end, 10);
-    if (*end != '\0' || args[1].empty() || n < 0 || n >= KAVRIN_CIRCUIT_COUNT) return usage();
-    circuit = static_cast<int>(n);
-    args.erase(args.begin(), args.begin() + 2);
+  unsigned workers = worker_pool::default_workers();
+  std::string mode, path;
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    if (i + 1 >= args.size()) return usage();
+    const std::string& option = args[i];
+    long n = 0;
+    if (option == "--circuit" && circuit < 0) {
+      if (!number_in(args[i + 1], 0, KAVRIN_CIRCUIT_COUNT - 1, &n)) return usage();
+      circuit = static_cast<int>(n);
+    } else if (option == "-j" || option == "--jobs") {
+      if (!number_in(args[i + 1], 1, 1024, &n)) return usage();
+      workers = static_cast<unsigned>(n);
+    } else if ((option == "--check" || option == "--write") && mode.empty()) {
+      mode = option;
+      path = args[i + 1];
+    } else {
+      return usage();
+    }
   }
-  if (!(args.empty() || (args.size() == 2 && (args[0] == "--check" || args[0] == "--write"))))
-    return usage();
   if (circuit >= 0) {
-    if (!args.empty() && args[0] == "--write") return usage();
-    if (!args.empty()) return check_circuit(circuit, args[1]);
-    CircuitFidelity f = compare(circuit);
+    if (mode == "--write") return usage();
+    if (!mode.empty()) return check_circuit(circuit, path, workers);
+    CircuitFidelity f = circuit_fidelity(circuit, workers);
     std::fputs((circuit_row(circuit, f.counts) + "\n" + circuit_list(circuit, f)).c_str(), stdout);
     return 0;
   }
-  std::string generated = whole_chip();
-  if (args.empty()) {
+  std::string generated = whole_chip(workers);
+  if (mode.empty()) {
     std::fputs(generated.c_str(), stdout);
     return 0;
   }
-  return check_or_write_section(kProgram, args[0], args[1], generated);
+  return check_or_write_section(kProgram, mode, path, generated);
 }

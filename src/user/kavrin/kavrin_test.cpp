@@ -548,6 +548,56 @@ TEST_F(LibraryTest, EveryCallRepeatsTheWholeExchange) {
   EXPECT_EQ(kavClose(h), KAVRIN_SUCCESS);
 }
 
+// The emulated box computes what kavSetInput completes while the caller pauses, and answers as
+// ever. NA2_11 (circuit 12, pull-down chain broken) keeps its output up once an input was 0.
+TEST_F(LibraryTest, TheBoxComputesTheStagedExchangeAheadAndAnswersAsEver) {
+  const BYTE block = elements[12].lib;
+  const KAVRIN_ELEMENT& na2_11 = elements[12].idx[11];
+  const KAVRIN_ELEMENT& reference = elements[12].idx[0];
+  HANDLE h = open("Kavrin0");
+  stage(h, block, {na2_11.row}, {na2_11.col}, {0x3});
+  EXPECT_EQ(output(h, block, 1).reply, Bytes{0x01});
+  EXPECT_EQ(chip_calls_taken_ahead(boxes[0]->chip), 1u);
+  Bytes up{0x0};
+  ASSERT_EQ(kavSetInput(h, block, up.data(), 1), KAVRIN_SUCCESS);  // rows and columns kept
+  EXPECT_EQ(output(h, block, 1).reply, Bytes{0x03});
+  EXPECT_EQ(chip_calls_taken_ahead(boxes[0]->chip), 2u);
+  EXPECT_EQ(output(h, block, 1).reply, Bytes{0x03});  // staged once, exchanged twice
+  EXPECT_EQ(chip_calls_taken_ahead(boxes[0]->chip), 2u);
+  Transcript cell{block == 0x00 ? "30" : "40", "60", report(0x00, {na2_11.row}, 0, 1),
+                  report(0x10, {na2_11.col}, 0, 1)};
+  Transcript expected = cell;
+  for (const char* inputs : {"20 03", "20 00", "20 00"}) {
+    if (expected.size() > cell.size()) expected.insert(expected.end(), cell.begin(), cell.end());
+    expected.push_back(inputs);
+    expected.push_back(read_of(1));
+  }
+  EXPECT_EQ(seen(boxes[0]), expected);
+  EXPECT_EQ(kavClose(h), KAVRIN_SUCCESS);
+
+  // Another cell staged after the inputs: the exchange is not what was computed ahead, which
+  // is put back.
+  boxes = sim_install_boxes(1);
+  h = open("Kavrin0");
+  stage(h, block, {na2_11.row}, {na2_11.col}, up);
+  Bytes row{reference.row}, column{reference.col};
+  ASSERT_EQ(kavSetRow(h, block, row.data(), 1), KAVRIN_SUCCESS);
+  ASSERT_EQ(kavSetColumn(h, block, column.data(), 1), KAVRIN_SUCCESS);
+  EXPECT_EQ(output(h, block, 1).reply, Bytes{0x03});  // the reference: NAND(0, 0) = 1
+  EXPECT_EQ(chip_calls_taken_ahead(boxes[0]->chip), 0u);
+  stage(h, block, {na2_11.row}, {na2_11.col}, {0x3});
+  EXPECT_EQ(output(h, block, 1).reply, Bytes{0x01});
+  EXPECT_EQ(chip_calls_taken_ahead(boxes[0]->chip), 1u);
+
+  // Turned off, the box computes at the exchange alone.
+  sim_compute_ahead(false);
+  stage(h, block, {na2_11.row}, {na2_11.col}, up);
+  EXPECT_EQ(output(h, block, 1).reply, Bytes{0x03});
+  EXPECT_EQ(chip_calls_taken_ahead(boxes[0]->chip), 1u);
+  sim_compute_ahead(true);
+  EXPECT_EQ(kavClose(h), KAVRIN_SUCCESS);
+}
+
 TEST_F(LibraryTest, AShortReplyFailsAndTouchesNothingOfTheCaller) {
   HANDLE h = open("Kavrin0");
   stage(h, 0x00, {5}, {1}, sequence(8));

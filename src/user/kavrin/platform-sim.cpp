@@ -29,6 +29,7 @@ struct AttachedBox {
 struct Attached {
   std::vector<AttachedBox> boxes;
   EngineChoice engine;
+  bool compute_ahead = true;
   Attached() { attach(1); }
   ~Attached() { detach(); }
   void attach(unsigned count) {
@@ -98,6 +99,8 @@ bool sim_use_engine(const EngineChoice& choice, std::string* error) {
 
 EngineChoice sim_engine() { return attached().engine; }
 
+void sim_compute_ahead(bool on) { attached().compute_ahead = on; }
+
 PlatformEnumeration* platform_enumerate(const PlatformDeviceClass&) {
   return new PlatformEnumeration{0};
 }
@@ -137,6 +140,12 @@ bool platform_read(PlatformDevice* device, unsigned char* buffer, std::size_t le
   if (box_read(device->box, buffer, length, count, &error)) return true;
   last_error = error;
   return false;
+}
+
+void platform_staged(PlatformDevice* device, const PlatformStaging& staging) {
+  if (attached().compute_ahead)
+    box_expect_exchange(device->box, staging.block, staging.rows, staging.columns, staging.pairs,
+                        staging.inputs, staging.inputs_count);
 }
 
 void platform_close(PlatformDevice* device) {

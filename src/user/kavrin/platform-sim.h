@@ -22,4 +22,9 @@ bool sim_use_engine(const EngineChoice& choice, std::string* error);
 /// The engine of the boxes' chips.
 EngineChoice sim_engine();
 
+/// Whether the boxes compute an exchange that the device library has staged while the host
+/// pauses (box_expect_exchange), or only once its reports come; on until turned off. For the
+/// benchmark that compares the two; the answers are the same.
+void sim_compute_ahead(bool on);
+
 #endif

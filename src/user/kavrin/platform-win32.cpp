@@ -165,6 +165,9 @@ bool platform_read(PlatformDevice* device, unsigned char* buffer, std::size_t le
   return true;
 }
 
+// A real box learns of an exchange by its reports alone.
+void platform_staged(PlatformDevice*, const PlatformStaging&) {}
+
 void platform_close(PlatformDevice* device) {
   CloseHandle(device->handle);
   delete device;

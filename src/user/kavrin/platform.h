@@ -43,6 +43,21 @@ bool platform_read(PlatformDevice* device, unsigned char* buffer, std::size_t le
                    std::size_t* count);
 void platform_close(PlatformDevice* device);
 
+/// What a block of an open device has staged for its next exchange, as the library passes it
+/// on when the block's inputs are staged (after its rows and columns, in the order the tool
+/// stages them). Staging never talks to the device: a backend may only prepare the exchange's
+/// answers meanwhile, as the emulated box does. The pointers are valid during the call.
+struct PlatformStaging {
+  unsigned char block;  ///< 0x00 or 0x80
+  const unsigned char* rows;
+  const unsigned char* columns;
+  std::size_t pairs;  ///< rows and columns given, as many of each
+  const unsigned char* inputs;
+  std::size_t inputs_count;
+};
+/// Tells the backend of `device` what its staging holds. The native backends do nothing.
+void platform_staged(PlatformDevice* device, const PlatformStaging& staging);
+
 /// The error code of the last failed call above.
 unsigned long platform_last_error();
 

@@ -77,7 +77,19 @@ BYTE kavSetColumn(HANDLE hDevice, BYTE block, PBYTE data, DWORD length) {
   return stage(kColumns, hDevice, block, data, length);
 }
 BYTE kavSetInput(HANDLE hDevice, BYTE block, PBYTE data, DWORD length) {
-  return stage(kInputs, hDevice, block, data, length);
+  BYTE status = stage(kInputs, hDevice, block, data, length);
+  if (status != KAVRIN_SUCCESS) return status;
+  // The staging is complete when rows and columns are there too: the backend may prepare the
+  // exchange while the caller pauses.
+  PKAVRIN_CONTEXT context;
+  PKAVRIN_BLOCK staging;
+  if (kavrin_find_block(hDevice, block, &context, &staging) == KAVRIN_SUCCESS &&
+      staging->RowData != nullptr && staging->ColumnData != nullptr) {
+    DWORD pairs = std::min(staging->RowLength, staging->ColumnLength);
+    platform_staged(context->Device, {block, staging->RowData, staging->ColumnData, pairs,
+                                      staging->InputData, staging->InputLength});
+  }
+  return status;
 }
 
 BYTE kavGetRow(HANDLE hDevice, BYTE block, PBYTE buffer, DWORD length, PDWORD count) {
