@@ -196,6 +196,28 @@ TEST(KavlabSimEngine, TheResultsFileRecordsTheEngineAndItsParameters) {
 #endif
 }
 
+#ifdef KAVTEST_ANALOG_ENGINE
+TEST(KavlabSimEngine, SweepGivesEachShortOfC17ItsCriticalResistance) {
+  // Four shorts of C17: two inputs bridged (A/B), an input to an inner node (A/n1), four nets at
+  // once (D/C/A/E) and a rail short (D/gnd). Logic loses each at a lower resistance than the
+  // monitor; the bridge of four nets holds out longest by logic among them.
+  Scratch dir("16-C17-shorts.tst");
+  Ran swept = run(dir.work, "kavlab-sim",
+                  {"sweep", "-c", "16", "--cells", "1,5,26,30", "--exhaustive", "--bridge-ohms",
+                   "10,100,1k,10k"},
+                  {});
+  ASSERT_EQ(swept.status, 0) << swept.err;
+  const char* rows[] = {
+      "     1  A/B                bridge      10           100          100\n",
+      "     5  A/n1               bridge      1k           >= 10k       >= 10k\n",
+      "    26  D/C/A/E            bridge      100          1k           1k\n",
+      "    30  D/gnd              rail short  10           >= 10k       >= 10k\n",
+      "     10k  A/B D/C/A/E\n",  // what escapes at 10 kOhm
+  };
+  for (const char* row : rows) EXPECT_NE(swept.out.find(row), std::string::npos) << row << swept.out;
+}
+#endif
+
 TEST(KavlabSimEngine, SweepShowsTheCoveragePerBridgeResistance) {
   Scratch dir("14-IN1.tst");
   Ran bad = run(dir.work, "kavlab-sim", {"sweep", "-c", "14", "--exhaustive", "--bridge-ohms", "10,,1k"},

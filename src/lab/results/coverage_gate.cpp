@@ -46,10 +46,6 @@ std::string percent_words(double p) {
 
 }  // namespace
 
-const char* judgement_name(Judgement j) {
-  return j == Judgement::Logic ? "logic" : j == Judgement::Monitor ? "monitor" : "either";
-}
-
 const char* class_option(DefectClass c) {
   return c == DefectClass::RailShort ? "rail-short" : class_name(c);
 }

@@ -10,10 +10,6 @@
 
 namespace kavlab {
 
-/// A way of judging a defect detected: by logic, by the monitor, or by either.
-enum class Judgement { Logic, Monitor, Either };
-/// "logic", "monitor", "either".
-const char* judgement_name(Judgement j);
 /// "rail-short", "bridge", "open": a class as an option's value names it.
 const char* class_option(DefectClass c);
 

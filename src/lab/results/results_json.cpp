@@ -7,6 +7,7 @@
 
 #include "KavrinConst.h"
 #include "results/sweep.h"
+#include "results/sweep_defects.h"
 
 namespace kavlab {
 
@@ -400,6 +401,31 @@ Json chip_json(const std::vector<CircuitSummary>& circuits) {
               {"classes", classes_json(t)}};
 }
 
+/// A defect's threshold: its kind, its critical value, and where a non-monotonic one is detected.
+Json threshold_json(const DefectThreshold& t) {
+  static const char* const kinds[] = {"every value", "up to", "never", "not monotonic",
+                                      "not measured"};
+  Json j{{"kind", kinds[static_cast<int>(t.kind)]}};
+  bool critical = t.kind == Threshold::Every || t.kind == Threshold::UpTo;
+  j["critical"] = critical ? Json(t.critical) : Json();
+  if (t.kind == Threshold::NotMonotonic) j["detected_at"] = t.detected_at;
+  return j;
+}
+
+/// Per defect of a sweep's circuit, its threshold each way of judging.
+Json swept_defects_json(const CircuitResult& c, const std::string& parameter) {
+  Json defects = Json::array();
+  for (const SweptDefect& d : swept_defects(c, parameter)) {
+    Json j{{"cell", d.cell->index},
+           {"defect", d.cell->defect},
+           {"class", class_key(class_of(d.cell->type))}};
+    for (Judgement w : kEveryJudgement)
+      j[judgement_name(w)] = threshold_json(d.by[static_cast<int>(w)]);
+    defects.push_back(j);
+  }
+  return defects;
+}
+
 /// A sweep's points per circuit: what each value's pass detects.
 Json sweep_json(const Results& r) {
   Json circuits = Json::array();
@@ -414,9 +440,11 @@ Json sweep_json(const Results& r) {
                         {"logic", measured_count(p.logic, measured)},
                         {"monitor", measured_count(p.monitor, measured)},
                         {"either", measured_count(p.either, measured)},
-                        {"neither", measured_count(p.neither, measured)}});
+                        {"neither", measured_count(p.neither, measured)},
+                        {"escapes", measured ? Json(p.escapes) : Json()}});
     }
-    circuits.push_back({{"index", c.index}, {"points", points}});
+    circuits.push_back(
+        {{"index", c.index}, {"points", points}, {"defects", swept_defects_json(c, r.sweep)}});
   }
   return Json{{"parameter", r.sweep}, {"circuits", circuits}};
 }

@@ -100,6 +100,10 @@ std::vector<CircuitSummary> summarize(const Results& r) {
 
 double percent(int part, int whole) { return whole == 0 ? 0.0 : 100.0 * part / whole; }
 
+const char* judgement_name(Judgement j) {
+  return j == Judgement::Logic ? "logic" : j == Judgement::Monitor ? "monitor" : "either";
+}
+
 Measured measured_of(int defects, int chosen) {
   if (defects >= chosen) return Measured::All;
   return defects == 0 ? Measured::None : Measured::Some;

@@ -19,6 +19,12 @@ struct MeasureSummary {
   double median = 0;  ///< median number of vectors detecting a detected defect
 };
 
+/// A way of judging a defect detected: by logic, by the monitor, or by either.
+enum class Judgement { Logic, Monitor, Either };
+const Judgement kEveryJudgement[3] = {Judgement::Logic, Judgement::Monitor, Judgement::Either};
+/// "logic", "monitor", "either".
+const char* judgement_name(Judgement j);
+
 /// How many of the chosen cells a result measured: all, some (a partial result), or none (a
 /// circuit that an interrupted run never reached). What was not measured is never counted:
 /// counts and percentages are of the measured cells.

@@ -3,6 +3,7 @@
 
 #include "results/summary.h"
 #include "results/summary_print.h"
+#include "results/sweep_defects.h"
 #include "results/terminal_text.h"
 #include "units.h"
 
@@ -25,10 +26,49 @@ std::vector<SweepPoint> sweep_points(const CircuitResult& c, const std::string& 
     point.monitor = s.monitor.detected;
     point.either = s.either.detected;
     point.neither = s.neither;
+    for (int k = 0; k < kDefectClasses; k++) point.by_class[k] = s.by_class[k];
+    point.escapes = s.escapes;
     points.push_back(point);
   }
   return points;
 }
+
+namespace {
+
+/// Per value, the defects that nothing detects there, by name.
+void print_escapes_per_value(FILE* out, const CircuitResult& c, const std::string& parameter) {
+  std::fprintf(out, "escapes (detected by neither) at each value:\n");
+  for (const SweepPoint& s : sweep_points(c, parameter)) {
+    std::string names;
+    for (const std::string& e : s.escapes) names += (names.empty() ? "" : " ") + e;
+    std::fprintf(out, "%8s  %s\n", ohms_text(s.value).c_str(),
+                 s.measured == Measured::None ? "not measured"
+                 : names.empty()              ? "none"
+                                              : terminal_text(names).c_str());
+  }
+}
+
+/// Per defect and way of judging, its critical value.
+void print_thresholds(FILE* out, const CircuitResult& c, const std::string& parameter) {
+  std::vector<double> values;
+  for (const SweepPoint& s : sweep_points(c, parameter))
+    if (s.measured != Measured::None) values.push_back(s.value);
+  std::fprintf(out,
+               "critical resistance per defect, detected at every value up to it (>= : at every "
+               "value, < : at none):\n");
+  std::fprintf(out, "  %4s  %-18s %-11s %-12s %-12s %s\n", "cell", "defect", "class", "logic",
+               "monitor", "either");
+  for (const SweptDefect& d : swept_defects(c, parameter)) {
+    std::string by[3];
+    for (Judgement j : kEveryJudgement)
+      by[static_cast<int>(j)] = threshold_text(d.by[static_cast<int>(j)], values, ohms_text);
+    std::fprintf(out, "  %4d  %-18s %-11s %-12s %-12s %s\n", d.cell->index,
+                 terminal_text(d.cell->defect).c_str(), class_name(class_of(d.cell->type)),
+                 by[0].c_str(), by[1].c_str(), by[2].c_str());
+  }
+}
+
+}  // namespace
 
 void print_sweep(FILE* out, const std::string& source, const Results& r) {
   const Provenance& p = r.provenance;
@@ -63,6 +103,8 @@ void print_sweep(FILE* out, const std::string& source, const Results& r) {
       std::fprintf(out,
                    "(m/n: m of n chosen cells measured; counts and percentages are of the "
                    "measured cells alone)\n");
+    print_escapes_per_value(out, c, r.sweep);
+    print_thresholds(out, c, r.sweep);
   }
 }
 

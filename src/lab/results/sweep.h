@@ -22,6 +22,8 @@ struct SweepPoint {
   int defects = 0;   ///< cells the pass measured
   Measured measured = Measured::All;
   int logic = 0, monitor = 0, either = 0, neither = 0;
+  ClassSummary by_class[kDefectClasses];  ///< in the order of kEveryClass
+  std::vector<std::string> escapes;       ///< the measured defects nothing detects, by name
 };
 
 /// The points of circuit `c` of a sweep over `parameter`: one per pass that sets it, in the

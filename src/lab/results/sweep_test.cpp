@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "results/results_json.h"
+#include "results/sweep_defects.h"
+#include "units.h"
 
 namespace kavlab {
 
@@ -98,5 +100,53 @@ TEST(Sweep, ANumberIsNeededForAPassValue) {
 }
 
 }  // namespace
+
+}  // namespace kavlab
+
+namespace kavlab {
+
+TEST(Sweep, EachDefectsCriticalValueAndNonMonotonicDetection) {
+  // One cell per row of marks, by logic, at 10, 100, 1k and 10k (run out of order); '?' where a
+  // pass did not measure it.
+  struct Case {
+    std::vector<std::string> at;  ///< the cell's marks at 1k, 10, 10k, 100 (the order run)
+    Threshold kind;
+    double critical;
+    std::vector<double> detected_at;
+    std::string text;
+  };
+  const Case cases[] = {
+      {{"X1", "1X", "XX", "11"}, Threshold::UpTo, 1e3, {}, "1k"},
+      {{"11", "11", "1X", "11"}, Threshold::Every, 1e4, {}, ">= 10k"},
+      {{"XX", "XX", "XX", "XX"}, Threshold::Never, 0, {}, "< 10"},
+      {{"1X", "X1", "XX", "XX"}, Threshold::NotMonotonic, 10, {10, 1e3}, "not monotonic: 10 1k"},
+      {{"1?", "11", "??", "?1"}, Threshold::Every, 1e3, {}, ">= 1k"},
+  };
+  for (const Case& k : cases) {
+    CircuitResult c;
+    c.index = 16;
+    c.inputs = c.outputs = 1;
+    c.vectors = {"0", "1"};
+    c.cells = {{1, "A/B", 2}};
+    const double values[] = {1e3, 10, 1e4, 100};
+    for (int v = 0; v < 4; v++) {
+      Pass p;
+      p.name = "one-pass";
+      p.gives_logic = true;
+      p.reference_measured = true;
+      p.cells = {Response{{}, "", k.at[static_cast<std::size_t>(v)]}};
+      p.engine_parameters[SWEPT_BRIDGE_OHMS] = values[v];
+      c.passes.push_back(p);
+    }
+    std::vector<SweptDefect> d = swept_defects(c, SWEPT_BRIDGE_OHMS);
+    ASSERT_EQ(d.size(), 1u);
+    const DefectThreshold& t = d[0].by[static_cast<int>(Judgement::Logic)];
+    EXPECT_EQ(t.kind, k.kind) << k.text;
+    EXPECT_EQ(t.critical, k.critical) << k.text;
+    EXPECT_EQ(t.detected_at, k.detected_at) << k.text;
+    EXPECT_EQ(threshold_text(t, {10, 100, 1e3, 1e4}, ohms_text), k.text);
+    EXPECT_EQ(d[0].by[static_cast<int>(Judgement::Monitor)].kind, Threshold::NotMeasured);
+  }
+}
 
 }  // namespace kavlab
