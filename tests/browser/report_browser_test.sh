@@ -5,9 +5,13 @@
 # (a page that writes to it shows the check can see it), and that the page's screenshot
 # differs from a blank page's of the same size. The report and its screenshot stay in OUT_DIR.
 # Without Chromium the test is skipped (status 77), unless CI=true, where that is a failure.
-# Usage: report_browser_test.sh KAVLAB_SIM OUT_DIR
+# A second page, of a run cut short by Ctrl-C (its fault build), checks that what was not
+# measured shows as such and that no number that is not one (NaN, infinity) reaches the page;
+# at 900 pixels the summary table must fit its width (measured through a frame, with a script
+# of the test's own: the report has none), and a narrow screenshot is kept too.
+# Usage: report_browser_test.sh KAVLAB_SIM OUT_DIR KAVLAB_SIM_FAULTS
 set -u
-kavlab=$1 out_dir=$2
+kavlab=$1 out_dir=$2 kavlab_faults=$3
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -53,6 +57,46 @@ grep -qF 'C17#03_CxBI0&amp;AI1</text>' <<<"$dom" || fail "the defect name C17#03
 grep -qF '>C17#25_I0#08<' <<<"$dom" || fail "the escape C17#25_I0#08 is not shown"
 grep -qF '>A/gnd</text>' <<<"$dom" || fail "the defect name A/gnd is not shown"
 
+for part in '<h2>By class of defect</h2>' '<details class="missed"><summary>Missed by logic' \
+  '<table class="classes">' 'least / median'; do
+  grep -qF -- "$part" <<<"$dom" || fail "the DOM lacks $part"
+done
+
+# --- what was not measured ------------------------------------------------------------------
+# The same circuits in one pass, stopped by Ctrl-C early in C17 (the fault build raises SIGINT
+# as transfer 40 starts): C17 partial, IN1 never reached.
+KAVTEST_BOX_SIGNAL=2@40 "$kavlab_faults" run -c 17 -c 14 --exhaustive --one-pass -o cut.json \
+  >cut.log 2>&1
+[ $? -eq 130 ] || fail "the cut run did not end as interrupted: $(cat cut.log)"
+"$kavlab" report cut.json -o cut.html || fail "kavlab report of cut.json"
+browse cut --dump-dom "file://$scratch/cut.html"
+grep -qF '1 result, 1 of 2 circuits measured' cut.out || fail "the cut page's header counts wrongly"
+grep -qF 'not measured' cut.out || fail "the cut page does not say what was not measured"
+if grep -qiE '(^|[^a-z])-?(nan|inf|infinity)([^a-z]|$)' cut.out; then
+  fail "the page holds a number that is not one: $(grep -oiE '.{20}(nan|inf).{20}' cut.out | head -3)"
+fi
+
+# --- the summary at 900 pixels -----------------------------------------------------------------
+cat >narrow.html <<'EOF'
+<!DOCTYPE html><title>narrow</title>
+<iframe id="page" src="report.html" style="width:900px;height:600px;border:0"></iframe>
+<script>
+document.getElementById("page").onload = function () {
+  var d = this.contentDocument, table = d.querySelector("table.summary");
+  var block = table.closest("section").getBoundingClientRect().right;
+  var right = table.getBoundingClientRect().right;
+  document.title = right <= block ? "fits" : "overflows by " + (right - block);
+};
+</script>
+EOF
+browse narrow --allow-file-access-from-files --virtual-time-budget=5000 --dump-dom \
+  "file://$scratch/narrow.html"
+grep -q '<title>fits</title>' narrow.out ||
+  fail "the summary table does not fit 900 pixels: $(grep -o '<title>[^<]*</title>' narrow.out)"
+browse narrowshot --hide-scrollbars --window-size=900,1600 --screenshot="$scratch/report-900.png" \
+  "$page"
+[ "$(png_size report-900.png 2>/dev/null)" = "900 1600" ] || fail "report-900.png is not 900 x 1600"
+
 # --- the console ------------------------------------------------------------------------
 grep CONSOLE dom.err && fail "the browser's console has messages on the report (above)"
 console_check
@@ -69,7 +113,7 @@ if cmp -s report.png blank.png; then fail "the report's screenshot is a blank pa
 [ "$(wc -c <report.png)" -gt $((4 * $(wc -c <blank.png))) ] ||
   fail "the report's screenshot ($(wc -c <report.png) bytes) is hardly more than a blank page's"
 
-mkdir -p "$out_dir" && cp report.html report.png "$out_dir/"
+mkdir -p "$out_dir" && cp report.html report.png report-900.png cut.html "$out_dir/"
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed; the page and its screenshot are in $out_dir"
   exit 1

@@ -54,7 +54,7 @@ const char* name_class(CellState state) {
 double name_column_width(const CircuitResult& c) {
   std::size_t longest = 6;
   for (const TestedCell& cell : c.cells) longest = std::max(longest, cell.defect.size());
-  return 12 + 6.2 * static_cast<double>(longest);
+  return 12 + 6.8 * static_cast<double>(longest);
 }
 
 }  // namespace kavlab

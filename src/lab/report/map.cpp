@@ -11,7 +11,7 @@ namespace kavlab {
 
 namespace {
 
-constexpr double kRow = 12;        ///< height of a defect's row
+constexpr double kRow = 14;        ///< height of a defect's row: room for a legible name
 constexpr double kMapWidth = 560;  ///< the squares' width when there are many vectors
 
 /// What a verdict of vector_verdict means, for tooltips.
@@ -131,7 +131,7 @@ Html detection_map(const CircuitView& view) {
   for (std::size_t r = 0; r < rows; r++) {
     double y = y0 + kRow * static_cast<double>(r);
     s += map_row(c, d, r, x0, y, cw);
-    s += row_label(c, d, r, x0 - 5, y + 9.5);
+    s += row_label(c, d, r, x0 - 5, y + 10.5);
   }
   s += grid_lines(rows, columns, x0, y0, cw);
   s += essential_marks(c, view.summary->either.essential, x0,

@@ -73,7 +73,7 @@ Html count_cell(bool known, int n, int defects) {
 
 /// The defects as one bar: both, logic only, monitor only, neither (the escapes).
 Html detection_bar(const CircuitSummary& s) {
-  const double width = 160, height = 14;
+  const double width = 120, height = 14;
   int both = s.both < 0 ? 0 : s.both;
   const std::pair<const char*, int> parts[] = {{"v-b", both},
                                                {"v-l", s.logic.detected - both},
@@ -90,17 +90,21 @@ Html detection_bar(const CircuitSummary& s) {
   return bar + "</svg>";
 }
 
-/// The least and median vectors per detected defect, the essential vectors (either way of
-/// judging) and the escapes of a circuit's row; empty cells for the totals (no circuit).
+/// The least and median vectors per detected defect of a circuit's row, judged by either way;
+/// an empty cell for the totals (no circuit).
 Html detail_cells(const CircuitResult* c, const CircuitSummary& s) {
-  if (c == nullptr) return "<td></td><td></td><td></td>";
-  std::string escapes;
-  for (const std::string& e : s.escapes) escapes += (escapes.empty() ? "" : " ") + e;
+  if (c == nullptr) return "<td></td>";
   std::string spread =
       s.either.detected > 0 ? std::to_string(s.either.least) + " / " + number(s.either.median) : "";
-  return "<td class=\"n\">" + Html(spread) + "</td><td><code>" +
-         vector_list(*c, s.either.essential) + "</code></td><td class=\"names\">" + escapes +
-         "</td>";
+  return "<td class=\"n\">" + Html(spread) + "</td>";
+}
+
+/// The escapes' count, linked to the circuit's list of them; the totals' plain.
+Html neither_cell(const CircuitResult* c, const CircuitSummary& s) {
+  if (c == nullptr || s.neither == 0) return count_cell(true, s.neither, s.defects);
+  return "<td class=\"n\"><a class=\"esc\" href=\"#c" + Html(std::to_string(c->index)) +
+         "-escapes\">" + std::to_string(s.neither) + "</a> <small>" +
+         percent_text(s.neither, s.defects) + "</small></td>";
 }
 
 Html summary_row(const Html& circuit, const ReportSource& source, const CircuitResult* c,
@@ -111,14 +115,14 @@ Html summary_row(const Html& circuit, const ReportSource& source, const CircuitR
     return "<tr class=\"unmeasured\">" + circuit + "<td><span class=\"label\">" + source.label +
            "</span></td><td class=\"n\">" + (c ? std::to_string(s.vectors) : "") +
            "</td><td class=\"n\">" + defects +
-           "</td><td colspan=\"8\" class=\"unm\">not measured</td></tr>";
+           "</td><td colspan=\"6\" class=\"unm\">not measured</td></tr>";
   return "<tr>" + circuit + "<td><span class=\"label\">" + source.label +
          "</span></td><td class=\"n\">" + (c ? std::to_string(s.vectors) : "") +
          "</td><td class=\"n\">" + defects + "</td>" +
          count_cell(s.logic.known, s.logic.detected, s.defects) +
          count_cell(s.monitor.known, s.monitor.detected, s.defects) +
-         count_cell(s.both >= 0, s.both, s.defects) + count_cell(true, s.neither, s.defects) +
-         "<td>" + detection_bar(s) + "</td>" + detail_cells(c, s) + "</tr>";
+         count_cell(s.both >= 0, s.both, s.defects) + neither_cell(c, s) + "<td>" +
+         detection_bar(s) + "</td>" + detail_cells(c, s) + "</tr>";
 }
 
 /// A sweep's row: its values instead of figures, which belong to each value.
@@ -134,16 +138,17 @@ Html sweep_row(const Html& circuit, const CircuitView& v) {
   return "<tr>" + circuit + "<td><span class=\"label\">" + v.source->label +
          "</span></td><td class=\"n\">" + std::to_string(v.circuit->vectors.size()) +
          "</td><td class=\"n\">" + (points.empty() ? "" : std::to_string(points[0].defects)) +
-         "</td><td colspan=\"8\">a sweep of " + v.source->results.sweep + ", " +
+         "</td><td colspan=\"6\">a sweep of " + v.source->results.sweep + ", " +
          std::to_string(points.size()) + " values" + range + ": <a href=\"#c" +
          std::to_string(v.circuit->index) + "-sweep\">its plot</a></td></tr>";
 }
 
 const Html kSummaryHead =
     "<thead><tr><th>circuit</th><th>result</th><th>vectors</th><th>defects</th>"
-    "<th>logic</th><th>monitor</th><th>both</th><th>neither</th><th>detections</th>"
-    "<th title=\"vectors detecting a detected defect, logic or monitor\">least / median</th>"
-    "<th>essential vectors</th><th>escapes</th></tr></thead>";
+    "<th>logic</th><th>monitor</th><th>both</th><th>neither (escapes)</th><th>detections</th>"
+    "<th class=\"wrap\" title=\"the fewest and the median number of vectors detecting a "
+    "detected defect, by logic or the monitor\">least / median<br><small>vectors per "
+    "detected defect (either)</small></th></tr></thead>";
 
 }  // namespace
 
@@ -154,6 +159,51 @@ Html provenance_table(const std::vector<ReportSource>& sources) {
          "<th>box</th><th>measured (UTC)</th><th>command line</th><th>state</th></tr></thead>"
          "<tbody>" +
          rows + "</tbody></table>";
+}
+
+namespace {
+
+/// A class's row: its defects and what each known way of judging detects of them.
+Html class_row(const Html& head, DefectClass k, const CircuitSummary& s) {
+  const ClassSummary& c = s.by_class[static_cast<int>(k)];
+  return "<tr>" + head + "<th>" + std::string(class_name(k)) + "</th><td class=\"n\">" +
+         std::to_string(c.defects) + "</td>" + count_cell(s.logic.known, c.logic, c.defects) +
+         count_cell(s.monitor.known, c.monitor, c.defects) +
+         count_cell(s.either.known, c.either, c.defects) + "</tr>";
+}
+
+const Html kClassHead =
+    "<thead><tr><th>class</th><th>defects</th><th>detected by logic</th>"
+    "<th>by the monitor</th><th>by either</th></tr></thead>";
+
+}  // namespace
+
+Html class_table(const std::vector<ReportSource>& sources) {
+  Html rows;
+  for (const ReportSource& r : sources) {
+    if (!r.results.sweep.empty()) continue;
+    CircuitSummary all = totals(r.summaries);
+    Html label = "<td><span class=\"label\">" + Html(r.label) + "</span></td>";
+    for (DefectClass k : kEveryClass)
+      if (all.by_class[static_cast<int>(k)].defects > 0) {
+        rows += class_row(label, k, all);
+        label = "<td></td>";
+      }
+  }
+  if (rows.empty()) return Html();
+  return "<p class=\"legend\">Each file's measured defects, all its circuits together, by "
+         "class: shorts to a supply rail (the stuck-at defects), bridges between signals, and "
+         "opens, as the catalogue types each cell.</p><table class=\"classes\"><thead><tr>"
+         "<th>result</th><th>class</th><th>defects</th><th>detected by logic</th>"
+         "<th>by the monitor</th><th>by either</th></tr></thead><tbody>" +
+         rows + "</tbody></table>";
+}
+
+Html circuit_class_table(const CircuitSummary& s) {
+  Html rows;
+  for (DefectClass k : kEveryClass)
+    if (s.by_class[static_cast<int>(k)].defects > 0) rows += class_row(Html(), k, s);
+  return "<table class=\"classes\">" + kClassHead + "<tbody>" + rows + "</tbody></table>";
 }
 
 Html summary_table(const std::vector<CircuitGroup>& groups,

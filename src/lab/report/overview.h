@@ -13,6 +13,11 @@ namespace kavlab {
 
 /// One row per results file: program, box, engine, date, command line, completeness.
 Html provenance_table(const std::vector<ReportSource>& sources);
+/// Per results file (of runs), its circuits together by class of defect: the defects of each
+/// class and what logic, the monitor and either detect of them.
+Html class_table(const std::vector<ReportSource>& sources);
+/// One circuit's classes, as the same table.
+Html circuit_class_table(const CircuitSummary& s);
 /// One row per circuit and result, the results of a circuit together, then per results file of
 /// several circuits their totals.
 Html summary_table(const std::vector<CircuitGroup>& groups,

@@ -47,8 +47,9 @@ Html circuit_section(const CircuitGroup& g) {
   return s + "</div></section>";
 }
 
-Html navigation(const std::vector<CircuitGroup>& groups) {
+Html navigation(const std::vector<CircuitGroup>& groups, bool classes) {
   Html links = "<a href=\"#provenance\">Provenance</a><a href=\"#summary\">Summary</a>";
+  if (classes) links += "<a href=\"#classes\">By class</a>";
   for (const CircuitGroup& g : groups)
     links += "<a href=\"#c" + Html(std::to_string(g.index)) + "\">" + std::to_string(g.index) +
              " " + g.views.front().circuit->name + "</a>";
@@ -75,6 +76,14 @@ Html page_header(const std::vector<ReportSource>& sources) {
          "</p></header>";
 }
 
+/// The classes of defect of every result, when some result is a run.
+Html classes_section(const std::vector<ReportSource>& sources) {
+  Html table = class_table(sources);
+  if (table.empty()) return Html();
+  return "<section class=\"block\" id=\"classes\"><h2>By class of defect</h2>" + table +
+         "</section>\n";
+}
+
 }  // namespace
 
 std::string report_html(const std::vector<ReportSource>& sources, const std::string& generator) {
@@ -87,10 +96,12 @@ std::string report_html(const std::vector<ReportSource>& sources, const std::str
       "<meta name=\"generator\" content=\"" +
       Html(generator) + "\"><title>kavlab report: " + title +
       "</title><link rel=\"icon\" href=\"data:,\"><style>" + report_css() +
-      "</style></head>\n<body>" + report_svg_defs() + page_header(sources) + navigation(groups) +
+      "</style></head>\n<body>" + report_svg_defs() + page_header(sources) +
+      navigation(groups, !class_table(sources).empty()) +
       "<main><section class=\"block\" id=\"provenance\"><h2>Provenance</h2>" +
       provenance_table(sources) + "</section>\n<section class=\"block\" id=\"summary\">" +
-      "<h2>Summary</h2>" + summary_table(groups, sources) + "</section>\n";
+      "<h2>Summary</h2>" + summary_table(groups, sources) + "</section>\n" +
+      classes_section(sources);
   for (const CircuitGroup& g : groups) page += circuit_section(g) + "\n";
   page += "</main><footer>Written by " + Html(generator) +
           ". Percentages are of defects: each defect counts once, not as two faults.</footer>"

@@ -6,6 +6,8 @@
 #include "report/detections.h"
 #include "report/html.h"
 #include "report/map.h"
+#include "report/overview.h"
+#include "report/sweep_defects.h"
 #include "report/sweep_plot.h"
 #include "report/versus.h"
 
@@ -68,15 +70,19 @@ Html figure_row(const CircuitResult& c, const char* what, const char* cls, const
 }
 
 /// The circuit's figures: per way of judging the defects detected, the least and median
-/// number of vectors detecting a detected defect, and the essential vectors.
+/// number of vectors detecting a detected defect, and the essential vectors; then per class.
 Html figures(const CircuitView& v) {
   const CircuitSummary& s = *v.summary;
+  Html classes = s.measured == Measured::None ? Html() : circuit_class_table(s);
   return source_line(v) +
-         "<table class=\"figures\"><thead><tr><th>detected by</th><th>defects</th>"
-         "<th>least</th><th>median</th><th>essential vectors</th></tr></thead><tbody>" +
+         "<table class=\"figures\"><thead><tr><th>detected by</th><th>defects detected</th>"
+         "<th>vectors per detected defect: least</th><th>median</th>"
+         "<th>essential vectors (each the only one detecting some defect)</th></tr></thead>"
+         "<tbody>" +
          figure_row(*v.circuit, "logic", "k-l", s.logic, s.defects) +
          figure_row(*v.circuit, "monitor", "k-m", s.monitor, s.defects) +
-         figure_row(*v.circuit, "either", "k-e", s.either, s.defects) + "</tbody></table>";
+         figure_row(*v.circuit, "either", "k-e", s.either, s.defects) + "</tbody></table>" +
+         classes;
 }
 
 Html figures_legend(const CircuitGroup&) {
@@ -111,7 +117,40 @@ Html sweep_legend(const CircuitGroup&) {
          "give the counts.</p>";
 }
 
+Html sweep_classes_legend(const CircuitGroup&) {
+  return "<p class=\"legend\">Per class of defect, how many of its defects " + key("k-l", "logic") +
+         key("k-m", "the monitor") + key("k-e", "either") +
+         " detect at each bridge resistance; the table gives the same figures.</p>";
+}
+
+Html thresholds_legend(const CircuitGroup&) {
+  return "<p class=\"legend\">A defect's critical resistance: the largest resistance of the "
+         "sweep up to which it is detected at every value. &ge; the largest value: detected at "
+         "every value; &lt; the smallest: at none; not monotonic: it escapes at some value and "
+         "is detected at a larger one (those values given).</p>";
+}
+
 Html versus_panel(const CircuitView& v) { return versus_counts(v) + logic_vs_monitor(v); }
+
+/// The defects one way of judging misses, folded: what a test judged that way alone lets
+/// escape.
+Html missed_list(const char* way, bool known, const std::vector<std::string>& names,
+                 const CircuitResult& c) {
+  if (!known) return Html();
+  Html items;
+  for (const std::string& name : names)
+    for (const TestedCell& cell : c.cells)
+      if (cell.defect == name) {
+        items += "<li><code>" + Html(name) + "</code> <small>" +
+                 std::string(class_name(class_of(cell.type))) + "</small></li>";
+        break;
+      }
+  return "<details class=\"missed\"><summary>Missed by " + Html(std::string(way)) + ": " +
+         std::to_string(names.size()) + "</summary>" +
+         (items.empty() ? Html("<p class=\"none\">none</p>")
+                        : "<ul class=\"escapes\">" + items + "</ul>") +
+         "</details>";
+}
 
 /// The escapes by name and class, and the cells a partial result did not reach.
 Html escapes(const CircuitView& v) {
@@ -125,6 +164,8 @@ Html escapes(const CircuitView& v) {
              std::string(defect_class(c.cells[r].type)) + "</small></li>";
   out = out.empty() ? Html("<p class=\"none\">None: every measured defect is detected.</p>")
                     : "<ul class=\"escapes\">" + out + "</ul>";
+  out += missed_list("logic", s.logic.known, s.missed_by_logic, c) +
+         missed_list("the monitor", s.monitor.known, s.missed_by_monitor, c);
   if (s.defects < s.chosen)
     out += "<p class=\"meta\">" + Html(std::to_string(s.chosen - s.defects)) +
            " chosen cells were not measured (a partial result).</p>";
@@ -148,6 +189,10 @@ const std::vector<ReportPart>& report_parts() {
   static const std::vector<ReportPart> parts = {
       {"figures", "Figures", a_run, figures_legend, figures},
       {"sweep", "Coverage against bridge resistance", is_sweep, sweep_legend, sweep_plot},
+      {"sweep-classes", "Defects detected against bridge resistance, by class", is_sweep,
+       sweep_classes_legend, sweep_by_class},
+      {"thresholds", "Critical resistance per defect", is_sweep, thresholds_legend,
+       sweep_thresholds},
       {"map", "Detection map", has_vectors, map_legend, detection_map},
       {"coverage", "Coverage in the order applied", has_vectors, coverage_legend, coverage_curve},
       {"versus", "Logic against monitor per defect", judged_both_ways, versus_legend, versus_panel},

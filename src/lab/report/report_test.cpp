@@ -257,3 +257,61 @@ TEST(Report, SweepIsPlottedAgainstTheResistanceBesideARun) {
 }
 
 }  // namespace kavlab
+
+namespace kavlab {
+
+TEST(Report, ClassesAndWhatEachWayMissesAreShown) {
+  // Two bridges (type 2) and an open: logic misses the open, the monitor the second bridge.
+  CircuitResult c = circuit(12, {"A", "B", "C"});
+  c.cells[2].type = 4;
+  c.passes[0].cells[2].marks = "XX";
+  c.passes[1].cells[1].marks = "XX";
+  std::string page = report_html(report_sources({"r.json"}, {results_of({c})}), "kavlab-sim 9.9");
+  std::string classes = page.substr(page.find("id=\"classes\""));
+  classes = classes.substr(0, classes.find("</section>"));
+  EXPECT_NE(classes.find("<th>bridge</th><td class=\"n\">2</td><td class=\"n\">2 <small>100.0 %"),
+            std::string::npos)
+      << classes;
+  EXPECT_NE(classes.find("<th>open</th><td class=\"n\">1</td><td class=\"n\">0 <small>0.0 %"),
+            std::string::npos)
+      << classes;
+  std::string escapes = part_of(page, "c12-escapes");
+  EXPECT_NE(escapes.find("<details class=\"missed\"><summary>Missed by logic: 1</summary>"
+                         "<ul class=\"escapes\"><li><code>C</code> <small>open</small>"),
+            std::string::npos)
+      << escapes;
+  EXPECT_NE(escapes.find("<summary>Missed by the monitor: 1</summary>"), std::string::npos);
+  EXPECT_NE(part_of(page, "c12-figures").find("<table class=\"classes\">"), std::string::npos);
+  EXPECT_NE(page.find("<a href=\"#classes\">By class</a>"), std::string::npos);
+}
+
+TEST(Report, ASweepShowsItsClassesAndEachDefectsCriticalResistance) {
+  CircuitResult swept = circuit(16, {"A/B", "A/gnd"});
+  swept.cells[1].type = 3;
+  swept.passes.clear();
+  for (auto [ohms, marks] : std::vector<std::pair<double, std::vector<std::string>>>{
+           {10, {"1X", "1X"}}, {1e3, {"XX", "1X"}}, {1e5, {"XX", "XX"}}}) {
+    Pass p = pass_of(Measure::Logic, marks);
+    p.engine_parameters["bridge_ohms"] = ohms;
+    swept.passes.push_back(p);
+  }
+  Results sweep = results_of({swept});
+  sweep.sweep = "bridge_ohms";
+  std::string page = report_html(report_sources({"s.json"}, {sweep}), "kavlab-sim 9.9");
+  std::string thresholds = part_of(page, "c16-thresholds");
+  EXPECT_NE(thresholds.find("<code>A/B</code></td><td>bridge</td><td>10</td><td>-</td><td>10"),
+            std::string::npos)
+      << thresholds;
+  EXPECT_NE(thresholds.find("<code>A/gnd</code></td><td>rail short</td><td>1k</td>"),
+            std::string::npos);
+  EXPECT_NE(thresholds.find("<td class=\"n\">1k</td><td class=\"names\">A/B</td>"),
+            std::string::npos);
+  std::string classes = part_of(page, "c16-sweep-classes");
+  EXPECT_EQ(count(classes, "<div class=\"class-plot\">"), 2u);  // a bridge and a rail short
+  EXPECT_NE(classes.find("<td class=\"n\">1k</td><td class=\"n\">1</td><td class=\"n\">0</td>"),
+            std::string::npos)
+      << classes;
+  EXPECT_EQ(page.find("href=\"#classes\""), std::string::npos);  // a sweep alone: no such table
+}
+
+}  // namespace kavlab

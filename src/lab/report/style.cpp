@@ -67,11 +67,19 @@ small.params { color: var(--muted); font-size: 11.5px; }
 ul.escapes { columns: 3 12em; margin: 4px 0; padding-left: 18px; }
 ul.escapes li { color: var(--escape); }
 ul.escapes small { color: var(--muted); }
+details.missed { margin: 6px 0; font-size: 13.5px; }
+details.missed > summary { cursor: pointer; color: var(--muted); }
+table.classes { margin-top: 10px; }
+thead th.wrap { white-space: normal; min-width: 8em; }
+a.esc { text-decoration: none; }
+.class-plots { display: flex; flex-wrap: wrap; gap: 12px 28px; }
+table.sweep-figures, table.thresholds, table.sweep-escapes { margin-top: 6px; }
+h4 { font-size: 14px; margin: 12px 0 2px; }
 svg { overflow: visible; }
 svg text { font-family: system-ui, -apple-system, "Segoe UI", Roboto, Arial, sans-serif;
   font-size: 11px; fill: var(--ink); }
 svg text.name, svg text.bits { font-family: ui-monospace, "DejaVu Sans Mono", Menlo, Consolas, monospace;
-  font-size: 10px; }
+  font-size: 11px; }
 svg text.bits { fill: var(--muted); }
 svg text.name.esc { fill: var(--escape); font-weight: 700; }
 svg text.name.unm, svg text.unm { fill: #9aa3b2; }
@@ -91,6 +99,28 @@ polyline, line.cov-e, line.cov-l, line.cov-m { fill: none; }
 .pt-e { fill: var(--ink); fill-opacity: .35; } .pt-l { fill: var(--logic); }
 .pt-m { fill: var(--monitor); }
 footer { color: var(--muted); font-size: 13px; padding: 0 32px 32px; }
+@media (max-width: 1100px) {
+  main { padding: 4px 12px 28px; }
+  section.block { padding: 10px 12px 14px; }
+  th, td { padding: 4px 6px; }
+  nav.circuits { padding: 8px 12px; }
+  table.summary thead th { white-space: normal; }
+  table.summary td.n small { display: block; }
+}
+@media print {
+  @page { size: A4; margin: 12mm; }
+  * { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
+  body { background: #fff; font-size: 10pt; }
+  header.top { background: #fff; color: var(--ink); padding: 0 0 4mm; }
+  header.top p, header.top code { color: var(--ink); }
+  nav.circuits { display: none; }
+  main { padding: 0; }
+  section.block { border: 0; border-radius: 0; padding: 0; margin: 0 0 6mm; overflow: visible; }
+  section.circuit { break-before: page; }
+  .part, figure.panel, table, tr { break-inside: avoid; }
+  svg { max-width: 100%; height: auto; }
+  footer { padding: 0; }
+}
 )");
 }
 

@@ -9,7 +9,7 @@ namespace kavlab {
 
 namespace {
 
-constexpr double kRow = 12;   ///< height of a defect's row, as in the detection map
+constexpr double kRow = 14;   ///< height of a defect's row, as in the detection map
 constexpr double kBar = 130;  ///< the longest bar: every vector detects
 constexpr double kTop = 34;
 
@@ -17,12 +17,13 @@ constexpr double kTop = 34;
 Html bar(const std::string& marks, double x, double sign, double y, std::size_t vectors,
          const char* cls, const std::string& tip) {
   if (!measured(marks))
-    return svg_text(x + sign * 4, y + 9.5, "not measured", "count unm", sign < 0 ? "end" : "start");
+    return svg_text(x + sign * 4, y + 10.5, "not measured", "count unm",
+                    sign < 0 ? "end" : "start");
   int n = detecting_vectors(marks);
   double w = kBar * n / static_cast<double>(vectors);
   Html s;
   if (n > 0) s += svg_rect(sign < 0 ? x - w : x, y + 1.5, w, kRow - 3, cls, tip);
-  return s + svg_text(x + sign * (w + 3), y + 9.5, std::to_string(n), "count",
+  return s + svg_text(x + sign * (w + 3), y + 10.5, std::to_string(n), "count",
                       sign < 0 ? "end" : "start");
 }
 
@@ -64,7 +65,7 @@ Html logic_vs_monitor(const CircuitView& view) {
   for (std::size_t r = 0; r < c.cells.size(); r++) {
     double y = kTop + kRow * static_cast<double>(r);
     const std::string& name = c.cells[r].defect;
-    s += svg_text(left + 8 + names / 2, y + 9.5, name, name_class(cell_state(d, r)), "middle");
+    s += svg_text(left + 8 + names / 2, y + 10.5, name, name_class(cell_state(d, r)), "middle");
     s += bar(d.logic[r], left, -1, y, c.vectors.size(), "v-l",
              name + ": detected by logic on " + std::to_string(detecting_vectors(d.logic[r])) +
                  " vectors");
