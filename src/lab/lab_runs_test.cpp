@@ -270,7 +270,7 @@ TEST_F(LabRuns, TheCoverageGateEndsWithThreeNamingEachCircuitBelowIt) {
       run(dir, "kavlab-sim",
           {"summary", "gate.json", "--fail-under", "60", "--by", "logic", "--class", "open"});
   EXPECT_EQ(failed.status, 3);
-  EXPECT_EQ(failed.err,
+  EXPECT_EQ(test_support::e2e_text(failed.err),
             "kavlab: gate.json: circuit 12 (NA2): 53.8 % of 13 defects detected by logic, below "
             "60 %\n");
   EXPECT_NE(failed.out.find("circuit 12 NA2"), std::string::npos);  // the summary all the same
