@@ -23,7 +23,7 @@ Results sample() {
   c.outputs = 1;
   c.test = {SourceKind::File, "in1.tst", std::string(64, 'a'), {"1", "1", "0", "1", "1"}};
   c.vectors = {"0", "1"};
-  c.cells = {{1, "A/gnd", 3}, {2, "A/Q", 2}, {3, "NA2_01", 4}};
+  c.cells = {{1, "A/gnd", 3}, {2, "A/vdd", 3}, {3, "A/Q", 2}};
   Pass logic;
   logic.name = "logic";
   logic.gives_logic = true;
@@ -59,7 +59,7 @@ TEST(ResultsFormat, EveryFieldIsReadBack) {
   EXPECT_EQ(logic.cells[1].marks, "1X");
   EXPECT_TRUE(logic.cells[1].outputs.empty());
   EXPECT_FALSE(back.circuits[0].passes[1].reference_measured);
-  EXPECT_EQ(back.circuits[0].cells[2].type, 4);
+  EXPECT_EQ(back.circuits[0].cells[2].type, 2);
   EXPECT_EQ(back.provenance.engine_parameters.at("VT"), 0.3);
   EXPECT_EQ(back.provenance.resumed, std::vector<std::string>{"2024-05-02T08:00:00Z"});
 }

@@ -1,0 +1,25 @@
+// Values as messages show them: cut when long, never within a UTF-8 character, control
+// characters escaped.
+#include "results/limits.h"
+
+#include <gtest/gtest.h>
+
+namespace kavlab {
+
+TEST(Limits, ShownValuesAreCutAndEscaped) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"A/gnd", "A/gnd"},
+      {std::string(40, 'a'), std::string(40, 'a')},
+      {std::string(100, 'a'), std::string(40, 'a') + "... (60 more bytes)"},
+      {std::string(39, 'a') + "\xC3\xA9z", std::string(39, 'a') + "... (3 more bytes)"},
+      {"caf\xC3\xA9", "caf\xC3\xA9"},
+      {"\x1b]52;c;aGk=\x07", "\\x1b]52;c;aGk=\\x07"},
+      {"a\nb\tc\rd\x7f", "a\\nb\\tc\\rd\\x7f"},
+      {"\xC2\x9b"
+       "2J",
+       "\\u009b2J"},
+  };
+  for (const auto& [value, expected] : cases) EXPECT_EQ(shown(value), expected);
+}
+
+}  // namespace kavlab
