@@ -36,6 +36,7 @@ Results sample() {
   monitor.name = "monitor";
   monitor.monitor_on = monitor.gives_monitor = true;
   c.passes = {logic, monitor};
+  c.reference_differs = true;
   r.circuits = {c};
   return r;
 }
@@ -60,6 +61,7 @@ TEST(ResultsFormat, EveryFieldIsReadBack) {
   EXPECT_TRUE(logic.cells[1].outputs.empty());
   EXPECT_FALSE(back.circuits[0].passes[1].reference_measured);
   EXPECT_EQ(back.circuits[0].cells[2].type, 2);
+  EXPECT_TRUE(back.circuits[0].reference_differs);
   EXPECT_EQ(back.provenance.engine_parameters.at("VT"), 0.3);
   EXPECT_EQ(back.provenance.resumed, std::vector<std::string>{"2024-05-02T08:00:00Z"});
 }
