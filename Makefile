@@ -77,7 +77,8 @@ package: build
 WINDOWS_BUILD ?= build-windows
 windows: configure
 	cmake --build $(BUILD) --target e2e_test stuck_at_runs_test \
-	  $$([ -f /usr/include/nlohmann/json.hpp ] && [ -f /usr/include/CLI/CLI.hpp ] && echo lab_runs_test) \
+	  $$([ -f /usr/include/nlohmann/json.hpp ] && [ -f /usr/include/CLI/CLI.hpp ] && \
+	     echo lab_runs_test bad_files_runs_test) \
 	  -j$(JOBS)
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
 	  -DKAVTEST_HOST_TEST_DIR=$(abspath $(BUILD))/tests

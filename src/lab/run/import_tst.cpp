@@ -115,14 +115,24 @@ std::string reference_refusal(const CircuitResult& c, const Response& reference)
          "is, marked as such";
 }
 
+/// A shared lock on the file read, released on every way out (a fatal path of the reader that
+/// throws, as in the fuzz build, too).
+struct HeldLock {
+  FileLock lock;
+  HeldLock() = default;
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+  ~HeldLock() { unlock_file(lock); }
+};
+
 }  // namespace
 
 bool import_tst(const std::string& path, bool monitor, ReferenceCheck check, CircuitResult& c,
                 std::string* error) {
-  FileLock lock;
+  HeldLock held;
   std::string bytes;
-  BIST* dat = read_test_file(path, lock, &bytes, error);
-  unlock_file(lock);
+  BIST* dat = read_test_file(path, held.lock, &bytes, error);
+  unlock_file(held.lock);
   if (dat == nullptr) return false;
   bool fits = dat->inps == c.inputs && dat->outs == c.outputs && dat->vects != nullptr;
   if (!fits) {
