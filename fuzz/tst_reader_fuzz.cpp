@@ -13,23 +13,9 @@
 #include "fuzz_files.h"
 #include "fit_vectors.h"
 #include "messages.h"
+#include "tst_inputs.h"
 
 namespace {
-
-/// Vector counts above this are skipped when the table they ask for would still be allowed:
-/// such a file only costs time and memory (the table's limit has its own unit test).
-constexpr long kMaxFuzzedVectors = 10000;
-
-/// False when a ".VECTORS" line of the input asks for a big, yet allowed, pattern table.
-bool affordable(const std::uint8_t* data, std::size_t size) {
-  std::string text(reinterpret_cast<const char*>(data), size);
-  for (std::size_t at = text.find(".VECTORS"); at != std::string::npos;
-       at = text.find(".VECTORS", at + 1)) {
-    long count = std::strtol(text.c_str() + at + 8 + (at + 8 < size ? 1 : 0), nullptr, 10);
-    if (count > kMaxFuzzedVectors && count < (1L << 30) / 9) return false;
-  }
-  return true;
-}
 
 /// A record as runTestFile makes it for `circuit`.
 BIST* new_record(int circuit) {
