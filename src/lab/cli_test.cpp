@@ -78,6 +78,9 @@ TEST(CommandLine, RefusalsNameTheValueInKavlabsWords) {
        "--circuit: '" + std::string(40, '9') +
            "...' (100 characters) is not a circuit of the chip (0 to 17)"},
       {{"compare", "a.json", "b.json", "--json", "--csv"}, "--json excludes --csv"},
+      {{"summary", std::string(4097, 'w')},
+       "a word of the command line is 4097 bytes long, over the 4096 a word may have: " +
+           std::string(40, 'w') + "... (4097 bytes)"},
   };
   for (const Refusal& r : refusals) {
     ParsedLine line = parsed(r.words);

@@ -20,7 +20,7 @@ std::string escaped(unsigned char c) {
 
 }  // namespace
 
-std::string shown(const std::string& value) {
+std::string shown_value(const std::string& value) {
   std::size_t end = value.size();
   if (end > kShownBytes) {
     end = kShownBytes;
@@ -40,7 +40,7 @@ std::string shown(const std::string& value) {
       s += escaped(c);
     }
   }
-  if (end < value.size()) s += "... (" + std::to_string(value.size() - end) + " more bytes)";
+  if (end < value.size()) s += "... (" + std::to_string(value.size()) + " bytes)";
   return s;
 }
 

@@ -10,7 +10,8 @@
 namespace kavlab {
 
 /// The largest results file read, 8 GiB: over twice the largest real one, a whole-chip run of a
-/// million vectors with both passes (about 3.4 GB; docs/results-format.md shows the count).
+/// million vectors with both passes (3,515 bytes a vector: 3.5 GB; docs/results-format.md
+/// shows the count).
 constexpr std::uint64_t kMaxResultsBytes = std::uint64_t{8} << 30;
 /// The deepest nesting of arrays and objects read; a results file has 7 levels.
 constexpr int kMaxNesting = 32;
@@ -21,8 +22,8 @@ constexpr std::size_t kMaxNameBytes = 4096;
 constexpr std::size_t kShownBytes = 40;
 
 /// `value` as a message shows it: control characters as escapes (\n, \x1b), cut after
-/// kShownBytes bytes (not within a UTF-8 character) with the count of the bytes left out.
-std::string shown(const std::string& value);
+/// kShownBytes bytes (not within a UTF-8 character) with the count of all its bytes.
+std::string shown_value(const std::string& value);
 
 }  // namespace kavlab
 

@@ -10,8 +10,8 @@ TEST(Limits, ShownValuesAreCutAndEscaped) {
   const std::pair<std::string, std::string> cases[] = {
       {"A/gnd", "A/gnd"},
       {std::string(40, 'a'), std::string(40, 'a')},
-      {std::string(100, 'a'), std::string(40, 'a') + "... (60 more bytes)"},
-      {std::string(39, 'a') + "\xC3\xA9z", std::string(39, 'a') + "... (3 more bytes)"},
+      {std::string(100, 'a'), std::string(40, 'a') + "... (100 bytes)"},
+      {std::string(39, 'a') + "\xC3\xA9z", std::string(39, 'a') + "... (42 bytes)"},
       {"caf\xC3\xA9", "caf\xC3\xA9"},
       {"\x1b]52;c;aGk=\x07", "\\x1b]52;c;aGk=\\x07"},
       {"a\nb\tc\rd\x7f", "a\\nb\\tc\\rd\\x7f"},
@@ -19,7 +19,7 @@ TEST(Limits, ShownValuesAreCutAndEscaped) {
        "2J",
        "\\u009b2J"},
   };
-  for (const auto& [value, expected] : cases) EXPECT_EQ(shown(value), expected);
+  for (const auto& [value, expected] : cases) EXPECT_EQ(shown_value(value), expected);
 }
 
 }  // namespace kavlab

@@ -12,7 +12,7 @@ std::string circuit_named(int index) {
   return "circuit " + std::to_string(index) + " (" + elements[index].name + ")";
 }
 
-std::string quoted(const std::string& s) { return "\"" + shown(s) + "\""; }
+std::string quoted(const std::string& s) { return "\"" + shown_value(s) + "\""; }
 
 /// Sets `*error` to `message`; false.
 bool refuse(const std::string& message, std::string* error) {

@@ -77,7 +77,7 @@ bool read_limited(const std::string& path, std::uint64_t max_bytes, std::string*
 
 bool load_results(const std::string& path, Results* r, std::string* error) {
   if (path.size() > kMaxNameBytes) {
-    *error = shown(path) + ": a path of " + std::to_string(path.size()) + " bytes, over the " +
+    *error = shown_value(path) + ": a path of " + std::to_string(path.size()) + " bytes, over the " +
              std::to_string(kMaxNameBytes) + " a path may have";
     return false;
   }

@@ -168,7 +168,7 @@ class CheckedBuilder {
     Frame& f = frames_.back();
     if (k.size() > kMaxNameBytes) return refuse(place(true) + ": a member's name" + too_long(k));
     if (!f.names.insert(k).second)
-      return refuse(place(true) + ": the member \"" + shown(k) + "\" appears twice");
+      return refuse(place(true) + ": the member \"" + shown_value(k) + "\" appears twice");
     f.key = std::move(k);
     return true;
   }
@@ -188,7 +188,7 @@ class CheckedBuilder {
 
   static std::string too_long(const std::string& s) {
     return " is " + std::to_string(s.size()) + " bytes long, over the " +
-           std::to_string(kMaxNameBytes) + " a name may have: \"" + shown(s) + "\"";
+           std::to_string(kMaxNameBytes) + " a name may have: \"" + shown_value(s) + "\"";
   }
 
   bool refuse(const std::string& why) {
@@ -209,7 +209,7 @@ class CheckedBuilder {
       if (c.is_array())
         path += "[" + std::to_string(at) + "]";
       else
-        path += (path.empty() ? "" : ".") + shown(frames_[i].key);
+        path += (path.empty() ? "" : ".") + shown_value(frames_[i].key);
     }
     if (path.size() > kLongestPlace) path = path.substr(0, kLongestPlace) + "...";
     return path.empty() ? "the document" : path;
@@ -288,7 +288,7 @@ int integer(const Json& o, const char* key, const std::string& where, int low, i
                         v.get<std::uint64_t>() <= static_cast<std::uint64_t>(high)
                   : v.get<std::int64_t>() >= low && v.get<std::int64_t>() <= high;
   if (!fits)
-    throw BadField(where + "." + key + " is " + shown(v.dump()) + ", outside " +
+    throw BadField(where + "." + key + " is " + shown_value(v.dump()) + ", outside " +
                    std::to_string(low) + ".." + std::to_string(high));
   return static_cast<int>(v.get<std::int64_t>());
 }
@@ -324,7 +324,7 @@ void check_chars(const std::string& s, std::size_t length, const char* allowed,
 std::map<std::string, double> numbers(const Json& object, const std::string& where) {
   std::map<std::string, double> values;
   for (const auto& [key, value] : object.items()) {
-    if (!value.is_number()) throw BadField(where + "." + shown(key) + " is not a number");
+    if (!value.is_number()) throw BadField(where + "." + shown_value(key) + " is not a number");
     values[key] = value.get<double>();
   }
   return values;
@@ -515,7 +515,7 @@ void check_format(const Json& j) {
       version->get<std::int64_t>() != RESULTS_FORMAT_VERSION)
     throw BadField("results format version " +
                    (version == nullptr        ? std::string("missing")
-                    : version->is_primitive() ? shown(version->dump())
+                    : version->is_primitive() ? shown_value(version->dump())
                                               : std::string("(an ") + version->type_name() + ")") +
                    "; this kavlab reads version " + std::to_string(RESULTS_FORMAT_VERSION));
 }
