@@ -21,8 +21,9 @@ constexpr std::size_t kMaxNameBytes = 4096;
 /// The most of a value that a message shows, in bytes.
 constexpr std::size_t kShownBytes = 40;
 
-/// `value` as a message shows it: control characters as escapes (\n, \x1b), cut after
-/// kShownBytes bytes (not within a UTF-8 character) with the count of all its bytes.
+/// `value` as a message shows it: control characters and bytes of no UTF-8 character as
+/// escapes (\n, \x1b, \xe3), cut after kShownBytes bytes (not within a UTF-8 character) with
+/// the count of all its bytes.
 std::string shown_value(const std::string& value);
 
 }  // namespace kavlab

@@ -1,5 +1,5 @@
 // Values as messages show them: cut when long, never within a UTF-8 character, control
-// characters escaped.
+// characters and bytes of no UTF-8 character escaped.
 #include "results/limits.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +18,9 @@ TEST(Limits, ShownValuesAreCutAndEscaped) {
       {"\xC2\x9b"
        "2J",
        "\\u009b2J"},
+      {"0\xE3", "0\\xe3"},
+      {"\xC3\xA9\xC3", "\xC3\xA9\\xc3"},
+      {"\xED\x9F\xBF!", "\xED\x9F\xBF!"},
   };
   for (const auto& [value, expected] : cases) EXPECT_EQ(shown_value(value), expected);
 }

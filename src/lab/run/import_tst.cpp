@@ -5,6 +5,7 @@
 
 #include "KavrinConst.h"
 #include "circuit_logic.h"
+#include "results/limits.h"
 #include "run/vector_source.h"
 #include "sha256.h"
 
@@ -151,6 +152,14 @@ bool import_tst(const std::string& path, bool monitor, ReferenceCheck check, Cir
   p.reference_measured = true;
   for (int v = 0; v < dat->vcount; v++) {
     std::string outputs(dat->vects[v] + c.inputs, static_cast<std::size_t>(c.outputs));
+    if (outputs.find_first_not_of("01") != std::string::npos) {
+      // The reader, loose as kavtest's, keeps a row whose outputs are not H and L.
+      *error = path + ": the reference outputs of vector " + std::to_string(v + 1) + " (inputs " +
+               c.vectors[static_cast<std::size_t>(v)] + ") are " + shown_value(outputs) +
+               ", not H or L";
+      FreeTST(dat);
+      return false;
+    }
     if (monitor)
       p.reference.monitor += outputs.back() == '1' ? 'P' : 'F';
     else

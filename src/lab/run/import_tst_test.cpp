@@ -46,6 +46,11 @@ const ImportCase kCases[] = {
      "(1 of 4 vectors differ). Either -c 11 is not the circuit of the run that wrote it (no "
      "circuit of the chip answers so), or the reference cell of that die is broken"},
     {"a broken NA2 reference, asked to", "HHHH", 11, ReferenceCheck::Mark, true, true, ""},
+    {"outputs that are not H or L", "HxHL", 11, ReferenceCheck::Mark, false, false,
+     "the reference outputs of vector 2 (inputs 01) are x, not H or L"},
+    {"outputs of no UTF-8 character (the results file could not be written)", "H\xE3HL", 11,
+     ReferenceCheck::Mark, false, false,
+     "the reference outputs of vector 2 (inputs 01) are \\xe3, not H or L"},
 };
 
 }  // namespace
