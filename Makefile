@@ -123,7 +123,10 @@ memcheck: build
 # its log, $(FUZZ_BUILD)/logs/<target>.log), comparison operands and corpus reload on. What it
 # finds goes into fuzz/corpus/<target>/ with a regression test.
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TARGETS = tst_reader agm_reader vector_reader options box
+# kavlab's readers where kavlab is built (its two header-only libraries, above).
+FUZZ_LAB_TARGETS = $(if $(wildcard /usr/include/nlohmann/json.hpp),$(if \
+  $(wildcard /usr/include/CLI/CLI.hpp),results_reader import_tst))
+FUZZ_TARGETS = tst_reader agm_reader vector_reader options box $(FUZZ_LAB_TARGETS)
 FUZZ_RUNS ?= 300000
 FUZZ_SEED ?= 1
 FUZZ_TIME ?= 600
