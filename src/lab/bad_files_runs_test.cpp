@@ -103,27 +103,6 @@ TEST_F(BadFiles, EveryReaderRefusesAResultThatDoesNotFitTheChipOrNestsWithoutEnd
     EXPECT_FALSE(fs::exists(dir / written)) << written;
 }
 
-TEST_F(BadFiles, WhatIsNotAResultsFileIsNamedForWhatItIs) {
-  write(dir / "in1.tst", ".VECTORS 2\n\n.PATTERNS\n\n0H\n1L\n");
-  fs::create_directory(dir / "folder.json");
-  std::vector<std::pair<std::string, std::string>> cases = {
-      {"missing.json", "kavlab: missing.json: no such file"},
-      {"folder.json", "kavlab: folder.json: a directory, not a file"},
-      {"in1.tst",
-       "kavlab: in1.tst: this is a TST file; `kavlab import` turns a defect table into a "
-       "results file"},
-  };
-  // A device means the same to every platform's binary only without a launcher (Wine's view
-  // of /dev differs).
-  if (test_support::e2e_launcher().empty())
-    cases.push_back({"/dev/zero", "kavlab: /dev/zero: not a regular file"});
-  for (const auto& [file, message] : cases) {
-    Ran r = run(dir, "kavlab-sim", {"summary", file});
-    EXPECT_EQ(r.status, 1) << file;
-    EXPECT_EQ(r.err.rfind(message, 0), 0u) << r.err;
-  }
-}
-
 TEST_F(BadFiles, ADefectTableOfAnotherCircuitIsImportedOnlyWhenAsked) {
   fs::copy_file(fs::path(KAVTEST_EXAMPLES) / "11-NA2.tst", dir / "11-NA2.tst");
   ASSERT_EQ(run(dir, "kavtest-sim",

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "results/results_json.h"
 #include "test_support.h"
 
 namespace kavlab {
@@ -47,17 +46,6 @@ TEST(ResultsFile, AFileOverTheLimitIsNotRead) {
   EXPECT_EQ(bytes, "0123456789");
   EXPECT_FALSE(read_limited(path, 9, &bytes, &error));
   EXPECT_EQ(error, path + ": more than 9 bytes, the most a results file may have");
-}
-
-TEST(ResultsFile, AWrittenFileIsReadBack) {
-  test_support::ScratchDir dir("kavlab-load-");
-  Results r;
-  r.provenance.program = "kavlab";
-  std::string path = dir.at("r.json"), error;
-  ASSERT_TRUE(save_results(r, path, &error)) << error;
-  Results back;
-  ASSERT_TRUE(load_results(path, &back, &error)) << error;
-  EXPECT_EQ(results_text(back), results_text(r));
 }
 
 }  // namespace kavlab
