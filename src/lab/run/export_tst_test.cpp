@@ -49,7 +49,7 @@ TEST(ExportTst, AResultThatDoesNotFitItsCircuitIsRefused) {
   test_support::ScratchDir dir("kavlab-export-");
   std::string error, path = dir.at("c17.tst");
   ASSERT_TRUE(export_tst(c17(), Measure::Logic, path, &error)) << error;
-  EXPECT_NE(test_support::file_bytes(path).find("\n11111HH\n"), std::string::npos);
+  EXPECT_NE(test_support::file_text(path).find("\n11111HH\n"), std::string::npos);
   for (const auto& [change, message] : cases) {
     CircuitResult c = c17();
     change(c);
