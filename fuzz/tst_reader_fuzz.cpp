@@ -14,6 +14,7 @@
 #include "fuzz_files.h"
 #include "fit_vectors.h"
 #include "messages.h"
+#include "tst_inputs.h"
 
 namespace {
 

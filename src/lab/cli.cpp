@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "messages.h"
+#include "results/limits.h"
 #include "results/results.h"
 #include "run/box_kind.h"
 
@@ -100,6 +101,14 @@ ParsedLine parse_command_line(const std::vector<std::string>& words) {
     std::string why = unknown_command(words[1], all);
     if (!why.empty()) return {ExitStatus::CommandLine, "", "kavlab: " + why + "\n", nullptr};
   }
+  // A run's results file keeps the command line: no word is longer than a reader takes.
+  for (const std::string& w : words)
+    if (w.size() > kMaxNameBytes)
+      return {ExitStatus::CommandLine, "",
+              "kavlab: a word of the command line is " + std::to_string(w.size()) +
+                  " bytes long, over the " + std::to_string(kMaxNameBytes) +
+                  " a word may have: " + shown_value(w) + "\n",
+              nullptr};
   CLI::App app{"Runs, summaries, reports and exports of defect tests on a Kavrin box" +
                    std::string(emulated ? " (here: the emulated box)" : ""),
                who.program};

@@ -83,6 +83,9 @@ TEST(CommandLine, RefusalsNameTheValueInKavlabsWords) {
        "--fail-under: 101 is not a percent from 0 to 100"},
       {{"summary", "a.json", "--fail-under", "90", "--class", "rail-short,bogus"},
        "--class: rail-short,bogus: bogus is not rail-short, bridge or open"},
+      {{"summary", std::string(4097, 'w')},
+       "a word of the command line is 4097 bytes long, over the 4096 a word may have: " +
+           std::string(40, 'w') + "... (4097 bytes)"},
   };
   for (const Refusal& r : refusals) {
     ParsedLine line = parsed(r.words);

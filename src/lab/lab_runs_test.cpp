@@ -176,7 +176,7 @@ TEST_F(LabRuns, BadResultsFilesAreRefused) {
       {{"summary", "v2.json"}, "v2.json: results format version 2"},
       {{"summary", "cut.json"}, "cut.json: not a complete JSON document"},
       {{"export", "in1.json", "--tst", "x.tst", "-c", "16"}, "in1.json holds no circuit 16"},
-      {{"summary", "missing.json"}, "missing.json: cannot read"}};
+      {{"summary", "missing.json"}, "missing.json: no such file"}};
   for (const auto& [words, message] : cases) {
     Ran r = run(dir, "kavlab-sim", words);
     EXPECT_EQ(r.status, 1) << message;

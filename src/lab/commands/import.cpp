@@ -18,6 +18,7 @@ struct ImportOptions {
   int circuit = -1;
   CellChoice::Kind cells = CellChoice::Kind::All;
   bool monitor = false;
+  bool reference_differs = false;
   std::string output;
   bool force = false;
 };
@@ -38,6 +39,9 @@ void add_import_options(CLI::App& command, bool) {
           {{"all", CellChoice::Kind::All}, {"saf", CellChoice::Kind::Saf}}))
       ->type_name("all|saf");
   command.add_flag("--monitor", options.monitor, "That run judged by the current monitor (-bicm)");
+  command.add_flag("--reference-differs", options.reference_differs,
+                   "Import a table whose reference outputs are not the circuit's logic function "
+                   "(a broken reference cell), marked as such");
   command.add_option("-o,--output", options.output, "Results file (default: <stem>.results.json)");
   command.add_flag("--force", options.force, "Replace an existing results file");
 }
@@ -58,7 +62,9 @@ ExitStatus import_action(const Invocation& how) {
   r.provenance.engine.clear();
   r.provenance.engine_parameters.clear();
   r.circuits.push_back(circuit_skeleton(options.circuit, cells));
-  if (!import_tst(options.test, options.monitor, r.circuits[0], &error) ||
+  ReferenceCheck check =
+      options.reference_differs ? ReferenceCheck::Mark : ReferenceCheck::Refuse;
+  if (!import_tst(options.test, options.monitor, check, r.circuits[0], &error) ||
       !save_results(r, out, &error))
     return command_failed(ExitStatus::FileTrouble, error);
   tell_written(out, results_words(r));

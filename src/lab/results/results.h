@@ -89,6 +89,9 @@ struct CircuitResult {
   std::vector<std::string> vectors;  ///< the input bits, first input character most significant
   std::vector<TestedCell> cells;
   std::vector<Pass> passes;
+  /// An import whose reference answers are not the circuit's logic function, imported as
+  /// they are when asked (a broken reference cell on a real die, say).
+  bool reference_differs = false;
 };
 
 struct Results {

@@ -29,7 +29,7 @@ Results sample() {
   c.outputs = 1;
   c.test = {SourceKind::File, "in1.tst", std::string(64, 'a'), {"1", "1", "0", "1", "1"}};
   c.vectors = {"0", "1"};
-  c.cells = {{1, "A/gnd", 3}, {2, "A/Q", 2}, {3, "NA2_01", 4}};
+  c.cells = {{1, "A/gnd", 3}, {2, "A/vdd", 3}, {3, "A/Q", 2}};
   Pass logic;
   logic.name = "logic";
   logic.gives_logic = true;
@@ -42,6 +42,7 @@ Results sample() {
   monitor.name = "monitor";
   monitor.monitor_on = monitor.gives_monitor = true;
   c.passes = {logic, monitor};
+  c.reference_differs = true;
   r.circuits = {c};
   return r;
 }
@@ -65,7 +66,8 @@ TEST(ResultsFormat, EveryFieldIsReadBack) {
   EXPECT_EQ(logic.cells[1].marks, "1X");
   EXPECT_TRUE(logic.cells[1].outputs.empty());
   EXPECT_FALSE(back.circuits[0].passes[1].reference_measured);
-  EXPECT_EQ(back.circuits[0].cells[2].type, 4);
+  EXPECT_EQ(back.circuits[0].cells[2].type, 2);
+  EXPECT_TRUE(back.circuits[0].reference_differs);
   EXPECT_EQ(back.provenance.engine_parameters.at("VT"), 0.3);
   EXPECT_EQ(back.provenance.resumed, std::vector<std::string>{"2024-05-02T08:00:00Z"});
 }

@@ -2,10 +2,15 @@
 // field it uses and names it in its message: a results file is user input.
 #include "results/results_json.h"
 
+#include <cstdint>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <stdexcept>
 
 #include "KavrinConst.h"
+#include "TSTData.h"
+#include "results/limits.h"
+#include "results/results_check.h"
 #include "results/sweep.h"
 #include "results/sweep_defects.h"
 
@@ -81,9 +86,17 @@ Json circuit_json(const CircuitResult& c) {
     cells.push_back(
         {{"index", cell.index}, {"defect", cell.defect}, {"class", defect_class(cell.type)}});
   for (const Pass& p : c.passes) passes.push_back(pass_json(p));
-  return Json{{"index", c.index},     {"name", c.name},       {"description", c.description},
-              {"inputs", c.inputs},   {"outputs", c.outputs}, {"test", test_json(c.test)},
-              {"vectors", c.vectors}, {"cells", cells},       {"passes", passes}};
+  Json j{{"index", c.index},
+         {"name", c.name},
+         {"description", c.description},
+         {"inputs", c.inputs},
+         {"outputs", c.outputs},
+         {"test", test_json(c.test)},
+         {"vectors", c.vectors},
+         {"cells", cells},
+         {"passes", passes}};
+  if (c.reference_differs) j["reference_differs"] = true;
+  return j;
 }
 
 Json provenance_json(const Provenance& p) {
@@ -122,6 +135,133 @@ struct BadField : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+/// The members whose strings are answers, as long as vectors times outputs: every other string
+/// is a name, held to kMaxNameBytes.
+bool is_answer_member(const std::string& key) {
+  return key == "outputs" || key == "monitor" || key == "marks";
+}
+
+/// Builds the document while the parser reads it, and stops at the first thing no results
+/// file holds, before it is kept: nesting deeper than kMaxNesting, a member named twice in one
+/// object, a member's name or a string other than an answer longer than kMaxNameBytes. Members
+/// go into their object in the order read, without a search (each name is checked once).
+class CheckedBuilder {
+  /// The longest path that a message shows whole.
+  static constexpr std::size_t kLongestPlace = 80;
+
+ public:
+  explicit CheckedBuilder(Json* root) : root_(root) {}
+  /// Why the parse stopped; empty when it did not.
+  const std::string& error() const { return error_; }
+
+  bool null() { return put(Json()); }
+  bool boolean(bool b) { return put(Json(b)); }
+  bool number_integer(Json::number_integer_t v) { return put(Json(v)); }
+  bool number_unsigned(Json::number_unsigned_t v) { return put(Json(v)); }
+  bool number_float(Json::number_float_t v, const std::string&) { return put(Json(v)); }
+  bool string(std::string& s) {
+    bool answer = !frames_.empty() && frames_.back().container->is_object() &&
+                  is_answer_member(frames_.back().key);
+    if (!answer && s.size() > kMaxNameBytes) return refuse(place() + too_long(s));
+    return put(Json(std::move(s)));
+  }
+  bool binary(Json::binary_t&) { return refuse(place() + " is binary data"); }
+  bool start_object(std::size_t) { return open(Json::object()); }
+  bool start_array(std::size_t) { return open(Json::array()); }
+  bool end_object() { return close(); }
+  bool end_array() { return close(); }
+  bool key(std::string& k) {
+    Frame& f = frames_.back();
+    if (k.size() > kMaxNameBytes) return refuse(place(true) + ": a member's name" + too_long(k));
+    if (!f.names.insert(k).second)
+      return refuse(place(true) + ": the member \"" + shown_value(k) + "\" appears twice");
+    f.key = std::move(k);
+    return true;
+  }
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) {
+    return refuse(
+        "not a complete JSON document (truncated or damaged; the parser stopped at byte " +
+        std::to_string(position) + ")");
+  }
+
+ private:
+  /// An array or object being read: its members' names so far, and the name of the last one.
+  struct Frame {
+    Json* container;
+    std::set<std::string> names;
+    std::string key;
+  };
+
+  static std::string too_long(const std::string& s) {
+    return " is " + std::to_string(s.size()) + " bytes long, over the " +
+           std::to_string(kMaxNameBytes) + " a name may have: \"" + shown_value(s) + "\"";
+  }
+
+  bool refuse(const std::string& why) {
+    if (error_.empty()) error_ = why;
+    return false;
+  }
+
+  /// Where the next value goes, as a path ("circuits[0].cells[2].defect"), or with
+  /// `of_object` the object that takes the next member ("circuits[0].cells[2]"); cut when
+  /// long; "the document" at the top.
+  std::string place(bool of_object = false) const {
+    std::string path;
+    std::size_t depth = frames_.size() - (of_object ? 1 : 0);
+    for (std::size_t i = 0; i < depth && path.size() < kLongestPlace; i++) {
+      const Json& c = *frames_[i].container;
+      // An array's open element is its last; the next value comes after it.
+      std::size_t at = c.size() - (i + 1 < frames_.size() ? 1 : 0);
+      if (c.is_array())
+        path += "[" + std::to_string(at) + "]";
+      else
+        path += (path.empty() ? "" : ".") + shown_value(frames_[i].key);
+    }
+    if (path.size() > kLongestPlace) path = path.substr(0, kLongestPlace) + "...";
+    return path.empty() ? "the document" : path;
+  }
+
+  /// Stores `v` in the open container, or as the document; its address.
+  Json* put_value(Json&& v) {
+    if (frames_.empty()) {
+      *root_ = std::move(v);
+      return root_;
+    }
+    Frame& f = frames_.back();
+    if (f.container->is_array()) {
+      f.container->push_back(std::move(v));
+      return &f.container->back();
+    }
+    // The name is new to this object (key() checked it): appended without the map's search.
+    auto& members =
+        static_cast<Json::object_t::Container&>(f.container->get_ref<Json::object_t&>());
+    members.emplace_back(f.key, std::move(v));
+    return &members.back().second;
+  }
+
+  bool put(Json&& v) {
+    put_value(std::move(v));
+    return true;
+  }
+
+  bool open(Json&& container) {
+    if (frames_.size() >= static_cast<std::size_t>(kMaxNesting))
+      return refuse(place() + " nests arrays and objects more than " + std::to_string(kMaxNesting) +
+                    " deep");
+    frames_.push_back({put_value(std::move(container)), {}, {}});
+    return true;
+  }
+
+  bool close() {
+    frames_.pop_back();
+    return true;
+  }
+
+  Json* root_;
+  std::vector<Frame> frames_;
+  std::string error_;
+};
+
 /// A member of an object, checked for its kind; `where` names the object in messages.
 const Json& member(const Json& object, const char* key, Json::value_t kind,
                    const std::string& where, bool may_be_null = false) {
@@ -135,8 +275,8 @@ const Json& member(const Json& object, const char* key, Json::value_t kind,
   return *it;
 }
 
-std::string text(const Json& o, const char* key, const std::string& where) {
-  return member(o, key, Json::value_t::string, where).get<std::string>();
+const std::string& text(const Json& o, const char* key, const std::string& where) {
+  return member(o, key, Json::value_t::string, where).get_ref<const std::string&>();
 }
 
 /// A string member that may be null (then empty).
@@ -145,16 +285,35 @@ std::string optional_text(const Json& o, const char* key, const std::string& whe
   return v.is_null() ? std::string() : v.get<std::string>();
 }
 
+/// An integer member within [low, high] (low at least 0); a value beyond 64 bits' range
+/// parses as a floating-point number and is refused as not an integer.
 int integer(const Json& o, const char* key, const std::string& where, int low, int high) {
-  long long v = member(o, key, Json::value_t::number_integer, where).get<long long>();
-  if (v < low || v > high)
-    throw BadField(where + "." + key + " is " + std::to_string(v) + ", outside " +
+  const Json& v = member(o, key, Json::value_t::number_integer, where);
+  bool fits = v.is_number_unsigned()
+                  ? v.get<std::uint64_t>() >= static_cast<std::uint64_t>(low) &&
+                        v.get<std::uint64_t>() <= static_cast<std::uint64_t>(high)
+                  : v.get<std::int64_t>() >= low && v.get<std::int64_t>() <= high;
+  if (!fits)
+    throw BadField(where + "." + key + " is " + shown_value(v.dump()) + ", outside " +
                    std::to_string(low) + ".." + std::to_string(high));
-  return static_cast<int>(v);
+  return static_cast<int>(v.get<std::int64_t>());
 }
 
 const Json& array(const Json& o, const char* key, const std::string& where) {
   return member(o, key, Json::value_t::array, where);
+}
+
+/// The strings of an array member, each checked to be one.
+std::vector<std::string> strings(const Json& o, const char* key, const std::string& where) {
+  std::vector<std::string> all;
+  const Json& items = array(o, key, where);
+  for (std::size_t i = 0; i < items.size(); i++) {
+    if (!items[i].is_string())
+      throw BadField(where + "." + key + "[" + std::to_string(i) + "] is " + items[i].type_name() +
+                     ", not a string");
+    all.push_back(items[i].get<std::string>());
+  }
+  return all;
 }
 
 /// Checks that `s` has `length` characters, all from `allowed`.
@@ -171,31 +330,48 @@ void check_chars(const std::string& s, std::size_t length, const char* allowed,
 std::map<std::string, double> numbers(const Json& object, const std::string& where) {
   std::map<std::string, double> values;
   for (const auto& [key, value] : object.items()) {
-    if (!value.is_number()) throw BadField(where + "." + key + " is not a number");
+    if (!value.is_number()) throw BadField(where + "." + shown_value(key) + " is not a number");
     values[key] = value.get<double>();
   }
   return values;
 }
 
+/// The outputs string of a response, split per vector: its length is checked against the
+/// vectors and outputs first, so that a string of the wrong size costs no copies.
+std::vector<std::string> read_outputs(const std::string& s, const CircuitResult& c,
+                                      const std::string& where) {
+  std::size_t n = c.vectors.size(), width = static_cast<std::size_t>(c.outputs);
+  std::size_t expected = n == 0 ? 0 : n * (width + 1) - 1;
+  if (s.size() != expected)
+    throw BadField(where + " is " + std::to_string(s.size()) + " characters long; " +
+                   std::to_string(n) + " vectors of " + std::to_string(width) +
+                   " output bits, separated by spaces, take " + std::to_string(expected));
+  std::vector<std::string> outputs;
+  outputs.reserve(n);
+  for (std::size_t v = 0; v < n; v++) {
+    std::size_t at = v * (width + 1);
+    if (at + width < s.size() && s[at + width] != ' ')
+      throw BadField(where + ", after vector " + std::to_string(v) + ", holds no space");
+    outputs.push_back(s.substr(at, width));
+    check_chars(outputs.back(), width, "01", where + ", vector " + std::to_string(v));
+  }
+  return outputs;
+}
+
 Response read_response(const Json& j, const CircuitResult& c, const std::string& where) {
   Response r;
-  std::string outputs = optional_text(j, "outputs", where);
-  std::size_t n = c.vectors.size(), width = static_cast<std::size_t>(c.outputs);
-  if (!outputs.empty() || n == 0) {
-    for (std::size_t v = 0; v < n; v++) {
-      std::size_t at = v * (width + 1);
-      std::string bits = at + width <= outputs.size() ? outputs.substr(at, width) : "";
-      check_chars(bits, width, "01", where + ".outputs, vector " + std::to_string(v));
-      r.outputs.push_back(bits);
-    }
-    if (outputs.size() != n * (width + 1) - (n > 0 ? 1 : 0))
-      throw BadField(where + ".outputs does not hold " + std::to_string(n) + " vectors");
+  const Json& outputs = member(j, "outputs", Json::value_t::string, where, true);
+  if (!outputs.is_null() && !outputs.get_ref<const std::string&>().empty())
+    r.outputs = read_outputs(outputs.get_ref<const std::string&>(), c, where + ".outputs");
+  std::size_t n = c.vectors.size();
+  const Json& monitor = member(j, "monitor", Json::value_t::string, where, true);
+  if (!monitor.is_null()) {
+    check_chars(monitor.get_ref<const std::string&>(), n, "PF", where + ".monitor");
+    r.monitor = monitor.get<std::string>();
   }
-  r.monitor = optional_text(j, "monitor", where);
-  if (!r.monitor.empty()) check_chars(r.monitor, n, "PF", where + ".monitor");
   if (j.contains("marks")) {
+    check_chars(text(j, "marks", where), n, "1X?", where + ".marks");
     r.marks = text(j, "marks", where);
-    check_chars(r.marks, n, "1X?", where + ".marks");
   }
   return r;
 }
@@ -213,7 +389,8 @@ Pass read_pass(const Json& j, const CircuitResult& c, const std::string& where) 
   if (p.reference_measured) p.reference = read_response(ref, c, where + ".reference");
   const Json& cells = array(j, "cells", where);
   if (cells.size() > c.cells.size())
-    throw BadField(where + ".cells holds more responses than the circuit has cells");
+    throw BadField(where + ".cells holds " + std::to_string(cells.size()) +
+                   " responses, but the circuit has " + std::to_string(c.cells.size()) + " cells");
   for (std::size_t k = 0; k < cells.size(); k++)
     p.cells.push_back(read_response(cells[k], c, where + ".cells[" + std::to_string(k) + "]"));
   if (j.contains("engine_parameters"))
@@ -244,17 +421,36 @@ SourceKind source_kind(const std::string& name, const std::string& where) {
   throw BadField(where + " is not file, exhaustive or import");
 }
 
+/// Throws the message of a failed check.
+void require(bool passed, const std::string& error) {
+  if (!passed) throw BadField(error);
+}
+
 void read_cells(const Json& j, CircuitResult& c, const std::string& where) {
-  const KAVRIN_ELEMENT_LIST& list = elements[c.index];
   const Json& cells = array(j, "cells", where);
+  std::string error;
+  require(check_cell_count(c.index, cells.size(), where, &error), error);
   for (std::size_t k = 0; k < cells.size(); k++) {
     std::string at = where + ".cells[" + std::to_string(k) + "]";
     TestedCell cell;
-    cell.index = integer(cells[k], "index", at, 1, list.count - 1);
+    cell.index = integer(cells[k], "index", at, 1, elements[c.index].count - 1);
     cell.defect = text(cells[k], "defect", at);
     cell.type = defect_type(text(cells[k], "class", at));
     if (cell.type == 0) throw BadField(at + ".class is not short, rail short or open");
     c.cells.push_back(cell);
+    require(check_cell(c, k, at, &error), error);
+  }
+}
+
+void read_vectors(const Json& j, CircuitResult& c, const std::string& where) {
+  const Json& vectors = array(j, "vectors", where);
+  c.vectors.reserve(vectors.size());
+  for (std::size_t v = 0; v < vectors.size(); v++) {
+    std::string at = where + ".vectors[" + std::to_string(v) + "]";
+    if (!vectors[v].is_string()) throw BadField(at + " is not a string");
+    check_chars(vectors[v].get_ref<const std::string&>(), static_cast<std::size_t>(c.inputs), "01",
+                at);
+    c.vectors.push_back(vectors[v].get<std::string>());
   }
 }
 
@@ -265,6 +461,8 @@ CircuitResult read_circuit(const Json& j, const std::string& where) {
   c.description = text(j, "description", where);
   c.inputs = integer(j, "inputs", where, 1, 8);
   c.outputs = integer(j, "outputs", where, 1, 7);
+  std::string error;
+  require(check_circuit_facts(c, where, &error), error);
   const Json& test = member(j, "test", Json::value_t::object, where);
   c.test.kind = source_kind(text(test, "source", where + ".test"), where + ".test.source");
   c.test.file = optional_text(test, "file", where + ".test");
@@ -273,17 +471,13 @@ CircuitResult read_circuit(const Json& j, const std::string& where) {
     c.test.fitted = member(test, "fitted", Json::value_t::boolean, where + ".test").get<bool>();
   c.test.registers = read_registers(
       member(test, "registers", Json::value_t::object, where + ".test"), where + ".test.registers");
-  const Json& vectors = array(j, "vectors", where);
-  for (std::size_t v = 0; v < vectors.size(); v++) {
-    std::string at = where + ".vectors[" + std::to_string(v) + "]";
-    if (!vectors[v].is_string()) throw BadField(at + " is not a string");
-    c.vectors.push_back(vectors[v].get<std::string>());
-    check_chars(c.vectors.back(), static_cast<std::size_t>(c.inputs), "01", at);
-  }
+  read_vectors(j, c, where);
   read_cells(j, c, where);
   const Json& passes = array(j, "passes", where);
   for (std::size_t k = 0; k < passes.size(); k++)
     c.passes.push_back(read_pass(passes[k], c, where + ".passes[" + std::to_string(k) + "]"));
+  if (j.contains("reference_differs"))
+    c.reference_differs = member(j, "reference_differs", Json::value_t::boolean, where).get<bool>();
   return c;
 }
 
@@ -292,12 +486,9 @@ Provenance read_provenance(const Json& j) {
   Provenance p;
   p.program = text(j, "program", where);
   p.version = text(j, "version", where);
-  for (const Json& w : array(j, "command_line", where))
-    p.command_line.push_back(w.is_string() ? w.get<std::string>() : w.dump());
+  p.command_line = strings(j, "command_line", where);
   p.date_time = text(j, "date_time_utc", where);
-  if (j.contains("resumed_utc"))
-    for (const Json& t : array(j, "resumed_utc", where))
-      p.resumed.push_back(t.is_string() ? t.get<std::string>() : t.dump());
+  if (j.contains("resumed_utc")) p.resumed = strings(j, "resumed_utc", where);
   p.device = optional_text(j, "device", where);
   const Json& emulated = member(j, "emulated", Json::value_t::boolean, where, true);
   p.emulated = emulated.is_null()     ? Emulated::Unknown
@@ -313,35 +504,65 @@ Provenance read_provenance(const Json& j) {
   return p;
 }
 
+/// Whether `text` begins as a TST file does: its first line that is not blank (after a UTF-8
+/// byte order mark) begins with a TST keyword.
+bool looks_like_tst(const std::string& text) {
+  std::size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  at = text.find_first_not_of(" \t\r\n", at);
+  if (at == std::string::npos || text[at] != '.') return false;
+  return match_keyword(text.substr(at, 16).c_str()) >= 0;
+}
+
+/// The format and version members, checked before anything else is read.
+void check_format(const Json& j) {
+  if (!j.is_object() || !j.contains("format") || j["format"] != kFormatName)
+    throw BadField(std::string("not a kavlab results file (no \"format\": \"") + kFormatName +
+                   "\")");
+  const Json* version = j.contains("version") ? &j["version"] : nullptr;
+  if (version == nullptr || !version->is_number_integer() ||
+      version->get<std::int64_t>() != RESULTS_FORMAT_VERSION)
+    throw BadField("results format version " +
+                   (version == nullptr        ? std::string("missing")
+                    : version->is_primitive() ? shown_value(version->dump())
+                                              : std::string("(an ") + version->type_name() + ")") +
+                   "; this kavlab reads version " + std::to_string(RESULTS_FORMAT_VERSION));
+}
+
+Results read_results(const Json& j) {
+  Results out;
+  out.provenance = read_provenance(member(j, "provenance", Json::value_t::object, "results"));
+  out.partial = member(j, "partial", Json::value_t::boolean, "results").get<bool>();
+  const Json& circuits = array(j, "circuits", "results");
+  std::string error;
+  for (std::size_t k = 0; k < circuits.size(); k++) {
+    std::string where = "circuits[" + std::to_string(k) + "]";
+    CircuitResult c = read_circuit(circuits[k], where);
+    require(check_new_circuit(out, c, where, &error), error);
+    out.circuits.push_back(std::move(c));
+  }
+  if (j.contains("sweep")) out.sweep = text(j, "sweep", "results");
+  require(check_passes(out, &error), error);
+  return out;
+}
+
 }  // namespace
 
 bool parse_results(const std::string& text_in, const std::string& source, Results* r,
                    std::string* error) {
-  Json j = Json::parse(text_in, nullptr, false);
-  if (j.is_discarded()) {
-    *error = source + ": not a complete JSON document (truncated or damaged)";
+  if (looks_like_tst(text_in)) {
+    *error = source + ": this is a TST file; `kavlab import` turns a defect table into a " +
+             "results file";
+    return false;
+  }
+  Json j;
+  CheckedBuilder builder(&j);
+  if (!Json::sax_parse(text_in, &builder)) {
+    *error = source + ": " + builder.error();
     return false;
   }
   try {
-    if (!j.is_object() || !j.contains("format") || j["format"] != kFormatName) {
-      *error = source + ": not a kavlab results file (no \"format\": \"" + kFormatName + "\")";
-      return false;
-    }
-    if (!j.contains("version") || !j["version"].is_number_integer() ||
-        j["version"].get<long long>() != RESULTS_FORMAT_VERSION) {
-      *error = source + ": results format version " +
-               (j.contains("version") ? j["version"].dump() : std::string("missing")) +
-               "; this kavlab reads version " + std::to_string(RESULTS_FORMAT_VERSION);
-      return false;
-    }
-    Results out;
-    out.provenance = read_provenance(member(j, "provenance", Json::value_t::object, "results"));
-    out.partial = member(j, "partial", Json::value_t::boolean, "results").get<bool>();
-    const Json& circuits = array(j, "circuits", "results");
-    for (std::size_t k = 0; k < circuits.size(); k++)
-      out.circuits.push_back(read_circuit(circuits[k], "circuits[" + std::to_string(k) + "]"));
-    if (j.contains("sweep")) out.sweep = text(j, "sweep", "results");
-    *r = out;
+    check_format(j);
+    *r = read_results(j);
     return true;
   } catch (const std::exception& e) {
     *error = source + ": " + e.what();

@@ -22,6 +22,7 @@ Results sweep_sample() {
   CircuitResult c;
   c.index = 14;
   c.name = "IN1";
+  c.description = "NOT( A )";
   c.inputs = c.outputs = 1;
   c.test.kind = SourceKind::Exhaustive;
   c.vectors = {"0", "1"};

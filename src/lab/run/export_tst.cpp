@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "KavrinConst.h"
 #include "TSTData.h"
 #include "apply_vectors.h"
 #include "defect_table.h"
@@ -61,6 +62,32 @@ BIST* build_record(const CircuitResult& c, const Pass& p, Measure m,
   return dat;
 }
 
+/// Whether `c` has its circuit's input and output counts, and its vectors and pass `p`'s
+/// reference answers are one per vector and as wide as the circuit: the record's rows are as
+/// wide as the chip's circuit, whatever the result says. False with `*error` set.
+bool fits_chip(const CircuitResult& c, const Pass& p, Measure m, std::string* error) {
+  std::string circuit = "circuit " + std::to_string(c.index);
+  if (c.index < 0 || c.index >= KAVRIN_CIRCUIT_COUNT) {
+    *error = circuit + " is not on the chip";
+    return false;
+  }
+  const KAVRIN_ELEMENT_LIST& e = elements[c.index];
+  if (c.inputs != e.in || c.outputs != e.out) {
+    *error = circuit + " has " + std::to_string(e.in) + " inputs and " + std::to_string(e.out) +
+             " outputs, not " + std::to_string(c.inputs) + " and " + std::to_string(c.outputs);
+    return false;
+  }
+  std::size_t n = c.vectors.size();
+  bool whole = m == Measure::Logic ? p.reference.outputs.size() == n
+                                   : p.reference.monitor.size() == n;
+  for (const std::string& v : c.vectors) whole = whole && v.size() == e.in;
+  for (const std::string& o : p.reference.outputs) whole = whole && o.size() == e.out;
+  if (!whole)
+    *error = circuit + ": the vectors or the reference's answers are not one per vector, each " +
+             "as wide as the circuit";
+  return whole;
+}
+
 }  // namespace
 
 bool export_tst(const CircuitResult& c, Measure m, const std::string& path, std::string* error) {
@@ -80,6 +107,7 @@ bool export_tst(const CircuitResult& c, Measure m, const std::string& path, std:
     *error = circuit + ": the " + p->name + " pass is not complete (a partial result?)";
     return false;
   }
+  if (!fits_chip(c, *p, m, error)) return false;
   BIST* dat = build_record(c, *p, m, marks);
   if (dat == nullptr) {
     *error = "not enough memory";

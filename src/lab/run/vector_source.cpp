@@ -1,8 +1,10 @@
 // Test files and exhaustive vectors as the start of a circuit's result.
 #include "run/vector_source.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "KavrinConst.h"
@@ -28,6 +30,31 @@ std::string unfitted(const std::string& path, const kavtest::ShapeLoss& loss,
          "as kavtest does (the last " + std::to_string(c.inputs) + " input columns)";
 }
 
+/// The test file that the TST reader is reading; null between readings. The reader ends the
+/// process itself on an error, with kavtest's message, which names no file.
+const char* file_being_read = nullptr;
+
+/// At an exit during a reading: a note on standard error naming the file.
+void name_the_file_at_exit() {
+  if (file_being_read != nullptr)
+    std::fprintf(stderr, "kavlab: %s: the TST reader stopped at the error above\n",
+                 file_being_read);
+}
+
+/// While alive, an exit of the process names `path`.
+class ReadingTestFile {
+ public:
+  explicit ReadingTestFile(const std::string& path) {
+    // Registered once; should it fail, the reader's own message still goes out.
+    static const bool registered = std::atexit(name_the_file_at_exit) == 0;
+    static_cast<void>(registered);
+    file_being_read = path.c_str();
+  }
+  ~ReadingTestFile() { file_being_read = nullptr; }
+  ReadingTestFile(const ReadingTestFile&) = delete;
+  ReadingTestFile& operator=(const ReadingTestFile&) = delete;
+};
+
 }  // namespace
 
 BIST* read_test_file(const std::string& path, FileLock& lock, std::string* bytes,
@@ -44,18 +71,20 @@ BIST* read_test_file(const std::string& path, FileLock& lock, std::string* bytes
     return nullptr;
   }
   *bytes = text.str();
-  auto* dat = static_cast<BIST*>(std::calloc(1, sizeof(BIST)));
+  // Released here also when the reader's fatal path throws (as in the fuzz build).
+  std::unique_ptr<BIST, void (*)(BIST*)> dat(static_cast<BIST*>(std::calloc(1, sizeof(BIST))),
+                                             FreeTST);
   if (dat == nullptr) {
     *error = "not enough memory";
     return nullptr;
   }
   dat->inps = dat->vars = dat->outs = -1;
-  if (ReadTST(dat, path.c_str(), 0, false) == nullptr) {
-    FreeTST(dat);
+  ReadingTestFile reading(path);
+  if (ReadTST(dat.get(), path.c_str(), 0, false) == nullptr) {
     *error = path + ": the TST reader rejected this file";
     return nullptr;
   }
-  return dat;
+  return dat.release();
 }
 
 std::vector<std::string> record_vectors(const BIST* dat, int inputs) {

@@ -1,0 +1,6 @@
+.VECTORS 2
+
+.PATTERNS
+
+0H
+1L
