@@ -1,5 +1,6 @@
 #include "readme_examples.h"
 
+#include <cstring>
 #include <sstream>
 #include <utility>
 
@@ -99,6 +100,81 @@ std::vector<Command> commands_of(const std::vector<std::string>& block, int firs
   return shows_output ? commands : std::vector<Command>{};
 }
 
+/// Reads a page line by line; markers wait for the example after them.
+class PageReader {
+ public:
+  PageReader(const std::string& text, const std::string& name)
+      : lines_(split_lines(text)), name_(name) {}
+
+  Page read() {
+    bool in_fence = false, after_break = true;  // a code block starts after a blank line
+    for (size_t at = 0; at < lines_.size();) {
+      const std::string& line = lines_[at];
+      if (fence(line) || in_fence) {
+        if (fence(line)) in_fence = !in_fence;
+        give_up_pending();
+        after_break = false;
+      } else if (starts_with(trimmed(line), "<!-- readme-test")) {
+        read_marker_line(at);
+        after_break = true;
+      } else if (after_break && indented(line)) {
+        read_block(at);  // moves `at` past the block
+        continue;
+      } else {
+        after_break = blank(line);
+        if (!after_break) give_up_pending();
+      }
+      ++at;
+    }
+    give_up_pending();
+    return std::move(page_);
+  }
+
+ private:
+  void error(int line, const std::string& what) {
+    page_.errors.push_back(name_ + ":" + std::to_string(line) + ": " + what);
+  }
+
+  /// Markers that no example follows are an error.
+  void give_up_pending() {
+    if (pending_.line != 0) error(pending_.line, "a marker that no example follows");
+    pending_ = Pending();
+  }
+
+  void read_marker_line(size_t at) {
+    std::string t = trimmed(lines_[at]);
+    const size_t start = std::strlen(kMarkerStart), end = std::strlen(kMarkerEnd);
+    bool whole = starts_with(t, kMarkerStart) && t.size() >= start + end &&
+                 t.compare(t.size() - end, end, kMarkerEnd) == 0;
+    std::string what = whole
+                           ? read_marker(trimmed(t.substr(start, t.size() - start - end)), pending_)
+                           : "a marker is one line: <!-- readme-test: ... -->";
+    if (!what.empty()) error(static_cast<int>(at) + 1, what);
+    if (pending_.line == 0) pending_.line = static_cast<int>(at) + 1;
+  }
+
+  /// The code block at `at`: an example with the markers before it, or none; `at` moves past it.
+  void read_block(size_t& at) {
+    int first = static_cast<int>(at) + 1;
+    std::vector<Command> commands = commands_of(take_block(lines_, at), first);
+    if (commands.empty()) {
+      if (pending_.line != 0)
+        error(pending_.line, "a marker before a block that shows no output of a command");
+    } else {
+      if (pending_.continues && page_.examples.empty())
+        error(pending_.line, "'continues', but no example comes before it");
+      page_.examples.push_back({first, std::move(pending_.needs), std::move(pending_.varying),
+                                pending_.continues, std::move(commands)});
+    }
+    pending_ = Pending();
+  }
+
+  std::vector<std::string> lines_;
+  std::string name_;
+  Page page_;
+  Pending pending_;
+};
+
 }  // namespace
 
 const char* part_word(Part part) {
@@ -114,55 +190,7 @@ const char* part_word(Part part) {
 }
 
 Page parse_page(const std::string& text, const std::string& name) {
-  Page page;
-  auto error = [&](int line, const std::string& what) {
-    page.errors.push_back(name + ":" + std::to_string(line) + ": " + what);
-  };
-  std::vector<std::string> lines = split_lines(text);
-  Pending pending;
-  bool in_fence = false, after_break = true;  // a code block starts after a blank line
-  for (size_t at = 0; at < lines.size();) {
-    const std::string& line = lines[at];
-    int number = static_cast<int>(at) + 1;
-    std::string t = trimmed(line);
-    if (fence(line)) in_fence = !in_fence;
-    if (in_fence || fence(line)) {
-      if (pending.line != 0) error(pending.line, "a marker that no example follows");
-      pending = Pending();
-      after_break = false;
-      ++at;
-    } else if (starts_with(t, "<!-- readme-test")) {
-      bool whole = starts_with(t, kMarkerStart) && t.size() >= 20 &&
-                   t.compare(t.size() - 3, 3, kMarkerEnd) == 0;
-      std::string what = whole ? read_marker(trimmed(t.substr(17, t.size() - 20)), pending)
-                               : "a marker is one line: <!-- readme-test: ... -->";
-      if (!what.empty()) error(number, what);
-      if (pending.line == 0) pending.line = number;
-      after_break = true;
-      ++at;
-    } else if (blank(line)) {
-      after_break = true;
-      ++at;
-    } else if (after_break && indented(line)) {
-      std::vector<Command> commands = commands_of(take_block(lines, at), number);
-      if (!commands.empty()) {
-        if (pending.continues && page.examples.empty())
-          error(pending.line, "'continues', but no example comes before it");
-        page.examples.push_back({number, std::move(pending.needs), std::move(pending.varying),
-                                 pending.continues, std::move(commands)});
-      } else if (pending.line != 0) {
-        error(pending.line, "a marker before a block that shows no output of a command");
-      }
-      pending = Pending();
-    } else {
-      if (pending.line != 0) error(pending.line, "a marker that no example follows");
-      pending = Pending();
-      after_break = false;
-      ++at;
-    }
-  }
-  if (pending.line != 0) error(pending.line, "a marker that no example follows");
-  return page;
+  return PageReader(text, name).read();
 }
 
 std::vector<std::vector<Example>> sessions(const std::vector<Example>& examples) {
