@@ -92,7 +92,9 @@ int run_command(const std::string& command, const fs::path& work, const fs::path
   l.argv = {"env", "-i"};
   for (const std::string& word : environment()) l.argv.push_back(word);
   for (const char* word : {"stdbuf", "-oL", "bash", "-c"}) l.argv.push_back(word);
-  l.argv.push_back("exec </dev/null 2>&1\n" + command);
+  // The exit at the end keeps bash from replacing itself with the last program, so that it
+  // waits for it and says so when a signal ends it ("Segmentation fault").
+  l.argv.push_back("exec </dev/null 2>&1\n" + command + "\nexit $?");
   l.cwd = work;
   l.out = printed;
   return test_support::run_process(l);
@@ -108,8 +110,6 @@ std::string run_example(const Example& e, const fs::path& work, const fs::path& 
     if (!output_matches(c.shown, got, e.varying))
       return where + "printed (status " + std::to_string(status) + "):\n" + quoted(got) +
              "where the page shows:\n" + quoted(c.shown);
-    if (status >= 128)
-      return where + "ended by signal " + std::to_string(status - 128) + " after its output";
   }
   return "";
 }
