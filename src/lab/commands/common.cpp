@@ -10,6 +10,7 @@
 namespace kavlab {
 
 ExitStatus command_failed(ExitStatus status, const std::string& message) {
+  std::fflush(stdout);  // after what the command printed, when both streams go to one file
   std::fprintf(stderr, "kavlab: %s\n", message.c_str());
   return status;
 }
@@ -61,6 +62,7 @@ bool claim_new_output(const std::string& given, const std::string& test, bool fo
 }
 
 void tell_written(const std::string& path, const std::string& what) {
+  std::fflush(stdout);  // after what the command printed, when both streams go to one file
   std::fprintf(stderr, "kavlab: %s written to %s\n", what.c_str(), path.c_str());
 }
 

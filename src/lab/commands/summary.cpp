@@ -43,6 +43,7 @@ std::vector<DefectClass> classes_of(const std::string& words) {
 ExitStatus apply_gate(const std::vector<SummarySet>& sets) {
   CoverageGate gate{options.fail_under, options.by, classes_of(options.classes), options.total};
   bool failed = false;
+  std::fflush(stdout);  // the summary first, when both streams go to one file
   for (const SummarySet& set : sets)
     for (const GateFailure& f : gate_failures(set.circuits, gate)) {
       std::fprintf(stderr, "kavlab: %s: %s\n", terminal_text(set.source).c_str(),
