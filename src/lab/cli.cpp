@@ -34,6 +34,10 @@ const Subcommand kSubcommands[] = {
      "Where two results detect differently, or one result's logic and monitor (exit status 0 "
      "same, 1 different, 2 trouble)",
      add_compare_options, compare_action},
+    {"lot",
+     "Results of one plan on several chips read as one lot: what every chip detects, what only "
+     "some do, the spread of the coverage",
+     add_lot_options, lot_action},
 };
 
 /// The longest message about the command line: a refused value is never echoed whole.

@@ -33,11 +33,11 @@ TEST(CommandLine, RefusalsNameTheValueInKavlabsWords) {
       {{"sumary", "a.json"}, "no command 'sumary'; did you mean 'summary'?"},
       {{"xyzzy"},
        "no command 'xyzzy' (the commands: run, sweep, gen, compact, import, summary, export, "
-       "list, devices, report, compare)"},
+       "list, devices, report, compare, lot)"},
       {{long_name},
        "no command '" + long_name.substr(0, 40) +
            "...' (the commands: run, sweep, "
-           "gen, compact, import, summary, export, list, devices, report, compare)"},
+           "gen, compact, import, summary, export, list, devices, report, compare, lot)"},
       {{"run", "--exhaustive"}, "--circuit is required"},
       {{"run", "-c", "18", "--exhaustive"},
        "--circuit: 18 is not a circuit of the chip (0 to 17, or all)"},
@@ -78,6 +78,7 @@ TEST(CommandLine, RefusalsNameTheValueInKavlabsWords) {
        "--circuit: '" + std::string(40, '9') +
            "...' (100 characters) is not a circuit of the chip (0 to 17)"},
       {{"compare", "a.json", "b.json", "--json", "--csv"}, "--json excludes --csv"},
+      {{"lot", "a.json", "b.json", "--csv", "--json"}, "--json excludes --csv"},
       {{"summary", "a.json", "--by", "logic"}, "--by requires --fail-under"},
       {{"summary", "a.json", "--fail-under", "101"},
        "--fail-under: 101 is not a percent from 0 to 100"},

@@ -102,6 +102,20 @@ std::string file_text(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string printed(const std::function<void(std::FILE*)>& print) {
+  std::FILE* f = std::tmpfile();
+  if (f == nullptr) {
+    ADD_FAILURE() << "no temporary file";
+    return "";
+  }
+  print(f);
+  std::rewind(f);
+  std::string text;
+  for (int ch; (ch = std::fgetc(f)) != EOF;) text += static_cast<char>(ch);
+  std::fclose(f);
+  return text;
+}
+
 char* heap_copy(const char* text) {
   char* copy = static_cast<char*>(std::malloc(std::strlen(text) + 1));
   std::strcpy(copy, text);

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,6 +74,10 @@ std::string file_bytes(const std::filesystem::path& path);
 /// A file written in text mode, read in text mode: the platform's line end (CR LF on Windows)
 /// reads as "\n". Empty when it cannot be read.
 std::string file_text(const std::filesystem::path& path);
+
+/// What `print` writes to a stream of its own (a temporary file), read back; a test failure
+/// when no temporary file can be made.
+std::string printed(const std::function<void(std::FILE*)>& print);
 
 /// A copy of `text` in memory from malloc, for the records that release what they hold with free.
 char* heap_copy(const char* text);

@@ -61,6 +61,8 @@ void add_report_options(CLI::App& command, bool emulated);
 ExitStatus report_action(const Invocation& how);
 void add_compare_options(CLI::App& command, bool emulated);
 ExitStatus compare_action(const Invocation& how);
+void add_lot_options(CLI::App& command, bool emulated);
+ExitStatus lot_action(const Invocation& how);
 
 }  // namespace kavlab
 

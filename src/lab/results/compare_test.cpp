@@ -6,6 +6,7 @@
 
 #include "results/compare_print.h"
 #include "results/results_json.h"
+#include "test_support.h"
 
 namespace kavlab {
 
@@ -137,12 +138,7 @@ TEST(Compare, NamesReachATerminalEscaped) {
   Comparison c;
   std::string trouble;
   ASSERT_TRUE(compare_results(a, "a\x1b.json", b, "b.json", {}, &c, &trouble)) << trouble;
-  std::FILE* f = std::tmpfile();
-  print_comparison(f, c);
-  std::rewind(f);
-  std::string text;
-  for (int ch; (ch = std::fgetc(f)) != EOF;) text += static_cast<char>(ch);
-  std::fclose(f);
+  std::string text = test_support::printed([&](std::FILE* f) { print_comparison(f, c); });
   EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
   EXPECT_NE(text.find("A/vdd\\x1b]52;c;aGk=\\x07"), std::string::npos) << text;
   EXPECT_NE(text.find("IN1\\x1b[2J"), std::string::npos) << text;

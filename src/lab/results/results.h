@@ -11,6 +11,8 @@ namespace kavlab {
 
 /// The version of the results format this program writes and reads.
 constexpr int RESULTS_FORMAT_VERSION = 1;
+/// The largest seed of an emulated chip's variation: 2^31 - 1.
+constexpr int kLargestSeed = 2147483647;
 
 /// Whether a result's box was emulated: a real box, the emulated one, or not known (an import).
 enum class Emulated { No, Yes, Unknown };
@@ -22,9 +24,13 @@ struct Provenance {
   std::vector<std::string> command_line;  ///< every word, the program's name first
   std::string date_time;                  ///< UTC, ISO 8601: 2024-05-01T12:00:00Z
   std::string device;                     ///< the box's name; empty when unknown
+  std::string chip;  ///< the label of the die in the box (--chip); empty when not given
   Emulated emulated = Emulated::Unknown;
   std::string engine;  ///< the emulation's engine ("switch"); empty for a box
   std::map<std::string, double> engine_parameters;  ///< that engine's settings
+  /// The seed that drew the emulated chip's variation (its box's index added), so that the
+  /// same chip can be measured again; -1 when the chip is the nominal one or a box's.
+  long seed = -1;
   std::vector<std::string> resumed;  ///< UTC, ISO 8601: when the run was resumed (--resume)
 };
 

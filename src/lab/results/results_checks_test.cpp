@@ -20,9 +20,11 @@ Results complete() {
                   {"kavlab-sim", "run", "-c", "14"},
                   "2024-05-01T12:00:00Z",
                   "Kavrin0",
+                  "",
                   Emulated::Yes,
                   "switch",
                   {},
+                  -1,
                   {}};
   CircuitResult c;
   c.index = 14;

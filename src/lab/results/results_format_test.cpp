@@ -16,9 +16,11 @@ Results sample() {
                   {"kavlab-sim", "run", "-c", "14"},
                   "2024-05-01T12:00:00Z",
                   "Kavrin0",
+                  "die-7",
                   Emulated::Yes,
                   "switch",
                   {{"VT", 0.3}, {"G_N", 1.0}},
+                  kLargestSeed,
                   {"2024-05-02T08:00:00Z"}};
   r.partial = true;
   CircuitResult c;
@@ -69,6 +71,8 @@ TEST(ResultsFormat, EveryFieldIsReadBack) {
   EXPECT_EQ(back.circuits[0].cells[2].type, 2);
   EXPECT_TRUE(back.circuits[0].reference_differs);
   EXPECT_EQ(back.provenance.engine_parameters.at("VT"), 0.3);
+  EXPECT_EQ(back.provenance.chip, "die-7");
+  EXPECT_EQ(back.provenance.seed, kLargestSeed);  // an integer, not a number rounded
   EXPECT_EQ(back.provenance.resumed, std::vector<std::string>{"2024-05-02T08:00:00Z"});
 }
 

@@ -109,6 +109,8 @@ Json provenance_json(const Provenance& p) {
          {"date_time_utc", p.date_time}};
   if (!p.resumed.empty()) j["resumed_utc"] = p.resumed;
   j["device"] = nullable(p.device);
+  if (!p.chip.empty()) j["chip"] = p.chip;
+  if (p.seed >= 0) j["seed"] = p.seed;
   j["emulated"] = emulated;
   j["engine"] = engine;
   return j;
@@ -490,6 +492,8 @@ Provenance read_provenance(const Json& j) {
   p.date_time = text(j, "date_time_utc", where);
   if (j.contains("resumed_utc")) p.resumed = strings(j, "resumed_utc", where);
   p.device = optional_text(j, "device", where);
+  if (j.contains("chip")) p.chip = text(j, "chip", where);
+  if (j.contains("seed")) p.seed = integer(j, "seed", where, 0, kLargestSeed);
   const Json& emulated = member(j, "emulated", Json::value_t::boolean, where, true);
   p.emulated = emulated.is_null()     ? Emulated::Unknown
                : emulated.get<bool>() ? Emulated::Yes
@@ -805,6 +809,78 @@ std::string comparison_json(const Comparison& c) {
                         {"defects", defects}});
   }
   j["circuits"] = circuits;
+  return j.dump(1) + "\n";
+}
+
+namespace {
+
+/// A share in percent, or null when not known.
+Json share_json(double share) { return share < 0 ? Json() : Json(share); }
+
+Json spread_json(const Spread& s) {
+  if (!s.known) return Json();
+  return Json{{"least", s.least}, {"median", s.median}, {"largest", s.largest}};
+}
+
+/// A chip of a lot: where it comes from and its coverage each way, overall and per class.
+Json lot_chip_json(const LotChip& chip) {
+  const Provenance& p = chip.results->provenance;
+  Json j{{"label", chip.label},
+         {"results", chip.source},
+         {"device", nullable(p.device)},
+         {"seed", p.seed >= 0 ? Json(p.seed) : Json()},
+         {"defects", chip.all.defects}};
+  for (Judgement w : kEveryJudgement) j[judgement_name(w)] = share_json(chip_coverage(chip, w, {}));
+  Json classes = Json::object();
+  for (DefectClass c : kEveryClass) {
+    Json k = Json::object();
+    for (Judgement w : kEveryJudgement) k[judgement_name(w)] = share_json(chip_coverage(chip, w, {c}));
+    classes[class_key(c)] = k;
+  }
+  j["classes"] = classes;
+  return j;
+}
+
+/// A defect of a lot: how many chips measured it, how many detect it each way, and per chip
+/// (in the lot's order) true, false or null (not measured).
+Json lot_defect_json(const LotDefect& d) {
+  const TestedCell& cell = d.circuit->cells[d.cell];
+  Json j{{"circuit", d.circuit->index},
+         {"cell", cell.index},
+         {"defect", cell.defect},
+         {"class", defect_class(cell.type)},
+         {"chips", d.chips},
+         {"marginal", d.marginal()}};
+  Json per_chip = Json::object();
+  for (int w = 0; w < 3; w++) {
+    Json marks = Json::array();
+    for (const std::vector<int>& by : d.by_chip) {
+      int v = by[static_cast<std::size_t>(w)];
+      marks.push_back(v < 0 ? Json() : Json(v == 1));
+    }
+    const char* name = judgement_name(kEveryJudgement[w]);
+    j[name] = d.detected[w];
+    per_chip[name] = marks;
+  }
+  j["per_chip"] = per_chip;
+  return j;
+}
+
+}  // namespace
+
+std::string lot_json(const Lot& lot) {
+  Json chips = Json::array(), defects = Json::array();
+  for (const LotChip& chip : lot.chips) chips.push_back(lot_chip_json(chip));
+  for (const LotDefect& d : lot.defects) defects.push_back(lot_defect_json(d));
+  Json coverage = Json::object(), classes = Json::object();
+  for (Judgement w : kEveryJudgement)
+    coverage[judgement_name(w)] = spread_json(coverage_spread(lot, w, {}));
+  for (DefectClass c : kEveryClass) {
+    Json k = Json::object();
+    for (Judgement w : kEveryJudgement) k[judgement_name(w)] = spread_json(coverage_spread(lot, w, {c}));
+    classes[class_key(c)] = k;
+  }
+  Json j{{"chips", chips}, {"coverage", coverage}, {"classes", classes}, {"defects", defects}};
   return j.dump(1) + "\n";
 }
 

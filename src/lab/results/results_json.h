@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "results/compare.h"
+#include "results/lot.h"
 #include "results/results.h"
 #include "results/summary.h"
 
@@ -34,6 +35,9 @@ std::string catalogue_json(int circuit);
 std::string devices_json(const std::vector<std::string>& names);
 /// A comparison as JSON: what was compared, and per circuit its counts and differences.
 std::string comparison_json(const Comparison& c);
+/// A lot as JSON: per chip its provenance's label, seed and coverage, the coverage's spread
+/// over the chips (overall and per class), and per defect the chips that detect it each way.
+std::string lot_json(const Lot& lot);
 
 }  // namespace kavlab
 

@@ -10,6 +10,7 @@
 
 #include "results/results_json.h"
 #include "results/sweep.h"
+#include "test_support.h"
 
 namespace kavlab {
 
@@ -42,17 +43,7 @@ Results cut_run() {
   return r;
 }
 
-/// What `print` writes.
-template <typename Print>
-std::string printed(Print print) {
-  std::FILE* f = std::tmpfile();
-  print(f);
-  std::rewind(f);
-  std::string text;
-  for (int ch; (ch = std::fgetc(f)) != EOF;) text += static_cast<char>(ch);
-  std::fclose(f);
-  return text;
-}
+using test_support::printed;
 
 bool holds(const std::string& text, const std::string& what) {
   return text.find(what) != std::string::npos;
