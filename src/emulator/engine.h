@@ -62,7 +62,7 @@ struct EngineChoice {
   EngineKind kind = EngineKind::Switch;
   double bridge_ohms = DEFAULT_BRIDGE_OHMS;
   double monitor_ua = DEFAULT_MONITOR_UA;
-  kavtest::Variation variation;  ///< the analog engine's alone
+  kavtest::Variation variation{};  ///< the analog engine's alone
 };
 
 /// One vector's answer of a cell.

@@ -108,7 +108,7 @@ TEST(EngineChoice, SettingsAreCheckedAndNamedAsTheUserGaveThem) {
 }
 
 TEST(EngineChoice, ParametersRecordTheEngineSettings) {
-  EngineChoice analog{EngineKind::Analog, 1000.0, 2.5, {}};
+  EngineChoice analog{EngineKind::Analog, 1000.0, 2.5};
   std::map<std::string, double> p = engine_parameters(analog);
   EXPECT_EQ(p.at("bridge_ohms"), 1000.0);
   EXPECT_EQ(p.at("monitor_ua"), 2.5);
@@ -122,7 +122,7 @@ TEST(EngineChoice, ParametersRecordTheEngineSettings) {
 
 TEST(EngineChoice, AnalogEngineIsMadeOrSaysWhyNot) {
   std::string error;
-  std::unique_ptr<CellEngine> engine = make_engine({EngineKind::Analog, 10.0, 10.0, {}}, &error);
+  std::unique_ptr<CellEngine> engine = make_engine({EngineKind::Analog, 10.0, 10.0}, &error);
   if (analog_engine_built()) {
     EXPECT_NE(engine, nullptr) << error;
   } else {
