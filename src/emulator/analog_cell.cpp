@@ -17,7 +17,8 @@ bool analog_apply(AnalogCell* cell, const unsigned char* inputs, std::size_t cou
   if (count == 0) return true;
   const Netlist& net = cell->net;
   std::vector<std::string> deck =
-      cell_deck(net, cell->voltage, cell->input, inputs, count, bridge_ohms);
+      cell_deck(net, cell->voltage, cell->input, inputs, count, bridge_ohms,
+                cell->vt_shift_v.empty() ? nullptr : &cell->vt_shift_v);
   // The time, every node but the rails, and the currents of the cell's two rail sources.
   std::vector<std::string> names{"time", "vvdd#branch", "vgnd#branch"};
   for (std::size_t n = 2; n < net.nodes.size(); ++n) names.push_back(deck_node(static_cast<int>(n)));

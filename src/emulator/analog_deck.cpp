@@ -3,6 +3,7 @@
 // initial conditions and the transient of one chunk.
 #include "analog_deck.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -10,13 +11,16 @@
 
 namespace {
 
-// Level-1 models of the generic 5 V, 1 um process.
-const char kNmosModel[] =
-    ".model nch nmos (level=1 vto=0.7 kp=120u gamma=0.4 phi=0.65 lambda=0.03 tox=20n "
-    "cgso=0.3n cgdo=0.3n cgbo=0.4n cj=0.3m mj=0.5 cjsw=0.3n mjsw=0.33 pb=0.8)";
-const char kPmosModel[] =
-    ".model pch pmos (level=1 vto=-0.8 kp=40u gamma=0.5 phi=0.65 lambda=0.05 tox=20n "
-    "cgso=0.3n cgdo=0.3n cgbo=0.4n cj=0.5m mj=0.5 cjsw=0.35n mjsw=0.33 pb=0.8)";
+// Level-1 models of the generic 5 V, 1 um process: the thresholds, and the other parameters.
+constexpr double kNmosVt = 0.7, kPmosVt = 0.8;
+const char kNmosParameters[] =
+    "kp=120u gamma=0.4 phi=0.65 lambda=0.03 tox=20n cgso=0.3n cgdo=0.3n cgbo=0.4n cj=0.3m mj=0.5 "
+    "cjsw=0.3n mjsw=0.33 pb=0.8";
+const char kPmosParameters[] =
+    "kp=40u gamma=0.5 phi=0.65 lambda=0.05 tox=20n cgso=0.3n cgdo=0.3n cgbo=0.4n cj=0.5m mj=0.5 "
+    "cjsw=0.35n mjsw=0.33 pb=0.8";
+/// The least |VT| a varied transistor gets: a draw far in the tail stays an enhancement device.
+constexpr double kLeastVt = 0.1;
 
 /// Channel widths in um: cell transistors, then the input drivers'. Every channel is 1 um long.
 constexpr double kCellNmosW = 2.0, kCellPmosW = 2.4;
@@ -36,13 +40,14 @@ std::string format(const char* pattern, ...) {
                                                          : sizeof buffer - 1);
 }
 
-/// A MOSFET line: name, drain, gate, source, bulk, model and width with its diffusions.
+/// A MOSFET line: name, drain, gate, source, bulk, model name and width with its diffusions.
 std::string mosfet(const std::string& name, const std::string& drain, const std::string& gate,
-                   const std::string& source, const std::string& bulk, bool pmos, double width) {
+                   const std::string& source, const std::string& bulk, const std::string& model,
+                   double width) {
   double area = width * kDiffusionLength, perimeter = 2 * width + 2 * kDiffusionLength;
   return format("%s %s %s %s %s %s l=1u w=%gu ad=%gp as=%gp pd=%gu ps=%gu", name.c_str(),
-                drain.c_str(), gate.c_str(), source.c_str(), bulk.c_str(), pmos ? "pch" : "nch",
-                width, area, area, perimeter, perimeter);
+                drain.c_str(), gate.c_str(), source.c_str(), bulk.c_str(), model.c_str(), width,
+                area, area, perimeter, perimeter);
 }
 
 /// The driver's input level of a cell input at logic `level`: the driver inverts.
@@ -65,6 +70,13 @@ std::string input_source(int bit, unsigned previous, const unsigned char* inputs
   return line + ")";
 }
 
+/// The model line `name` of the process's nMOS or pMOS with the threshold `vt` (its magnitude,
+/// volts).
+std::string model_line(const std::string& name, bool pmos, double vt) {
+  return format(".model %s %s (level=1 vto=%.9g %s)", name.c_str(), pmos ? "pmos" : "nmos",
+                pmos ? -vt : vt, pmos ? kPmosParameters : kNmosParameters);
+}
+
 }  // namespace
 
 std::string deck_node(int node) { return "n" + std::to_string(node); }
@@ -79,11 +91,12 @@ std::vector<double> analog_power_up_voltages(const Netlist& net) {
 
 std::vector<std::string> cell_deck(const Netlist& net, const std::vector<double>& start,
                                    unsigned previous_input, const unsigned char* inputs,
-                                   std::size_t count, double bridge_ohms) {
+                                   std::size_t count, double bridge_ohms,
+                                   const std::vector<double>* vt_shift_v) {
   std::vector<std::string> deck;
   deck.push_back("* kavtest cell of " + net.circuit);
-  deck.push_back(kNmosModel);
-  deck.push_back(kPmosModel);
+  deck.push_back(model_line("nch", false, kNmosVt));
+  deck.push_back(model_line("pch", true, kPmosVt));
   // The cell's rails through sources of their own, so that their currents can be read; the
   // drivers have their own supply.
   deck.push_back("vgnd n0 0 0");
@@ -91,8 +104,14 @@ std::vector<std::string> cell_deck(const Netlist& net, const std::vector<double>
   deck.push_back(format("vsup sup 0 %g", ANALOG_VDD));
   for (std::size_t i = 0; i < net.transistors.size(); ++i) {
     const Transistor& t = net.transistors[i];
+    std::string model = t.pmos ? "pch" : "nch";
+    if (vt_shift_v != nullptr) {
+      model += std::to_string(i);
+      double nominal = t.pmos ? kPmosVt : kNmosVt;
+      deck.push_back(model_line(model, t.pmos, std::max(kLeastVt, nominal + (*vt_shift_v)[i])));
+    }
     deck.push_back(mosfet("m" + std::to_string(i), deck_node(t.drain), deck_node(t.gate),
-                          deck_node(t.source), deck_node(t.pmos ? NODE_VDD : NODE_GND), t.pmos,
+                          deck_node(t.source), deck_node(t.pmos ? NODE_VDD : NODE_GND), model,
                           t.pmos ? kCellPmosW : kCellNmosW));
   }
   for (std::size_t i = 0; i < net.shorts.size(); ++i)
@@ -108,8 +127,8 @@ std::vector<std::string> cell_deck(const Netlist& net, const std::vector<double>
   }
   for (std::size_t k = 0; k < net.inputs.size(); ++k) {
     std::string node = deck_node(net.inputs[k]), in = "i" + std::to_string(k);
-    deck.push_back(mosfet("md" + std::to_string(k), node, in, "0", "0", false, kDriverNmosW));
-    deck.push_back(mosfet("mu" + std::to_string(k), node, in, "sup", "sup", true, kDriverPmosW));
+    deck.push_back(mosfet("md" + std::to_string(k), node, in, "0", "0", "nch", kDriverNmosW));
+    deck.push_back(mosfet("mu" + std::to_string(k), node, in, "sup", "sup", "pch", kDriverPmosW));
     deck.push_back(input_source(static_cast<int>(k), previous_input, inputs, count));
   }
   // Initial conditions, a few nodes a line.

@@ -35,10 +35,14 @@ std::string deck_node(int node);
 /// The deck of one chunk of `count` vectors applied to a cell of `net`, every short a resistor
 /// of `bridge_ohms`: the transient starts from `start` (volts per node, rails included; every
 /// other node gets an initial condition) with the inputs at `previous_input` and applies
-/// `inputs` one vector every ANALOG_VECTOR_PS. The first line is the title, the last ".end".
+/// `inputs` one vector every ANALOG_VECTOR_PS. With `vt_shift_v` (one entry per transistor of
+/// `net`), each cell transistor has a model of its own whose |VT| is the process's plus its
+/// entry (at least 0.1 V); without it, they share the process's models. The first line is the
+/// title, the last ".end".
 std::vector<std::string> cell_deck(const Netlist& net, const std::vector<double>& start,
                                    unsigned previous_input, const unsigned char* inputs,
-                                   std::size_t count, double bridge_ohms);
+                                   std::size_t count, double bridge_ohms,
+                                   const std::vector<double>* vt_shift_v = nullptr);
 
 /// The voltages of a freshly powered cell: every node at 0 V, vdd at ANALOG_VDD, floating gate
 /// segments at ANALOG_V_FLOAT.

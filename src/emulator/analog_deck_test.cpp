@@ -171,6 +171,48 @@ struct Synthetic {
   }
 };
 
+TEST(AnalogDeck, NominalCellSharesTheProcessModelsWordForWord) {
+  std::vector<std::string> deck = deck_of(defective(16, "n1/n2"), {1, 2});
+  EXPECT_EQ(lines_of(deck, ".model"),
+            (std::vector<std::string>{
+                ".model nch nmos (level=1 vto=0.7 kp=120u gamma=0.4 phi=0.65 lambda=0.03 tox=20n "
+                "cgso=0.3n cgdo=0.3n cgbo=0.4n cj=0.3m mj=0.5 cjsw=0.3n mjsw=0.33 pb=0.8)",
+                ".model pch pmos (level=1 vto=-0.8 kp=40u gamma=0.5 phi=0.65 lambda=0.05 tox=20n "
+                "cgso=0.3n cgdo=0.3n cgbo=0.4n cj=0.5m mj=0.5 cjsw=0.35n mjsw=0.33 pb=0.8)"}));
+  for (const std::string& line : transistors_of(deck))
+    EXPECT_TRUE(line.find(" nch l=1u") != std::string::npos ||
+                line.find(" pch l=1u") != std::string::npos)
+        << line;
+}
+
+TEST(AnalogDeck, VariedCellGivesEachTransistorItsOwnThreshold) {
+  Netlist net = circuit_netlist(14);  // IN1: m0 the pMOS, m1 the nMOS, or the other way
+  ASSERT_EQ(net.transistors.size(), 2u);
+  std::vector<double> shift(2);
+  for (std::size_t i = 0; i < 2; ++i) shift[i] = net.transistors[i].pmos ? 0.025 : -0.75;
+  std::vector<unsigned char> inputs{1};
+  std::vector<std::string> deck =
+      cell_deck(net, analog_power_up_voltages(net), 0, inputs.data(), 1, 10.0, &shift);
+  std::vector<std::string> transistors = transistors_of(deck);
+  ASSERT_EQ(transistors.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    bool pmos = net.transistors[i].pmos;
+    std::string name = std::string(pmos ? "pch" : "nch") + std::to_string(i);
+    EXPECT_NE(transistors[i].find(" " + name + " l=1u"), std::string::npos) << transistors[i];
+    // The pMOS's |VT| 0.8 + 0.025; the nMOS's 0.7 - 0.75 kept at the least, 0.1 V.
+    std::vector<std::string> model = lines_of(deck, ".model " + name + " ");
+    ASSERT_EQ(model.size(), 1u) << name;
+    EXPECT_EQ(model[0].substr(0, model[0].find(" kp=")),
+              ".model " + name + (pmos ? " pmos (level=1 vto=-0.825" : " nmos (level=1 vto=0.1"));
+    EXPECT_NE(model[0].find(pmos ? "kp=40u gamma=0.5" : "kp=120u gamma=0.4"), std::string::npos);
+  }
+  // The drivers keep the process's models.
+  for (const std::string& line : lines_of(deck, "md"))
+    EXPECT_NE(line.find(" nch l=1u"), std::string::npos) << line;
+  for (const std::string& line : lines_of(deck, "mu"))
+    EXPECT_NE(line.find(" pch l=1u"), std::string::npos) << line;
+}
+
 TEST(AnalogReadout, OutputsTakeTheWindowsMinimumAgainstHalfTheSupply) {
   Synthetic s;
   AnalogVector first = read_vector(s.net, s.w, 0), second = read_vector(s.net, s.w, 1);

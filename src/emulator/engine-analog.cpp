@@ -1,11 +1,13 @@
 // The analog engine: one analog cell per chip cell, each chunk of vectors one ngspice transient
 // (analog_cell.h), the monitor judged by the engine's threshold.
+#include <utility>
 #include <vector>
 
 #include "analog_cell.h"
 #include "analog_deck.h"
 #include "engine.h"
 #include "spice_session.h"
+#include "variation.h"
 
 namespace {
 
@@ -13,11 +15,23 @@ class AnalogEngine : public CellEngine {
  public:
   explicit AnalogEngine(const EngineChoice& choice) : choice_(choice) {}
 
-  void add_cell(const Netlist& net) override { cells_.push_back(analog_power_up(net)); }
+  /// A chip that differs as a die does draws each cell's thresholds and bridge from its index.
+  void add_cell(const Netlist& net) override {
+    AnalogCell cell = analog_power_up(net);
+    double bridge = choice_.bridge_ohms;
+    if (choice_.variation.enabled) {
+      kavtest::CellVariation v =
+          kavtest::draw_cell_variation(net, choice_.variation, cells_.size());
+      cell.vt_shift_v = std::move(v.vt_shift_v);
+      bridge = kavtest::varied_bridge_ohms(choice_.bridge_ohms, v.bridge_decades);
+    }
+    cells_.push_back(std::move(cell));
+    bridge_ohms_.push_back(bridge);
+  }
 
   bool apply(std::size_t cell, const unsigned char* inputs, std::size_t count,
              CellAnswer* answers, std::string* error) override {
-    if (!analog_apply(&cells_[cell], inputs, count, choice_.bridge_ohms, &readings_, error))
+    if (!analog_apply(&cells_[cell], inputs, count, bridge_ohms_[cell], &readings_, error))
       return false;
     double threshold = choice_.monitor_ua * 1e-6;
     for (std::size_t k = 0; k < count; ++k) {
@@ -46,6 +60,7 @@ class AnalogEngine : public CellEngine {
  private:
   EngineChoice choice_;
   std::vector<AnalogCell> cells_;
+  std::vector<double> bridge_ohms_;  ///< per cell: the choice's, or its own on a varied chip
   std::vector<AnalogVector> readings_;
 };
 

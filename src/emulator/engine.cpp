@@ -119,15 +119,30 @@ std::map<std::string, double> engine_parameters(const EngineChoice& choice) {
             {"C_OUT", C_OUT},
             {"C_INT", C_INT},
             {"I_TH", I_TH}};
-  return {{"bridge_ohms", choice.bridge_ohms},
-          {"monitor_ua", choice.monitor_ua},
-          {"vdd_v", ANALOG_VDD},
-          {"vector_ns", static_cast<double>(ANALOG_VECTOR_PS) / 1000.0},
-          {"c_out_ff", ANALOG_C_OUT_FF},
-          {"c_int_ff", ANALOG_C_INT_FF}};
+  std::map<std::string, double> p{{"bridge_ohms", choice.bridge_ohms},
+                                  {"monitor_ua", choice.monitor_ua},
+                                  {"vdd_v", ANALOG_VDD},
+                                  {"vector_ns", static_cast<double>(ANALOG_VECTOR_PS) / 1000.0},
+                                  {"c_out_ff", ANALOG_C_OUT_FF},
+                                  {"c_int_ff", ANALOG_C_INT_FF}};
+  const kavtest::Variation& v = choice.variation;
+  if (v.enabled) {
+    p["vt_sigma_v"] = v.vt_sigma_v;
+    p["bridge_sigma_decades"] = v.bridge_sigma_decades;
+    p["seed"] = static_cast<double>(v.seed);  // below 2^31: exact in a double
+  }
+  return p;
 }
 
 std::unique_ptr<CellEngine> make_engine(const EngineChoice& choice, std::string* error) {
-  if (choice.kind == EngineKind::Switch) return make_switch_engine();
+  if (choice.kind == EngineKind::Switch) {
+    if (choice.variation.enabled) {
+      *error =
+          "variation is a setting of the analog engine alone; the switch-level engine's chips are "
+          "all the same";
+      return nullptr;
+    }
+    return make_switch_engine();
+  }
   return make_analog_engine(choice, error);
 }

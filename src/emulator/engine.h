@@ -5,6 +5,7 @@
 #define KAVTEST_ENGINE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,12 +32,37 @@ constexpr double MAX_BRIDGE_OHMS = 1e12;
 /// environment is checked with it.
 bool check_bridge_ohms(double ohms, const std::string& setting, std::string* error);
 
+namespace kavtest {
+
+/// The spreads of a chip that differs as a die does (docs/chip-model.md, "Chips that differ"):
+/// each transistor's threshold voltage, normal around the process's, in volts; each defect's
+/// bridge resistance, log-normal around the chosen one, in decades.
+constexpr double DEFAULT_VT_SIGMA_V = 0.03;
+constexpr double MAX_VT_SIGMA_V = 0.2;
+constexpr double DEFAULT_BRIDGE_SIGMA_DECADES = 1.0;
+constexpr double MAX_BRIDGE_SIGMA_DECADES = 3.0;
+/// Seeds are integers from 0 to MAX_SEED: every one is exact as a double, so a results file's
+/// JSON number gives it back.
+constexpr std::uint32_t MAX_SEED = 2147483647u;
+
+/// Whether, and how, a chip of the analog engine differs from the nominal one. Disabled, the
+/// chip is the nominal one, and the other fields mean nothing.
+struct Variation {
+  bool enabled = false;
+  double vt_sigma_v = DEFAULT_VT_SIGMA_V;
+  double bridge_sigma_decades = DEFAULT_BRIDGE_SIGMA_DECADES;
+  std::uint32_t seed = 0;  ///< the chip's draws; box i of the emulated boxes uses seed + i
+};
+
+}  // namespace kavtest
+
 /// Which engine computes the cells, and the analog engine's parameters (unused by the
 /// switch-level engine, whose constants are fixed).
 struct EngineChoice {
   EngineKind kind = EngineKind::Switch;
   double bridge_ohms = DEFAULT_BRIDGE_OHMS;
   double monitor_ua = DEFAULT_MONITOR_UA;
+  kavtest::Variation variation{};  ///< the analog engine's alone
 };
 
 /// One vector's answer of a cell.
@@ -78,7 +104,8 @@ std::unique_ptr<CellEngine> make_switch_engine();
 std::unique_ptr<CellEngine> make_analog_engine(const EngineChoice& choice, std::string* error);
 /// True when this build holds the analog engine (ngspice was found at build time).
 bool analog_engine_built();
-/// The engine `choice` names; null with `*error` set as make_analog_engine says.
+/// The engine `choice` names; null with `*error` set as make_analog_engine says, or when
+/// variation is asked of the switch-level engine.
 std::unique_ptr<CellEngine> make_engine(const EngineChoice& choice, std::string* error);
 
 /// "switch" or "analog".
@@ -106,7 +133,8 @@ bool choose_engine(const char* engine, const char* bridge_ohms, const char* moni
                    const EngineSettingNames& names, EngineChoice* choice, std::string* error);
 
 /// The settings a results file records for `choice`: for the switch-level engine its model's
-/// constants, for the analog engine its parameters and reference conditions.
+/// constants, for the analog engine its parameters and reference conditions, and with
+/// variation "vt_sigma_v", "bridge_sigma_decades" and "seed" (none of the three without it).
 std::map<std::string, double> engine_parameters(const EngineChoice& choice);
 
 #endif

@@ -1,13 +1,16 @@
 // The engine's choice and parameters, and the analog engine's cells through the chip: their
-// function, their state kept across exchanges and the bridge resistance's effect.
+// function, their state kept across exchanges, the bridge resistance's effect and a varied
+// chip's bridges.
 #include "engine.h"
 
 #include <gtest/gtest.h>
 
 #include "KavrinConst.h"
 #include "chip.h"
+#include "defects.h"
 #include "solver.h"
 #include "units.h"
+#include "variation.h"
 
 namespace {
 
@@ -129,13 +132,33 @@ TEST(EngineChoice, AnalogEngineIsMadeOrSaysWhyNot) {
   EXPECT_NE(make_engine(EngineChoice{}, &error), nullptr);
 }
 
+TEST(EngineChoice, VariationIsMadeOnTheAnalogEngineAloneAndRecorded) {
+  EngineChoice varied;
+  varied.variation.enabled = true;
+  varied.variation.seed = 42;
+  std::string error;
+  EXPECT_EQ(make_engine(varied, &error), nullptr);
+  EXPECT_EQ(error,
+            "variation is a setting of the analog engine alone; the switch-level engine's chips "
+            "are all the same");
+  EXPECT_EQ(engine_parameters(varied).count("seed"), 0u);  // the switch level's constants
+  varied.kind = EngineKind::Analog;
+  std::map<std::string, double> p = engine_parameters(varied);
+  EXPECT_EQ(p.at("seed"), 42.0);
+  EXPECT_EQ(p.at("vt_sigma_v"), kavtest::DEFAULT_VT_SIGMA_V);
+  EXPECT_EQ(p.at("bridge_sigma_decades"), kavtest::DEFAULT_BRIDGE_SIGMA_DECADES);
+  if (analog_engine_built()) {
+    EXPECT_NE(make_engine(varied, &error), nullptr) << error;
+  }
+}
+
 /// A chip on the analog engine; its tests skip where the build has none.
 struct AnalogChip : ::testing::Test {
   Chip* chip = nullptr;
-  void power_up(double ohms = DEFAULT_BRIDGE_OHMS) {
+  void power_up(double ohms = DEFAULT_BRIDGE_OHMS, kavtest::Variation variation = {}) {
     if (chip != nullptr) chip_power_down(chip);
     std::string error;
-    chip = chip_power_up_with({EngineKind::Analog, ohms, DEFAULT_MONITOR_UA}, &error);
+    chip = chip_power_up_with({EngineKind::Analog, ohms, DEFAULT_MONITOR_UA, variation}, &error);
     ASSERT_NE(chip, nullptr) << error;
   }
   void SetUp() override {
@@ -187,6 +210,45 @@ TEST_F(AnalogChip, DriverWinsAgainstAWeakBridge) {
   power_up(10e3);
   // Through 10 kOhm the driver holds A high: the output is right, the current still flows.
   EXPECT_EQ(run(14, 1, {0, 1}), (Bytes{0x03, 0x00}));
+}
+
+/// The index in the chip of cell `cell` of circuit `circuit`: the chip adds the cells in
+/// catalogue order.
+std::size_t chip_cell_index(int circuit, int cell) {
+  std::size_t index = 0;
+  for (int c = 0; c < circuit; ++c) index += static_cast<std::size_t>(elements[c].count);
+  return index + static_cast<std::size_t>(cell);
+}
+
+TEST_F(AnalogChip, AVariedChipDrawsEachBridgeFromItsSeed) {
+  // IN1 "A/gnd" against its driver: held low through a hard bridge, driven high through one
+  // of tens of kilohms (as DriverWinsAgainstAWeakBridge). Seeds are sought whose draw for this
+  // cell makes the 10 Ohm bridge harder, and three decades and a half weaker.
+  const std::size_t a_gnd = chip_cell_index(14, 1);
+  Netlist net;
+  std::string error;
+  ASSERT_TRUE(apply_defect(circuit_netlist(14), elements[14].idx[1].defect, &net, &error));
+  kavtest::Variation v;
+  v.enabled = true;
+  v.bridge_sigma_decades = 3.0;
+  std::uint32_t hard = 0, weak = 0;
+  bool found_hard = false, found_weak = false;
+  for (std::uint32_t seed = 0; seed < 200 && !(found_hard && found_weak); ++seed) {
+    v.seed = seed;
+    double decades = kavtest::draw_cell_variation(net, v, a_gnd).bridge_decades;
+    if (!found_hard && decades < 0) hard = seed, found_hard = true;
+    if (!found_weak && decades > 3.5) weak = seed, found_weak = true;
+  }
+  ASSERT_TRUE(found_hard && found_weak);
+  v.seed = hard;
+  power_up(DEFAULT_BRIDGE_OHMS, v);
+  EXPECT_EQ(run(14, 1, {0, 1}), (Bytes{0x03, 0x02})) << "seed " << hard;
+  v.seed = weak;
+  power_up(DEFAULT_BRIDGE_OHMS, v);
+  EXPECT_EQ(run(14, 1, {0, 1}), (Bytes{0x03, 0x00})) << "seed " << weak;
+  EXPECT_EQ(chip_engine(chip).variation.seed, weak);
+  // The defect-free cells keep their function on a varied die.
+  EXPECT_EQ(run(11, 0, {0, 1, 2, 3}), (Bytes{0x03, 0x03, 0x03, 0x01}));
 }
 
 }  // namespace

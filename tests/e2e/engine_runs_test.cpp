@@ -1,8 +1,8 @@
-// The emulated box's engine as the user chooses it: kavtest-sim's environment variables
-// (refused values, the switch-level engine by name, kavtest ignoring them), runs on the analog
-// engine whose output is the tool's alone, the bridge resistance's effect, and kavlab-sim's
-// engine options recorded in the results file. Analog runs are slow: this runner stays out of
-// the memory check.
+// The emulated boxes and their engine as the user chooses them: kavtest-sim's environment
+// variables (refused values, the switch-level engine by name, kavtest ignoring them), the number
+// of boxes and what each answers, runs on the analog engine whose output is the tool's alone, the
+// bridge resistance's effect, chips that differ by seed, and kavlab-sim's engine options recorded
+// in the results file. Analog runs are slow: this runner stays out of the memory check.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -72,6 +72,43 @@ TEST(KavtestSimEnvironment, RefusedValuesEndTheRunBeforeItStarts) {
                      std::string("KAVTEST_SIM_BRIDGE_OHMS=") + ohms +
                          ": outside the range over which the analog engine is checked, 0.1 to "
                          "1e12 ohms (100 mOhm to 1 TOhm)"});
+  for (const char* boxes : {"0", "101", "", "two", "1.5", "-1", "+2", "0x10", "0100"})
+    cases.push_back({{{"KAVTEST_SIM_BOXES", boxes}},
+                     std::string("KAVTEST_SIM_BOXES=") + boxes +
+                         ": not a number of emulated boxes (an integer from 1 to 100)"});
+  const Environment analog_varied = {{"KAVTEST_SIM_ENGINE", "analog"},
+                                     {"KAVTEST_SIM_VARIATION", "1"}};
+  auto with = [&](const char* name, const char* value) {
+    Environment e = analog_varied;
+    e.push_back({name, value});
+    return e;
+  };
+  std::vector<Case> varied = {
+      {{{"KAVTEST_SIM_VARIATION", "1"}},
+       "KAVTEST_SIM_VARIATION=1: variation is a setting of the analog engine alone "
+       "(KAVTEST_SIM_ENGINE=analog)"},
+      {{{"KAVTEST_SIM_ENGINE", "switch"}, {"KAVTEST_SIM_VARIATION", "1"}},
+       "KAVTEST_SIM_VARIATION=1: variation is a setting of the analog engine alone "
+       "(KAVTEST_SIM_ENGINE=analog)"},
+      {{{"KAVTEST_SIM_VARIATION", "on"}},
+       "KAVTEST_SIM_VARIATION=on: not 0 or 1 (1: each chip differs as a die does)"},
+      {{{"KAVTEST_SIM_ENGINE", "analog"}, {"KAVTEST_SIM_SEED", "7"}},
+       "KAVTEST_SIM_SEED=7: the seed is a setting of variation alone (KAVTEST_SIM_VARIATION=1)"},
+      {{{"KAVTEST_SIM_VT_SIGMA", "0.03"}},
+       "KAVTEST_SIM_VT_SIGMA=0.03: the threshold spread is a setting of variation alone "
+       "(KAVTEST_SIM_VARIATION=1)"},
+      {with("KAVTEST_SIM_VT_SIGMA", "30mV"),
+       "KAVTEST_SIM_VT_SIGMA=30mV: not a threshold spread (a number of volts from 0 to 0.2: "
+       "0.03, 0.01)"},
+      {with("KAVTEST_SIM_BRIDGE_SIGMA", "4"),
+       "KAVTEST_SIM_BRIDGE_SIGMA=4: not a bridge spread (a number of decades from 0 to 3: 1, "
+       "0.5)"},
+      {with("KAVTEST_SIM_SEED", "2147483648"),
+       "KAVTEST_SIM_SEED=2147483648: not a seed (an integer from 0 to 2147483647)"},
+      {with("KAVTEST_SIM_SEED", "-3"),
+       "KAVTEST_SIM_SEED=-3: not a seed (an integer from 0 to 2147483647)"},
+  };
+  cases.insert(cases.end(), varied.begin(), varied.end());
 #ifndef KAVTEST_ANALOG_ENGINE
   cases.push_back({{{"KAVTEST_SIM_ENGINE", "analog"}},
                    "KAVTEST_SIM_ENGINE=analog: the analog engine is not in this build: it needs "
@@ -112,7 +149,84 @@ TEST(KavtestSimEnvironment, KavtestIgnoresTheVariables) {
   EXPECT_EQ(b.err.find("KAVTEST_SIM"), std::string::npos);
 }
 
+TEST(KavtestSimBoxes, TheDeviceListHasAsManyBoxesAsAskedFor) {
+  struct Case {
+    Environment env;
+    std::string listed;
+  };
+  std::string hundred;
+  for (int i = 0; i < 100; ++i) hundred += "Kavrin" + std::to_string(i) + "\n";
+  for (const Case& c :
+       std::vector<Case>{{{}, "Kavrin0\n"},
+                         {{{"KAVTEST_SIM_BOXES", "1"}}, "Kavrin0\n"},
+                         {{{"KAVTEST_SIM_BOXES", "3"}}, "Kavrin0\nKavrin1\nKavrin2\n"},
+                         {{{"KAVTEST_SIM_BOXES", "100"}}, hundred}}) {
+    Scratch dir("14-IN1.tst");
+    Ran r = run(dir.work, "kavtest-sim", {"-devlist"}, c.env);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.listed);
+    EXPECT_EQ(r.err, "");
+  }
+#ifdef KAVTEST_LAB_SIM
+  Scratch dir("14-IN1.tst");
+  Ran lab = run(dir.work, "kavlab-sim", {"devices"}, {{"KAVTEST_SIM_BOXES", "2"}});
+  EXPECT_EQ(lab.status, 0) << lab.err;
+  EXPECT_NE(lab.out.find("Kavrin1"), std::string::npos) << lab.out;
+  EXPECT_EQ(lab.out.find("Kavrin2"), std::string::npos) << lab.out;
+  Ran bad = run(dir.work, "kavlab-sim", {"devices"}, {{"KAVTEST_SIM_BOXES", "0"}});
+  EXPECT_NE(bad.status, 0);
+  EXPECT_NE(bad.err.find("KAVTEST_SIM_BOXES=0: not a number of emulated boxes"), std::string::npos)
+      << bad.err;
+#endif
+}
+
+TEST(KavtestSimBoxes, EveryBoxWithoutVariationAnswersAsTheFirst) {
+  // C17 with shorts on the switch-level engine: the table of the last of three boxes is the
+  // table of the only box.
+  std::vector<std::string> table = {"-all_defects", "-circuit", "16", "t.tst"};
+  Scratch alone("16-C17-shorts.tst");
+  Ran a = run(alone.work, "kavtest-sim", table, {});
+  ASSERT_EQ(a.status, 0) << a.err;
+  for (const char* device : {"Kavrin1", "Kavrin2"}) {
+    Scratch third("16-C17-shorts.tst");
+    std::vector<std::string> on_device = {"-device", device};
+    on_device.insert(on_device.end(), table.begin(), table.end());
+    Ran b = run(third.work, "kavtest-sim", on_device, {{"KAVTEST_SIM_BOXES", "3"}});
+    EXPECT_EQ(b.status, 0) << b.err;
+    EXPECT_EQ(b.out, a.out) << device;
+    EXPECT_EQ(file_bytes(third.work / "t.tst"), file_bytes(alone.work / "t.tst")) << device;
+  }
+}
+
 #ifdef KAVTEST_ANALOG_ENGINE
+
+/// The defect table of IN1 on a varied analog chip of `seed` (bridges spread by three decades),
+/// on `device` of `boxes` emulated boxes (none: the default box).
+std::string varied_table_of_in1(const std::string& seed, const char* boxes = nullptr,
+                                const char* device = nullptr) {
+  Scratch dir("14-IN1.tst");
+  Environment env = {{"KAVTEST_SIM_ENGINE", "analog"},
+                     {"KAVTEST_SIM_VARIATION", "1"},
+                     {"KAVTEST_SIM_BRIDGE_SIGMA", "3"},
+                     {"KAVTEST_SIM_SEED", seed}};
+  std::vector<std::string> words = kTableOfIn1;
+  if (boxes != nullptr) env.push_back({"KAVTEST_SIM_BOXES", boxes});
+  if (device != nullptr) words.insert(words.begin(), {"-device", device});
+  Ran r = run(dir.work, "kavtest-sim", words, env);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  return file_bytes(dir.work / "t.tst");
+}
+
+TEST(AnalogEngineRuns, VariedChipsDifferBySeedAndEachBoxAddsItsIndex) {
+  std::string seed3 = varied_table_of_in1("3");
+  EXPECT_NE(seed3.find(".FAULTS"), std::string::npos) << seed3;
+  EXPECT_EQ(varied_table_of_in1("3"), seed3);  // the same die again
+  EXPECT_NE(varied_table_of_in1("1"), seed3);  // another die
+  // The second of two boxes under seed 3 is the die of seed 4.
+  EXPECT_EQ(varied_table_of_in1("3", "2", "Kavrin1"), varied_table_of_in1("4"));
+  EXPECT_NE(varied_table_of_in1("4"), seed3);
+}
 
 TEST(AnalogEngineRuns, BridgeResistancesAtTheEndsOfTheRangeRun) {
   for (const char* ohms : {"0.1", "1e12"}) {

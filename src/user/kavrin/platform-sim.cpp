@@ -1,13 +1,16 @@
 // The platform of kavtest-sim: emulated boxes in this process. One box, sim:kavrin0, is
-// attached from the first use on; its paths begin with "sim:" so that no emulated result can
-// pass for a measured one.
+// attached from the first use on, or as many as KAVTEST_SIM_BOXES says (sim:kavrin0,
+// sim:kavrin1, ...); their paths begin with "sim:" so that no emulated result can pass for a
+// measured one.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "exit.h"
 #include "platform-sim.h"
 #include "platform.h"
+#include "variation.h"
 
 struct PlatformDevice {
   Box* box;
@@ -30,12 +33,20 @@ struct Attached {
   std::vector<AttachedBox> boxes;
   EngineChoice engine;
   bool compute_ahead = true;
-  Attached() { attach(1); }
+  Attached() {
+    unsigned count = 1;
+    std::string error;
+    if (!sim_boxes_from_environment(&count, &error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      end_process(255);
+    }
+    attach(count);
+  }
   ~Attached() { detach(); }
   void attach(unsigned count) {
     for (unsigned i = 0; i < count; i++) {
       std::string error;
-      Box* box = box_power_up_with(engine, &error);
+      Box* box = box_power_up_with(kavtest::engine_for_box(engine, i), &error);
       if (box == nullptr) {
         // sim_use_engine made this engine once already: it cannot fail to be made again.
         std::fprintf(stderr, "emulated box: %s\n", error.c_str());
@@ -67,6 +78,26 @@ PlatformDevice* open_failed(unsigned long code) {
 
 }  // namespace
 
+bool sim_boxes_from_environment(unsigned* count, std::string* error) {
+  const char* text = std::getenv("KAVTEST_SIM_BOXES");
+  if (text == nullptr) {
+    *count = 1;
+    return true;
+  }
+  std::string digits = text;
+  unsigned long value = 0;
+  bool ok = !digits.empty() && digits.size() <= 3 &&
+            digits.find_first_not_of("0123456789") == std::string::npos;
+  if (ok) value = std::strtoul(text, nullptr, 10);
+  if (!ok || value < 1 || value > SIM_MOST_BOXES) {
+    *error = "KAVTEST_SIM_BOXES=" + digits + ": not a number of emulated boxes (an integer from " +
+             "1 to " + std::to_string(SIM_MOST_BOXES) + ")";
+    return false;
+  }
+  *count = static_cast<unsigned>(value);
+  return true;
+}
+
 std::vector<Box*> sim_install_boxes(unsigned count) {
   Attached& all = attached();
   for (const AttachedBox& b : all.boxes)
@@ -91,8 +122,10 @@ bool sim_use_engine(const EngineChoice& choice, std::string* error) {
   // Made once first, so that a choice that cannot be made changes no box.
   if (!make_engine(choice, error)) return false;
   Attached& all = attached();
-  for (const AttachedBox& b : all.boxes)
-    if (!box_change_engine(b.box, choice, error)) return false;
+  for (std::size_t i = 0; i < all.boxes.size(); ++i)
+    if (!box_change_engine(all.boxes[i].box,
+                           kavtest::engine_for_box(choice, static_cast<unsigned>(i)), error))
+      return false;
   all.engine = choice;
   return true;
 }
