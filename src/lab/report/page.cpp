@@ -3,6 +3,7 @@
 #include "report/page.h"
 
 #include "report/html.h"
+#include "report/lot_section.h"
 #include "report/overview.h"
 #include "report/parts.h"
 #include "report/style.h"
@@ -47,9 +48,10 @@ Html circuit_section(const CircuitGroup& g) {
   return s + "</div></section>";
 }
 
-Html navigation(const std::vector<CircuitGroup>& groups, bool classes) {
+Html navigation(const std::vector<CircuitGroup>& groups, bool classes, bool lot) {
   Html links = "<a href=\"#provenance\">Provenance</a><a href=\"#summary\">Summary</a>";
   if (classes) links += "<a href=\"#classes\">By class</a>";
+  if (lot) links += "<a href=\"#lot\">Lot</a>";
   for (const CircuitGroup& g : groups)
     links += "<a href=\"#c" + Html(std::to_string(g.index)) + "\">" + std::to_string(g.index) +
              " " + g.views.front().circuit->name + "</a>";
@@ -97,11 +99,11 @@ std::string report_html(const std::vector<ReportSource>& sources, const std::str
       Html(generator) + "\"><title>kavlab report: " + title +
       "</title><link rel=\"icon\" href=\"data:,\"><style>" + report_css() +
       "</style></head>\n<body>" + report_svg_defs() + page_header(sources) +
-      navigation(groups, !class_table(sources).empty()) +
+      navigation(groups, !class_table(sources).empty(), is_lot(sources)) +
       "<main><section class=\"block\" id=\"provenance\"><h2>Provenance</h2>" +
       provenance_table(sources) + "</section>\n<section class=\"block\" id=\"summary\">" +
       "<h2>Summary</h2>" + summary_table(groups, sources) + "</section>\n" +
-      classes_section(sources);
+      classes_section(sources) + lot_section(sources);
   for (const CircuitGroup& g : groups) page += circuit_section(g) + "\n";
   page += "</main><footer>Written by " + Html(generator) +
           ". Percentages are of defects: each defect counts once, not as two faults.</footer>"

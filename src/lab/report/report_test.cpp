@@ -55,6 +55,12 @@ std::string part_of(const std::string& page, const std::string& id) {
   return page.substr(from, to == std::string::npos ? std::string::npos : to - from);
 }
 
+/// Whether `page` shows a number that is not: "nan", "inf", "-nan".
+bool holds_not_a_number(const std::string& page) {
+  static const std::regex not_a_number(R"(\b(nan|inf|infinity)\b)", std::regex::icase);
+  return std::regex_search(page, not_a_number);
+}
+
 std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
@@ -223,8 +229,7 @@ TEST(Report, ASweepCutShortDrawsNoNumberThatIsNot) {
   EXPECT_NE(plot.find("not measured: 1k Ohm"), std::string::npos) << plot;
   EXPECT_NE(plot.find("10k Ohm: logic 1 of 1"), std::string::npos);
   EXPECT_EQ(plot.find("1k Ohm: logic"), std::string::npos);
-  static const std::regex not_a_number(R"(\b(nan|inf|infinity)\b)", std::regex::icase);
-  EXPECT_FALSE(std::regex_search(page, not_a_number));
+  EXPECT_FALSE(holds_not_a_number(page));
   EXPECT_NE(page.find("1 result, 1 circuit measured"), std::string::npos);
 }
 
@@ -312,6 +317,45 @@ TEST(Report, ASweepShowsItsClassesAndEachDefectsCriticalResistance) {
             std::string::npos)
       << classes;
   EXPECT_EQ(page.find("href=\"#classes\""), std::string::npos);  // a sweep alone: no such table
+}
+
+}  // namespace kavlab
+
+namespace kavlab {
+
+TEST(Report, ALotOfChipsShowsItsSpreadAndMarginalDefectsFirst) {
+  // Two chips of one plan: on the second, logic misses "B" (marks of no detection).
+  CircuitResult weak = circuit(12, {"A", "B", "C"});
+  weak.passes[0].cells[1].marks = "XX";
+  Results one = results_of({circuit(12, {"A", "B", "C"})}), two = results_of({weak});
+  one.provenance.chip = "die-1";
+  two.provenance.chip = "die-<2>";
+  std::string page =
+      report_html(report_sources({"one.json", "two.json"}, {one, two}), "kavlab-sim 9.9");
+  std::string lot = page.substr(page.find("id=\"lot\""));
+  lot = lot.substr(0, lot.find("</section>"));
+  EXPECT_NE(page.find("<a href=\"#lot\">Lot</a>"), std::string::npos);
+  EXPECT_NE(lot.find("Lot of 2 chips"), std::string::npos) << lot;
+  EXPECT_NE(lot.find("die-&lt;2&gt;"), std::string::npos) << lot;  // a label is text
+  EXPECT_NE(lot.find("1 of 3 defects are marginal"), std::string::npos) << lot;
+  // The marginal defect is the map's first row, standing out; the others follow.
+  std::size_t b = lot.find(">B</text>"), a = lot.find(">A</text>");
+  ASSERT_NE(b, std::string::npos) << lot;
+  EXPECT_LT(b, a);
+  EXPECT_NE(lot.find("class=\"name esc\""), std::string::npos);
+  EXPECT_EQ(count(lot, "B on die-&lt;2&gt;: monitor only"), 1u) << lot;
+  EXPECT_NE(lot.find("66.7 %"), std::string::npos);  // logic's least share: 2 of 3
+  EXPECT_FALSE(holds_not_a_number(page));
+
+  // Another plan, or one result, is no lot.
+  Results other = results_of({circuit(12, {"A", "B"})});
+  for (const std::vector<Results>& no_lot : {std::vector<Results>{one, other},
+                                             std::vector<Results>{one}}) {
+    std::vector<std::string> names = {"one.json", "other.json"};
+    names.resize(no_lot.size());
+    page = report_html(report_sources(names, no_lot), "kavlab-sim 9.9");
+    EXPECT_EQ(page.find("id=\"lot\""), std::string::npos);
+  }
 }
 
 }  // namespace kavlab
