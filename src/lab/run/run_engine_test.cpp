@@ -14,6 +14,7 @@
 #include "results/results_json.h"
 #include "run/cell_choice.h"
 #include "run/vector_source.h"
+#include "worker_pool.h"
 
 namespace kavlab {
 
@@ -114,8 +115,12 @@ TEST(RunEngine, AStoppedRunKeepsTheCellsItMeasured) {
 TEST(RunEngine, EveryNumberOfWorkersMeasuresWhatOneProcessMeasures) {
   std::vector<int> all;
   for (int i = 0; i < KAVRIN_CIRCUIT_COUNT; i++) all.push_back(i);
+  Results none = planned(PassPlan::Both, {});
+  ASSERT_EQ(measure_fresh(none, 0, no_progress).end, RunEnd::Complete);
+  const unsigned long opening = sim_attached_boxes().front()->transfers;  // the box's opening
   Results one = planned(PassPlan::Both, all);
   ASSERT_EQ(measure_fresh(one, 0, no_progress).end, RunEnd::Complete);
+  ASSERT_GT(sim_attached_boxes().front()->transfers, opening);
   for (unsigned workers : {2u, 3u, 7u}) {
     SCOPED_TRACE(std::to_string(workers) + " workers");
     Results split = planned(PassPlan::Both, all);
@@ -132,6 +137,11 @@ TEST(RunEngine, EveryNumberOfWorkersMeasuresWhatOneProcessMeasures) {
     EXPECT_FALSE(split.partial);
     EXPECT_EQ(runs, total);
     EXPECT_EQ(results_text(split), results_text(one));
+    // The workers measured on their copies of the box: this process's copy only opened it.
+    // Without worker processes (Windows), this process measured as with one.
+    if (worker_pool::jobs_in_workers()) {
+      EXPECT_EQ(sim_attached_boxes().front()->transfers, opening);
+    }
   }
 }
 
