@@ -111,7 +111,7 @@ void add_gen_options(CLI::App& gen, bool) {
       ->check(not_standard_output());
   gen.add_flag("--force", options.force, "Replace existing files");
   add_jobs_option(gen, options.workers,
-                  "Worker processes that run cells on the analog engine at once (--engine analog)");
+                  "With --engine analog, the worker processes that run cells on it at once");
 }
 
 ExitStatus gen_action(const Invocation&) {
