@@ -107,7 +107,8 @@ std::vector<std::vector<std::string>> summary_columns(const fs::path& dir,
 }
 
 TEST_F(LabRuns, ExportEqualsKavtestSimAndImportSummarizesAsTheRun) {
-  Ran r = run(dir, "kavlab-sim", {"run", "-c", "all", "--exhaustive", "-o", "two.json"});
+  // Split over three workers (on Windows, measured in order as ever): every table as the tool's.
+  Ran r = run(dir, "kavlab-sim", {"run", "-c", "all", "--exhaustive", "-j", "3", "-o", "two.json"});
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<std::string> logic_imports, monitor_imports;
   for (int c = 0; c < KAVRIN_CIRCUIT_COUNT; c++) {

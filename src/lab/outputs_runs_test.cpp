@@ -91,8 +91,8 @@ struct Outputs : testing::Test {
   std::string err() { return file_bytes(dir / "stderr"); }
 };
 
-/// NA2, every input vector, both passes; SIGSTOP as transfer 5 starts.
-const std::vector<std::string> kRun = {"run", "-c", "12", "--exhaustive", "-o"};
+/// NA2, every input vector, both passes, in this process alone; SIGSTOP as transfer 5 starts.
+const std::vector<std::string> kRun = {"run", "-c", "12", "--exhaustive", "-j", "1", "-o"};
 const std::pair<std::string, std::string> kHold = {"KAVTEST_BOX_SIGNAL",
                                                    std::to_string(SIGSTOP) + "@5"};
 

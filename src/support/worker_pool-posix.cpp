@@ -279,6 +279,8 @@ unsigned default_workers() {
   return n > 0 ? static_cast<unsigned>(n) : 1u;
 }
 
+bool jobs_in_workers() { return true; }
+
 std::vector<JobResult> run_jobs(std::size_t count, const Job& job, const PoolOptions& options) {
   return Pool(count, job, options).run();
 }

@@ -15,6 +15,8 @@ unsigned default_workers() {
   return info.dwNumberOfProcessors > 0 ? static_cast<unsigned>(info.dwNumberOfProcessors) : 1u;
 }
 
+bool jobs_in_workers() { return false; }
+
 std::vector<JobResult> run_jobs(std::size_t count, const Job& job, const PoolOptions& options) {
   std::vector<JobResult> results(count);
   for (std::size_t i = 0; i < count; ++i) {

@@ -52,6 +52,11 @@ struct PoolOptions {
 /// workers.
 unsigned default_workers();
 
+/// True where jobs run in worker processes of their own, at once (POSIX); false where they run
+/// one after another in the calling process (Windows), where a caller that has a way of its own
+/// to do the work in order may as well take it.
+bool jobs_in_workers();
+
 /// Runs jobs 0 .. count - 1 and returns their results, one per job in job order. Jobs start in
 /// index order. Each worker starts with the caller's signal dispositions back at their
 /// defaults (handlers and blocked signals of the caller are not the worker's), and never runs

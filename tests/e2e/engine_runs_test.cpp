@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -365,6 +366,66 @@ TEST(KavlabSimEngine, SweepShowsTheCoveragePerBridgeResistance) {
 #else
   EXPECT_EQ(swept.status, 2);
   EXPECT_NE(swept.err.find("the analog engine is not in this build"), std::string::npos);
+#endif
+}
+
+/// `text` with every time of day (a results file's start, in the sweep's table) as T.
+std::string without_times(const std::string& text) {
+  static const std::regex time("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
+  return std::regex_replace(text, time, "T");
+}
+
+/// A results file's text without its command line and start time.
+std::string without_command_line(const std::string& text) {
+  std::string kept;
+  bool in_line = false;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    std::string line = text.substr(at, end == std::string::npos ? end : end + 1 - at);
+    at = end == std::string::npos ? text.size() : end + 1;
+    if (line.find("\"command_line\": [") != std::string::npos) in_line = true;
+    bool skip = in_line || line.find("\"date_time_utc\"") != std::string::npos;
+    if (in_line && line.find(']') != std::string::npos) in_line = false;
+    if (!skip) kept += line;
+  }
+  return kept;
+}
+
+TEST(KavlabSimEngine, EveryNumberOfWorkersGivesTheSameResults) {
+#ifndef KAVTEST_ANALOG_ENGINE
+  GTEST_SKIP() << "needs the analog engine, which this build lacks";
+#else
+  Scratch dir("12-NA2-opens.tst");
+  struct Case {
+    std::vector<std::string> words;  ///< -j and its value follow
+    std::string output;              ///< the file written, after -o
+  };
+  // NA2, NA2 with opens (cells whose answers depend on what they were given before) and IN1,
+  // both passes; a sweep of IN1 over three resistances; gen's check of NA2 with opens.
+  const Case cases[] = {
+      {{"run", "-c", "11", "-c", "12", "-c", "14", "--exhaustive", "--engine", "analog"}, "r.json"},
+      {{"sweep", "-c", "14", "--exhaustive", "--bridge-ohms", "10,1k,100k"}, "s.json"},
+      {{"gen", "-c", "12", "--engine", "analog"}, "g.tst"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.words[0]);
+    std::string first_out, first_file;
+    for (const char* workers : {"1", "2", "3"}) {
+      std::vector<std::string> words = c.words;
+      words.insert(words.end(), {"-j", workers, "-o", c.output, "--force"});
+      Ran r = run(dir.work, "kavlab-sim", words, {});
+      ASSERT_EQ(r.status, 0) << workers << " workers: " << r.err;
+      std::string file = without_command_line(file_bytes(dir.work / c.output));
+      if (first_file.empty()) {
+        first_out = without_times(r.out);
+        first_file = file;
+        continue;
+      }
+      EXPECT_EQ(without_times(r.out), first_out) << workers << " workers";
+      EXPECT_EQ(file, first_file) << workers << " workers";
+    }
+  }
 #endif
 }
 

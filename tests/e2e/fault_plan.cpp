@@ -6,6 +6,14 @@
 //   KAVTEST_BOX_TRANSCRIPT  a file that gets one letter per transfer when the tool ends:
 //                           W a write, R a read; lower case when the transfer failed
 //   KAVTEST_BOX_SIGNAL      "S@N": the process raises signal number S as transfer N starts
+// A worker process forked from the program (kavlab-sim's -j) has a copy of the box and of its
+// plan, and counts its own transfers from the count it was forked with: the planned fault
+// breaks its N-th transfer too, and its planned signal goes to the program as well as to
+// itself, as a terminal's Ctrl-C reaches every process of the job. The transcript is the
+// program's own transfers.
+#include <signal.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -54,9 +62,12 @@ void apply(BoxFaults* faults, const char* plan) {
 
 int planned_signal = 0;
 unsigned long signal_transfer = 0;
+pid_t program = 0;  ///< the process that installed the box; a worker's copy differs
 
 void raise_planned_signal(unsigned long transfer) {
-  if (transfer == signal_transfer) std::raise(planned_signal);
+  if (transfer != signal_transfer) return;
+  if (getpid() != program) kill(program, planned_signal);
+  std::raise(planned_signal);
 }
 
 void plan_signal(BoxFaults* faults, const char* plan) {
@@ -70,6 +81,7 @@ void plan_signal(BoxFaults* faults, const char* plan) {
 /// Attaches the one box with the planned fault before main runs.
 struct FaultPlan {
   FaultPlan() {
+    program = getpid();
     planned_box = sim_install_boxes(1).front();
     if (const char* plan = std::getenv("KAVTEST_BOX_FAULTS")) apply(&planned_box->faults, plan);
     if (const char* plan = std::getenv("KAVTEST_BOX_SIGNAL"))

@@ -2,8 +2,8 @@
 # kavlab's manual page (compressed) and bash completion, installed from the build tree into a
 # scratch prefix: the page renders without warnings and documents every command,
 # every option that a command's --help shows and every exit status; the
-# completion offers the commands, the circuits that `kavlab list` shows, and
-# each command's options as its --help shows them.
+# completion offers the commands, the circuits that `kavlab list` shows, 1 and
+# the number of cores after -j, and each command's options as its --help shows them.
 # Usage: kavlab_install_test.sh CMAKE BUILD_DIR VERSION
 set -u
 cmake=$1 build=$2 version=$3
@@ -61,6 +61,13 @@ complete_line "$kavlab" gen -c 17 --by ""
 [ "$(words)" = "either logic monitor" ] || fail "gen --by offers: $(words)"
 complete_line "$kavlab" run -c 14 --cells 3,
 [ "$(words)" = "3,1 3,2 3,3 3,4 3,5" ] || fail "--cells 3, offers: $(words)"
+cores=$( (echo 1; nproc) | sort -un | xargs)
+for command in run sweep gen; do
+  complete_line "$kavlab" "$command" -c 12 -j ""
+  [ "$(words)" = "$cores" ] || fail "$command -j offers: $(words); want $cores"
+done
+complete_line "$kavlab" run --jobs 1
+[ "$(words)" = "1" ] || fail "run --jobs 1 offers: $(words)"
 for command in $commands; do
   complete_line "$kavlab" "$command" -
   want=$("$kavlab" "$command" --help | grep -Eo '^  (-[a-z],)?--[a-z-]+' | tr ',' '\n' |

@@ -26,6 +26,7 @@ struct GenOptions {
   int need = 1;                            ///< --n-detect
   std::string output;                      ///< the TST file; with "all", a directory
   bool force = false;
+  unsigned workers = 0;  ///< -j, for the check on the analog engine; 0: one per core
 };
 GenOptions options;
 
@@ -67,14 +68,9 @@ bool output_files(const GenOptions& a, const std::vector<int>& circuits, std::li
   return true;
 }
 
-/// The sequence from power-up on the analog engine: what it detects there, by logic and by the
-/// monitor, beside what the switch-level model says from power-up.
-bool print_on_analog(const CircuitModel& m, const CircuitTests& t, std::string* error) {
-  std::unique_ptr<CellEngine> engine = make_engine({EngineKind::Analog}, error);
-  std::vector<EngineVerdict> verdicts;
-  if (engine == nullptr ||
-      !verdicts_on_engine(engine.get(), m.reference_net, m.nets, t.sequence, &verdicts, error))
-    return false;
+/// What the sequence of `t` detects from power-up on the analog engine (`verdicts`), by logic
+/// and by the monitor, beside what the switch-level model says from power-up.
+void print_on_analog(const CircuitTests& t, const std::vector<EngineVerdict>& verdicts) {
   int logic = 0, monitor = 0, chosen = 0;
   for (const EngineVerdict& v : verdicts) {
     logic += v.logic ? 1 : 0;
@@ -88,7 +84,6 @@ bool print_on_analog(const CircuitModel& m, const CircuitTests& t, std::string* 
       "  on the analog engine from power-up (no proofs): %d of %zu detected by %s (by "
       "logic %d, by the monitor %d); the switch-level model: %d\n",
       chosen, verdicts.size(), criterion_name(t.by), logic, monitor, detected_from_power_up(t));
-  return true;
 }
 
 }  // namespace
@@ -115,6 +110,8 @@ void add_gen_options(CLI::App& gen, bool) {
       ->required()
       ->check(not_standard_output());
   gen.add_flag("--force", options.force, "Replace existing files");
+  add_jobs_option(gen, options.workers,
+                  "With --engine analog, the worker processes that run cells on it at once");
 }
 
 ExitStatus gen_action(const Invocation&) {
@@ -130,6 +127,7 @@ ExitStatus gen_action(const Invocation&) {
   std::vector<std::string> files;
   for (const Output& o : outputs) files.push_back(o.path());
   std::vector<CircuitTests> all;
+  std::vector<EngineCheck> checks;
   for (std::size_t k = 0; k < circuits.size(); k++) {
     CircuitModel m;
     CircuitTests t;
@@ -143,13 +141,19 @@ ExitStatus gen_action(const Invocation&) {
     if (!write_test_file(files[k], circuits[k], t.sequence, t.reference, &error))
       return command_failed(ExitStatus::FileTrouble, error);
     if (a.circuit != "all") print_circuit_tests(stdout, t, files[k]);
-    if (a.engine == EngineKind::Analog) {
+    if (a.engine == EngineKind::Analog)
+      checks.push_back({circuits[k], m.reference_net, std::move(m.nets), m.cells, t.sequence});
+    all.push_back(std::move(t));
+  }
+  if (a.engine == EngineKind::Analog) {
+    std::vector<std::vector<EngineVerdict>> verdicts;
+    if (!verdicts_on_engine({EngineKind::Analog}, checks, a.workers, &verdicts, &error))
+      return command_failed(ExitStatus::BoxFailed, "the analog engine: " + error);
+    for (std::size_t k = 0; k < circuits.size(); k++) {
       if (a.circuit == "all")
         std::printf("circuit %d %s:\n", circuits[k], elements[circuits[k]].name);
-      if (!print_on_analog(m, t, &error))
-        return command_failed(ExitStatus::BoxFailed, "the analog engine: " + error);
+      print_on_analog(all[k], verdicts[k]);
     }
-    all.push_back(std::move(t));
   }
   if (a.circuit == "all") {
     print_chip_table(stdout, all);

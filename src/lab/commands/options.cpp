@@ -16,6 +16,9 @@ namespace {
 /// The longest piece of a refused value a message shows.
 constexpr std::size_t kShownValue = 40;
 
+/// The most worker processes -j takes.
+constexpr int kMostWorkers = 1024;
+
 /// `value` as a message shows it: control characters as \xNN, quoted when empty or holding a
 /// space or a quote, cut when long.
 std::string shown(const std::string& value) {
@@ -176,6 +179,14 @@ void add_fit_option(CLI::App& command, bool& fit) {
   command.add_flag("--fit", fit,
                    "Take a test file of more input columns (or internal-signal ones) than the "
                    "circuit's, fitted as kavtest fits it: its last input columns");
+}
+
+void add_jobs_option(CLI::App& command, unsigned& workers, const std::string& what) {
+  workers = 0;
+  command.add_option("-j,--jobs", workers, what + " (default: one per core)")
+      ->transform(whole_number(1, kMostWorkers,
+                               "a number of workers from 1 to " + std::to_string(kMostWorkers)))
+      ->type_name("N");
 }
 
 void add_output_options(CLI::App& command, std::string& device, std::string& output, bool& force,

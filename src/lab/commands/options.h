@@ -63,6 +63,10 @@ CellChoice cell_choice_of(const std::string& text);
 /// --fit: a test file of other columns fitted as kavtest fits it, rather than refused.
 void add_fit_option(CLI::App& command, bool& fit);
 
+/// -j/--jobs N: the worker processes that compute at once, `what` saying what they do, into
+/// `workers` (left 0 when not given: one per core).
+void add_jobs_option(CLI::App& command, unsigned& workers, const std::string& what);
+
 /// The box, the results file and whether it may be replaced: --device, -o and --force.
 void add_output_options(CLI::App& command, std::string& device, std::string& output, bool& force,
                         const std::string& default_output);

@@ -28,6 +28,7 @@ struct RunOptions {
   bool fit = false;
   std::vector<std::string> tests;
   std::string engine, bridge_ohms, monitor_ua;  ///< kavlab-sim's engine; empty: not given
+  unsigned workers = 0;                         ///< kavlab-sim's -j; 0: one per core
 };
 RunOptions options;
 
@@ -122,7 +123,12 @@ void add_run_options(CLI::App& run, bool emulated) {
                     "Every input vector of each circuit, in counting order", "tests",
                     "One TST file per circuit, in the order of -c");
   add_fit_option(run, options.fit);
-  if (emulated) add_engine_options(run);
+  if (emulated) {
+    add_engine_options(run);
+    add_jobs_option(run, options.workers,
+                    "Worker processes that measure cells at once, each on an emulated box of its "
+                    "own");
+  }
   run.add_option("--resume", options.resume,
                  "Continue this partial result (saved after Ctrl-C or a failing box) with "
                  "the same options; written back to it unless -o says otherwise")
@@ -154,8 +160,10 @@ ExitStatus run_action(const Invocation& how) {
                  (options.resume.empty() || resume_from(options.resume, r, &error));
   ProgressLine line;
   catch_stop_signals();
+  MeasureHow split;
+  split.workers = options.workers;
   ExitStatus status =
-      planned ? measure_on_box(options.device, r, line, &error) : ExitStatus::FileTrouble;
+      planned ? measure_on_box(options.device, r, line, &error, split) : ExitStatus::FileTrouble;
   for (FileLock& l : locks) unlock_file(l);
   if (!planned) {
     release_stop_signals();

@@ -28,6 +28,7 @@ struct SweepOptions {
   bool exhaustive = false;
   bool fit = false;
   std::vector<std::string> tests;  ///< one test file, or none with --exhaustive
+  unsigned workers = 0;            ///< -j; 0: one per core
 };
 SweepOptions options;
 
@@ -51,43 +52,48 @@ bool plan_of_line(RunPlan* plan, std::vector<double>* ohms, std::string* error) 
   return true;
 }
 
-/// Measures one pass per value into `r`, whose circuit holds the plan: every value has its
-/// pass, and those a stop or a failure left unmeasured stay empty. The status of the last
-/// measurement, with `*error` set when it failed.
+/// Sets one pass per value into `r`, whose circuit holds the plan, each with its resistance,
+/// and measures them on `workers` workers (0: one per core), each value's engine chosen anew
+/// before its pass's cell runs. Every value keeps its pass, whole: one that a stop or a failure
+/// left lacking cells holds none, not measured. The status of the measurement, with `*error`
+/// set when it failed.
 ExitStatus measure_values(const std::vector<std::string>& command_line,
-                          const std::vector<double>& ohms, Results& r, std::string* error) {
+                          const std::vector<double>& ohms, unsigned workers, Results& r,
+                          std::string* error) {
   const std::vector<std::string> values = split_commas(options.bridge_ohms);
-  const CircuitResult plan = r.circuits[0];
-  r.circuits[0].passes.clear();
+  CircuitResult& c = r.circuits[0];
+  const Pass plan = c.passes[0];
+  c.passes.clear();
   r.sweep = SWEPT_BRIDGE_OHMS;
-  r.provenance = provenance_of(command_line);
   ProgressLine line;
-  int runs = static_cast<int>(1 + plan.cells.size());
-  line.all = runs * static_cast<int>(values.size());
-  ExitStatus status = ExitStatus::Done;
   for (std::size_t i = 0; i < values.size(); i++) {
-    Pass pass = plan.passes[0];
-    if (status == ExitStatus::Done && caught_stop() != ExitStatus::Done) status = caught_stop();
-    if (status == ExitStatus::Done) {
-      if (!use_engine("analog", values[i], options.monitor_ua, error)) {
-        status = ExitStatus::CommandLine;
-      } else {
-        Results one;
-        one.provenance = provenance_of(command_line);
-        one.circuits = {plan};
-        line.label = "at " + values[i] + " ohms";
-        line.before = runs * static_cast<int>(i);
-        status = measure_on_box(options.device, one, line, error);
-        pass = one.circuits[0].passes[0];
-        if (i == 0) r.provenance = one.provenance;
-      }
-    }
-    pass.engine_parameters[SWEPT_BRIDGE_OHMS] = ohms[i];
-    r.partial = r.partial || !pass.reference_measured || pass.cells.size() < plan.cells.size();
-    r.circuits[0].passes.push_back(pass);
+    c.passes.push_back(plan);
+    c.passes.back().engine_parameters[SWEPT_BRIDGE_OHMS] = ohms[i];
+    line.pass_labels.push_back("at " + values[i] + " ohms");
   }
+  if (!use_engine("analog", values[0], options.monitor_ua, error)) return ExitStatus::CommandLine;
+  r.provenance = provenance_of(command_line);
   // The resistance is each pass's own; the provenance keeps what all passes share.
   r.provenance.engine_parameters.erase(SWEPT_BRIDGE_OHMS);
+  // The value whose engine the box has, in this process: every worker starts with the first.
+  std::size_t engine_of = 0;
+  MeasureHow split;
+  split.workers = workers;
+  split.ready = [&](std::size_t, std::size_t pass, std::string* why) {
+    if (pass != engine_of) {
+      if (!use_engine("analog", values[pass], options.monitor_ua, why)) return false;
+      engine_of = pass;
+    }
+    before_pass();
+    return true;
+  };
+  ExitStatus status = measure_on_box(options.device, r, line, error, split);
+  for (Pass& p : c.passes)
+    if (!p.reference_measured || p.cells.size() < c.cells.size()) {
+      p.reference_measured = false;
+      p.reference = Response{};
+      p.cells.clear();
+    }
   return status;
 }
 
@@ -114,6 +120,9 @@ void add_sweep_options(CLI::App& sweep, bool) {
   add_vector_source(sweep, options.exhaustive, options.tests,
                     "Every input vector in counting order", "test", "The circuit's TST file");
   add_fit_option(sweep, options.fit);
+  add_jobs_option(sweep, options.workers,
+                  "Worker processes that measure cells at once, each on an emulated box of its "
+                  "own");
 }
 
 ExitStatus sweep_action(const Invocation& how) {
@@ -137,7 +146,7 @@ ExitStatus sweep_action(const Invocation& how) {
     return command_failed(ExitStatus::FileTrouble, error);
   }
   catch_stop_signals();
-  ExitStatus status = measure_values(how.words, ohms, r, &error);
+  ExitStatus status = measure_values(how.words, ohms, options.workers, r, &error);
   for (FileLock& l : locks) unlock_file(l);
   RunEnding end = save_run(r, out, status, error);
   release_stop_signals();

@@ -10,6 +10,8 @@ void describe_box(Provenance& p) {
 
 void before_pass() {}
 
+bool workers_have_own_box() { return false; }
+
 bool use_engine(const std::string& engine, const std::string& bridge_ohms,
                 const std::string& monitor_ua, std::string* error) {
   if (engine.empty() && bridge_ohms.empty() && monitor_ua.empty()) return true;

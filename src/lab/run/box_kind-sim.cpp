@@ -1,5 +1,5 @@
 // kavlab-sim: the emulated box of the sim backend, the engine of its chip and that engine's
-// parameters, and a fresh power-up before every pass.
+// parameters, and a fresh power-up before every pass; a worker process measures on its own copy.
 #include "chip.h"
 #include "platform-sim.h"
 #include "run/box_kind.h"
@@ -35,5 +35,7 @@ bool use_engine(const std::string& engine, const std::string& bridge_ohms,
 void before_pass() {
   for (Box* box : sim_attached_boxes()) chip_reset(box->chip);
 }
+
+bool workers_have_own_box() { return true; }
 
 }  // namespace kavlab

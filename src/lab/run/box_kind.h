@@ -19,6 +19,10 @@ bool use_engine(const std::string& engine, const std::string& bridge_ohms,
 /// Called before every pass: the emulated chip is powered afresh, so that each pass answers as
 /// a fresh kavtest-sim run does; a real box keeps its cells' state.
 void before_pass();
+/// True when worker processes may measure cells at once, each on its own copy of the box (the
+/// emulated box, forked with its process); false for a real box, which measures one cell at a
+/// time and keeps its cells' state from one pass to the next.
+bool workers_have_own_box();
 
 }  // namespace kavlab
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace kavlab {
 
@@ -17,6 +18,9 @@ struct ProgressLine {
   int before = 0;     ///< runs done by the earlier measurements of the line
   int all = 0;        ///< runs of all its measurements; 0: each measurement's own count
   std::string label;  ///< what the measurement now running is ("at 1k ohms"); empty: none
+  /// Per pass of the measurement, what it measures, taken as `label` as a run of it ends (a
+  /// sweep's values); empty: `label` alone.
+  std::vector<std::string> pass_labels;
 };
 
 /// True when `stream` is a terminal.

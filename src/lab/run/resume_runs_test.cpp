@@ -1,15 +1,21 @@
 // Runs of kavlab-sim-faults broken after a chosen number of cell runs, by Ctrl-C (SIGINT raised
 // as a transfer starts) and by a box that fails, keep exactly those runs, marked partial; and
 // --resume completes them to the very result of an uninterrupted run, its times aside. Then a
-// complete result and a result of other options are refused.
+// complete result and a result of other options are refused. Split over worker processes (-j),
+// where each worker's copy of the box counts its own transfers and which cell runs a broken
+// run keeps depends on how the workers went, a broken run keeps each pass's cells up to the
+// first one not measured, and a sweep its whole passes, whatever the order the runs ended in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "results/results_file.h"
+#include "results/results_json.h"
 #include "test_support.h"
 
 namespace kavlab {
@@ -22,9 +28,13 @@ using test_support::file_bytes;
 using test_support::Ran;
 
 /// NA2 with opens (13 cells) and C17 with opens (95 cells), every input vector, both passes:
-/// cells whose answers depend on what they were given before.
-const std::vector<std::string> kRun = {"run", "-c",           "12", "-c",
-                                       "17",  "--exhaustive", "-o", "r.json"};
+/// cells whose answers depend on what they were given before. In this process alone, so that
+/// a transfer's number says which cell run it belongs to.
+const std::vector<std::string> kRun = {"run",          "-c", "12", "-c", "17",
+                                       "--exhaustive", "-j", "1",  "-o", "r.json"};
+/// The same run split over three worker processes.
+const std::vector<std::string> kSplitRun = {"run",          "-c", "12", "-c", "17",
+                                            "--exhaustive", "-j", "3",  "-o", "r.json"};
 /// The cell runs of kRun: per circuit two passes of the reference and every cell.
 constexpr int kCellRuns = 2 * (1 + 13) + 2 * (1 + 95);
 
@@ -64,6 +74,43 @@ std::string without_times(const std::string& text) {
     if (!skip) kept += line + "\n";
   }
   return kept;
+}
+
+/// The results file `path`, its command line and times left out: what was measured, on what.
+std::string measured(const fs::path& path) {
+  Results r;
+  std::string error;
+  EXPECT_TRUE(load_results(path.string(), &r, &error)) << error;
+  r.provenance.command_line.clear();
+  r.provenance.date_time.clear();
+  r.provenance.resumed.clear();
+  return results_text(r);
+}
+
+/// Checks that every pass of the results file `cut` holds what the same pass of `whole` holds,
+/// up to where it ends (its reference and first cells), and that some pass lacks cells.
+void expect_prefixes(const fs::path& cut, const fs::path& whole) {
+  Results c, w;
+  std::string error;
+  ASSERT_TRUE(load_results(cut.string(), &c, &error)) << error;
+  ASSERT_TRUE(load_results(whole.string(), &w, &error)) << error;
+  EXPECT_TRUE(c.partial);
+  ASSERT_EQ(c.circuits.size(), w.circuits.size());
+  bool lacking = false;
+  for (std::size_t i = 0; i < c.circuits.size(); i++)
+    for (std::size_t k = 0; k < c.circuits[i].passes.size(); k++) {
+      const Pass& p = c.circuits[i].passes[k];
+      const Pass& all = w.circuits[i].passes[k];
+      lacking = lacking || !p.reference_measured || p.cells.size() < all.cells.size();
+      if (!p.reference_measured) continue;
+      EXPECT_EQ(p.reference.outputs, all.reference.outputs) << i << " " << p.name;
+      ASSERT_LE(p.cells.size(), all.cells.size());
+      for (std::size_t j = 0; j < p.cells.size(); j++) {
+        EXPECT_EQ(p.cells[j].outputs, all.cells[j].outputs) << i << " " << p.name << " " << j;
+        EXPECT_EQ(p.cells[j].monitor, all.cells[j].monitor) << i << " " << p.name << " " << j;
+      }
+    }
+  EXPECT_TRUE(lacking);
 }
 
 /// A scratch directory holding the uninterrupted run and the transfers of each cell run.
@@ -113,6 +160,25 @@ class ResumeRuns : public testing::Test {
     EXPECT_NE(completed.find("\"resumed_utc\""), std::string::npos);
     EXPECT_EQ(without_times(completed), without_times(whole));
   }
+
+  /// Breaks the run split over three workers with `fault`, which each worker's copy of the box
+  /// meets at its own transfer, checks that every pass kept its cells up to the first one not
+  /// measured, resumes it split alike and checks the result against the uninterrupted one.
+  void split_break_and_resume(const std::string& name,
+                              const std::pair<std::string, std::string>& fault, int status) {
+    fs::path dir = scratch->path() / name;
+    fs::create_directories(dir);
+    Ran broken = run(dir, kSplitRun, {fault});
+    EXPECT_EQ(broken.status, status) << broken.err;
+    EXPECT_NE(broken.err.find("marked partial"), std::string::npos) << broken.err;
+    const fs::path whole_file = scratch->path() / "whole" / "r.json";
+    expect_prefixes(dir / "r.json", whole_file);
+    std::vector<std::string> again = kSplitRun;
+    again.insert(again.end(), {"--resume", "r.json"});
+    Ran resumed = run(dir, again);
+    ASSERT_EQ(resumed.status, 0) << resumed.err;
+    EXPECT_EQ(measured(dir / "r.json"), measured(whole_file));
+  }
 };
 std::unique_ptr<test_support::ScratchDir> ResumeRuns::scratch;
 std::string ResumeRuns::whole;
@@ -146,6 +212,20 @@ TEST_F(ResumeRuns, AFailingBoxInTheLogicPassOfTheSecondCircuit) {
                    k);
 }
 
+TEST_F(ResumeRuns, SplitOverWorkersCtrlCKeepsEachPassUpToItsFirstCellNotMeasured) {
+  // SIGINT as some worker starts its 20th cell run (of 220 over three workers, one of them
+  // makes that many): that worker ends with its run unmade, the others end the runs they hold.
+  split_break_and_resume(
+      "split-sigint", {"KAVTEST_BOX_SIGNAL", std::to_string(SIGINT) + "@" + first_transfer_of(20)},
+      130);
+}
+
+TEST_F(ResumeRuns, SplitOverWorkersAFailingBoxKeepsEachPassUpToItsFirstCellNotMeasured) {
+  // Each worker's box is gone from the first transfer of its 30th cell run on.
+  split_break_and_resume("split-unplugged",
+                         {"KAVTEST_BOX_FAULTS", "unplug=" + first_transfer_of(30)}, 255);
+}
+
 TEST_F(ResumeRuns, ACompleteResultOrOtherOptionsAreRefused) {
   fs::path dir = scratch->path() / "refused";
   fs::create_directories(dir);
@@ -172,43 +252,81 @@ TEST_F(ResumeRuns, ACompleteResultOrOtherOptionsAreRefused) {
 
 namespace kavlab {
 
-TEST(SweepRuns, ACutSweepKeepsEveryValueAndSaysWhichWereNotMeasured) {
+namespace {
+
+/// Per pass of the sweep file `path`: "whole" when it holds its reference and every cell,
+/// "none" when it holds nothing, else "some".
+std::vector<std::string> sweep_passes(const fs::path& path) {
+  Results r;
+  std::string error;
+  EXPECT_TRUE(load_results(path.string(), &r, &error)) << error;
+  std::vector<std::string> kinds;
+  for (const Pass& p : r.circuits.at(0).passes)
+    kinds.push_back(!p.reference_measured && p.cells.empty() ? "none"
+                    : p.reference_measured && p.cells.size() == r.circuits[0].cells.size()
+                        ? "whole"
+                        : "some");
+  return kinds;
+}
+
+}  // namespace
+
+TEST(SweepRuns, ACutSweepKeepsEveryValueWholeOrSaysItWasNotMeasured) {
 #ifndef KAVTEST_ANALOG_ENGINE
   GTEST_SKIP() << "a sweep needs the analog engine, which this build lacks";
 #else
   test_support::ScratchDir scratch("kavlab-sweep-cut-");
   const fs::path dir = scratch.path();
-  std::vector<std::string> sweep = {"sweep",         "-c", "14", "--exhaustive", "--bridge-ohms",
-                                    "10,100,1k,10k", "-o"};
+  auto sweep = [](const std::string& workers, const std::string& out) {
+    return std::vector<std::string>{"sweep",         "-c", "14",    "--exhaustive", "--bridge-ohms",
+                                    "10,100,1k,10k", "-j", workers, "-o",           out};
+  };
   // IN1 has 5 cells: 6 cell runs per value, 24 in all.
-  Ran whole = run(dir,
-                  [&] {
-                    auto w = sweep;
-                    w.push_back("whole.json");
-                    return w;
-                  }(),
+  Ran whole = run(dir, sweep("1", "whole.json"),
                   {{"KAVTEST_BOX_TRANSCRIPT", (dir / "transcript").string()}});
   ASSERT_EQ(whole.status, 0) << whole.err;
   std::size_t per_run = file_bytes(dir / "transcript").size() / 24;
   ASSERT_GT(per_run, 0u);
-  // SIGINT as the third cell run of the third value starts: that run ends, then the sweep stops.
+  // SIGINT as the third cell run of the third value starts: that run ends, then the sweep stops,
+  // the third value's pass unfinished.
   std::string at = std::to_string((2 * 6 + 2) * per_run + 1);
-  sweep.push_back("s.json");
-  Ran cut = run(dir, sweep, {{"KAVTEST_BOX_SIGNAL", std::to_string(SIGINT) + "@" + at}});
+  Ran cut =
+      run(dir, sweep("1", "s.json"), {{"KAVTEST_BOX_SIGNAL", std::to_string(SIGINT) + "@" + at}});
   EXPECT_EQ(cut.status, 130) << cut.err;
-  std::string text = file_bytes(dir / "s.json");
-  std::size_t passes = 0, unmeasured = 0;
-  for (const std::string& line : lines(text)) {
-    passes += line.find("\"name\": \"one-pass\"") != std::string::npos ? 1 : 0;
-    unmeasured += line.find("\"reference\": null") != std::string::npos ? 1 : 0;
-  }
-  EXPECT_EQ(passes, 4u);
-  EXPECT_EQ(unmeasured, 1u);
+  EXPECT_EQ(sweep_passes(dir / "s.json"),
+            (std::vector<std::string>{"whole", "whole", "none", "none"}));
   Ran summary = run(dir, {"summary", "s.json"});
   ASSERT_EQ(summary.status, 0) << summary.err;
-  EXPECT_NE(summary.out.find("\n      1k     2/5 "), std::string::npos) << summary.out;
-  EXPECT_NE(summary.out.find("\n     10k     0/5  not measured\n"), std::string::npos)
-      << summary.out;
+  EXPECT_NE(summary.out.find("\n     100       5     4 "), std::string::npos) << summary.out;
+  for (const char* row :
+       {"\n      1k     0/5  not measured\n", "\n     10k     0/5  not measured\n"})
+    EXPECT_NE(summary.out.find(row), std::string::npos) << summary.out;
+
+  // Split over three workers: a worker that meets the signal as its fifth cell run starts (of
+  // 24, one worker makes eight or more) leaves its value's pass unfinished, not measured; the
+  // passes kept are the uninterrupted sweep's.
+  Ran split =
+      run(dir, sweep("3", "split.json"),
+          {{"KAVTEST_BOX_SIGNAL", std::to_string(SIGINT) + "@" + std::to_string(4 * per_run + 1)}});
+  EXPECT_EQ(split.status, 130) << split.err;
+  std::vector<std::string> kinds = sweep_passes(dir / "split.json");
+  ASSERT_EQ(kinds.size(), 4u);
+  EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "some"), 0);
+  EXPECT_GE(std::count(kinds.begin(), kinds.end(), "none"), 1);
+  Results kept, all;
+  std::string error;
+  ASSERT_TRUE(load_results((dir / "split.json").string(), &kept, &error)) << error;
+  ASSERT_TRUE(load_results((dir / "whole.json").string(), &all, &error)) << error;
+  EXPECT_TRUE(kept.partial);
+  for (std::size_t k = 0; k < kinds.size(); k++)
+    if (kinds[k] == "whole") {
+      const Pass &p = kept.circuits[0].passes[k], &w = all.circuits[0].passes[k];
+      EXPECT_EQ(p.reference.outputs, w.reference.outputs) << k;
+      for (std::size_t j = 0; j < p.cells.size(); j++) {
+        EXPECT_EQ(p.cells[j].outputs, w.cells[j].outputs) << k << " " << j;
+        EXPECT_EQ(p.cells[j].monitor, w.cells[j].monitor) << k << " " << j;
+      }
+    }
 #endif
 }
 

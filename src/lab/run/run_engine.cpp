@@ -1,50 +1,17 @@
-// The measurement loop: per circuit and pass, the reference cell then every chosen cell.
+// The measurement loop: per circuit and pass, the reference cell then every chosen cell, in the
+// calling process; or the same cell runs split over worker processes (run_in_workers.h).
 #include "run/run_engine.h"
 
-#include <cstdlib>
-
-#include "KavrinConst.h"
 #include "apply_vectors.h"
-#include "bit_text.h"
 #include "run/box_kind.h"
+#include "run/cell_run.h"
+#include "run/run_in_workers.h"
 #include "run/stop_signals.h"
+#include "worker_pool.h"
 
 namespace kavlab {
 
 namespace {
-
-/// One cell's reply bytes as a response: the outputs above bit 0, the monitor verdict in bit 0
-/// when the monitor was on.
-Response response_of(const unsigned char* raw, std::size_t n, int outputs, bool monitor_on) {
-  Response r;
-  unsigned char mask = static_cast<unsigned char>((1u << outputs) - 1);
-  for (std::size_t v = 0; v < n; v++) {
-    r.outputs.push_back(numBits(static_cast<unsigned char>((raw[v] >> 1) & mask), outputs));
-    if (monitor_on) r.monitor += (raw[v] & 1) ? 'P' : 'F';
-  }
-  return r;
-}
-
-/// Measures cell `cell_index`; false when the box failed.
-bool measure_cell(DeviceList* dev, const CircuitResult& c, int cell_index,
-                  std::vector<unsigned char>& in, bool monitor_on, Response* out) {
-  unsigned char* raw =
-      runTest(dev, c.index, cell_index, in.data(), static_cast<int>(in.size()), false);
-  if (raw == nullptr) return false;
-  *out = response_of(raw, in.size(), c.outputs, monitor_on);
-  std::free(raw);
-  return true;
-}
-
-std::string failure(const CircuitResult& c, const Pass& p, int cell_index, const char* what) {
-  return std::string("the box failed (") + what + ") in the " + p.name + " pass of circuit " +
-         std::to_string(c.index) + " (" + c.name + "), cell " + std::to_string(cell_index);
-}
-
-/// Whether `p` holds the reference's and every cell's answers.
-bool pass_complete(const CircuitResult& c, const Pass& p) {
-  return p.reference_measured && p.cells.size() == c.cells.size();
-}
 
 /// The cell runs that `p` still needs: none when complete, else the reference (measured
 /// again when the pass resumes) and every cell it lacks.
@@ -54,26 +21,31 @@ int runs_left(const CircuitResult& c, const Pass& p) {
   return static_cast<int>(1 + c.cells.size() - held);
 }
 
-bool same_answers(const Response& a, const Response& b) {
-  return a.outputs == b.outputs && a.monitor == b.monitor;
+/// Measures cell `cell_index` of `c` in pass `p`; false when the box failed.
+bool measure_cell(DeviceList* dev, const CircuitResult& c, const Pass& p, int cell_index,
+                  std::vector<unsigned char>& in, Response* out) {
+  std::string raw;
+  if (!run_cell(dev, c, cell_index, in, &raw)) return false;
+  *out = response_of(reinterpret_cast<const unsigned char*>(raw.data()), raw.size(), c.outputs,
+                     p.monitor_on);
+  return true;
 }
 
-/// The start of a pass: the chip powered afresh on the emulated box, the monitor set, the
-/// reference measured; a resumed pass's reference must answer as it did before.
-RunOutcome start_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
-                      std::vector<unsigned char>& in) {
-  before_pass();
+/// The start of pass `pass` of circuit `circuit`: the box made ready (the chip powered afresh
+/// on the emulated box), the monitor set, the reference measured; a resumed pass's reference
+/// must answer as it did before.
+RunOutcome start_pass(DeviceList* dev, Results& r, std::size_t circuit, std::size_t pass,
+                      std::vector<unsigned char>& in, const MeasureHow& how) {
+  CircuitResult& c = r.circuits[circuit];
+  Pass& p = c.passes[pass];
+  std::string error;
+  if (!start_of_pass(dev, r, circuit, pass, how, &error)) return {RunEnd::BoxFailed, error};
   int ref = getReferenceCell(c.index);
-  BYTE block = elements[c.index].lib;
-  if (kavSetBicmState(dev->devHandle, block, p.monitor_on ? 1 : 0) != KAVRIN_SUCCESS)
-    return {RunEnd::BoxFailed, failure(c, p, ref, "kavSetBicmState")};
   Response reference;
-  if (!measure_cell(dev, c, ref, in, p.monitor_on, &reference))
-    return {RunEnd::BoxFailed, failure(c, p, ref, "no reply")};
+  if (!measure_cell(dev, c, p, ref, in, &reference))
+    return {RunEnd::BoxFailed, box_failure(c, p, ref, "no reply")};
   if (p.reference_measured && !same_answers(reference, p.reference))
-    return {RunEnd::BoxFailed, "the reference cell of circuit " + std::to_string(c.index) + " (" +
-                                   c.name + ") answers otherwise than in the " + p.name +
-                                   " pass being resumed: the box is not in the state it was"};
+    return {RunEnd::BoxFailed, reference_differs(c, p)};
   p.reference = reference;
   p.reference_measured = true;
   return {};
@@ -81,44 +53,50 @@ RunOutcome start_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
 
 /// One pass: the reference, then the cells it lacks; stops early as the run asks. A pass that
 /// resumes starts as a whole one does.
-RunOutcome measure_pass(DeviceList* dev, const CircuitResult& c, Pass& p,
+RunOutcome measure_pass(DeviceList* dev, Results& r, std::size_t circuit, std::size_t pass,
                         std::vector<unsigned char>& in, int& done, int total,
-                        const ProgressFn& progress) {
+                        const ProgressFn& progress, const MeasureHow& how) {
+  CircuitResult& c = r.circuits[circuit];
+  Pass& p = c.passes[pass];
   if (pass_complete(c, p)) return {};
   if (stop_requested()) return {RunEnd::Stopped, ""};
   if (!p.reference_measured) p.cells.clear();
-  RunOutcome started = start_pass(dev, c, p, in);
+  RunOutcome started = start_pass(dev, r, circuit, pass, in, how);
   if (started.end != RunEnd::Complete) return started;
-  progress(++done, total);
+  progress(++done, total, pass);
   for (std::size_t k = p.cells.size(); k < c.cells.size(); k++) {
     if (stop_requested()) return {RunEnd::Stopped, ""};
-    Response r;
-    if (!measure_cell(dev, c, c.cells[k].index, in, p.monitor_on, &r))
-      return {RunEnd::BoxFailed, failure(c, p, c.cells[k].index, "no reply")};
-    p.cells.push_back(r);
-    progress(++done, total);
+    Response answers;
+    if (!measure_cell(dev, c, p, c.cells[k].index, in, &answers))
+      return {RunEnd::BoxFailed, box_failure(c, p, c.cells[k].index, "no reply")};
+    p.cells.push_back(answers);
+    progress(++done, total, pass);
   }
   return {};
 }
 
+/// The worker processes that `how` gets here: 1 where the box or the system has none.
+unsigned workers_for(const MeasureHow& how) {
+  if (!workers_have_own_box() || !worker_pool::jobs_in_workers()) return 1;
+  return how.workers != 0 ? how.workers : worker_pool::default_workers();
+}
+
 }  // namespace
 
-
-RunOutcome measure(DeviceList* dev, Results& r, const ProgressFn& progress) {
+RunOutcome measure(DeviceList* dev, Results& r, const ProgressFn& progress, const MeasureHow& how) {
   int total = 0, done = 0;
   for (const CircuitResult& c : r.circuits)
     for (const Pass& p : c.passes) total += runs_left(c, p);
+  unsigned workers = workers_for(how);
+  if (workers > 1 && total > 1) return measure_in_workers(dev, r, progress, how, workers);
   RunOutcome outcome;
-  r.partial = false;
-  for (CircuitResult& c : r.circuits) {
-    std::vector<unsigned char> in;
-    for (const std::string& v : c.vectors) in.push_back(convertToByte(v.c_str(), 0, c.inputs));
-    for (Pass& p : c.passes) {
+  for (std::size_t i = 0; i < r.circuits.size(); i++) {
+    std::vector<unsigned char> in = input_bytes(r.circuits[i]);
+    for (std::size_t k = 0; k < r.circuits[i].passes.size(); k++)
       if (outcome.end == RunEnd::Complete)
-        outcome = measure_pass(dev, c, p, in, done, total, progress);
-      r.partial = r.partial || p.cells.size() < c.cells.size() || !p.reference_measured;
-    }
+        outcome = measure_pass(dev, r, i, k, in, done, total, progress, how);
   }
+  r.partial = lacks_cells(r);
   return outcome;
 }
 

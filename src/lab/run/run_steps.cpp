@@ -99,7 +99,7 @@ bool plan_run(const RunPlan& plan, std::vector<FileLock>& locks, Results& r, std
 }
 
 ExitStatus measure_on_box(const std::string& device, Results& r, ProgressLine& line,
-                          std::string* message) {
+                          std::string* message, const MeasureHow& how) {
   DeviceList* list = getDeviceList();
   std::string name = device;
   DeviceList* box = activateDevice(list, name.empty() ? nullptr : &name[0]);
@@ -110,8 +110,13 @@ ExitStatus measure_on_box(const std::string& device, Results& r, ProgressLine& l
     return ExitStatus::BoxFailed;
   }
   r.provenance.device = box->dch->DeviceName;
-  RunOutcome outcome =
-      measure(box, r, [&](int done, int total) { show_progress(line, done, total); });
+  RunOutcome outcome = measure(
+      box, r,
+      [&](int done, int total, std::size_t pass) {
+        if (pass < line.pass_labels.size()) line.label = line.pass_labels[pass];
+        show_progress(line, done, total);
+      },
+      how);
   end_progress(line);
   freeDeviceList(list);
   *message = outcome.message;

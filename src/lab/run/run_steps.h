@@ -10,6 +10,7 @@
 #include "file_lock.h"
 #include "results/results.h"
 #include "run/progress.h"
+#include "run/run_engine.h"
 
 namespace kavlab {
 
@@ -30,11 +31,12 @@ Provenance provenance_of(const std::vector<std::string>& command_line);
 /// files stay locked (shared) in `locks` until unlocked. False with `*error` set when a test
 /// file is busy or cannot be read or fitted.
 bool plan_run(const RunPlan& plan, std::vector<FileLock>& locks, Results& r, std::string* error);
-/// Measures what `r` lacks on the box called `device` (empty: the first), drawing `line`; a
-/// stop signal caught (catch_stop_signals, which the command calls first) stops it before the
-/// next cell. Done, the status of the signal, or BoxFailed with `*message` saying what failed.
+/// Measures what `r` lacks on the box called `device` (empty: the first) as `how` says (by
+/// default in this process alone), drawing `line`; a stop signal caught (catch_stop_signals,
+/// which the command calls first) stops it before the next cell. Done, the status of the
+/// signal, or BoxFailed with `*message` saying what failed.
 ExitStatus measure_on_box(const std::string& device, Results& r, ProgressLine& line,
-                          std::string* message);
+                          std::string* message, const MeasureHow& how = {});
 
 /// How a run ends: its status and the line to print (empty: nothing to say).
 struct RunEnding {

@@ -7,14 +7,16 @@ namespace kavlab {
 
 namespace {
 
-volatile std::sig_atomic_t stop_flag = 0;
+volatile std::sig_atomic_t stop_asked = 0;
 
 }  // namespace
 
-void request_stop() { stop_flag = 1; }
+void request_stop() { stop_asked = 1; }
 
-void clear_stop_request() { stop_flag = 0; }
+void clear_stop_request() { stop_asked = 0; }
 
-bool stop_requested() { return stop_flag != 0; }
+bool stop_requested() { return stop_asked != 0; }
+
+const volatile std::sig_atomic_t* stop_flag() { return &stop_asked; }
 
 }  // namespace kavlab

@@ -4,6 +4,8 @@
 #ifndef KAVLAB_STOP_SIGNALS_H
 #define KAVLAB_STOP_SIGNALS_H
 
+#include <csignal>
+
 #include "exit_status.h"
 
 namespace kavlab {
@@ -15,6 +17,9 @@ void request_stop();
 void clear_stop_request();
 /// Whether a stop was asked for since clear_stop_request.
 bool stop_requested();
+/// The flag that request_stop sets, for what reads it between jobs (the worker pool's `stop`):
+/// non-zero once a stop was asked for. Never null.
+const volatile std::sig_atomic_t* stop_flag();
 
 /// Catches the stop signals from now on, each asking the running measurement to stop
 /// (request_stop), and forgets any caught before.
