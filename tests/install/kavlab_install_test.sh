@@ -28,7 +28,7 @@ text=$(groff -man -Tascii -P-cbou "$page" 2>/dev/null)
 grep -q "kavlab $version" <<<"$text" || fail "kavlab.1 does not carry version $version"
 [ "$("$kavlab" --version)" = "kavlab-sim $version" ] || fail "kavlab-sim --version: $("$kavlab" --version)"
 commands=$("$kavlab" --help | sed -n '/^Subcommands:/,$p' | awk 'NR > 1 && NF { print $1 }')
-[ "$(wc -w <<<"$commands")" -eq 11 ] || fail "kavlab-sim --help does not show 11 commands: $commands"
+[ "$(wc -w <<<"$commands")" -eq 12 ] || fail "kavlab-sim --help does not show 12 commands: $commands"
 section=$(sed -n '/^COMMANDS$/,/^RESULTS FILE$/p' <<<"$text")
 for command in $commands; do
   grep -Eq "^   $command\$" <<<"$section" || fail "command $command has no entry in kavlab.1"
