@@ -146,7 +146,10 @@ class Pool {
   std::vector<JobResult> run() {
     while (!pending_.empty() && !stopped() && workers_.size() < limit_)
       if (!start_worker()) break;
-    while (!workers_.empty()) wait_for_results();
+    while (!workers_.empty()) {
+      wait_for_results();
+      pass_on_stop();
+    }
     if (!pending_.empty() && !stopped() && !start_failure_.empty())
       for (std::size_t i : pending_)
         results_[i] = {JobStatus::kFailed, "no worker process could be started: " + start_failure_};
@@ -155,6 +158,13 @@ class Pool {
 
  private:
   bool stopped() const { return options_.stop != nullptr && *options_.stop != 0; }
+
+  /// Once stopped, sends the stop signal to every running worker, once.
+  void pass_on_stop() {
+    if (options_.stop_signal == 0 || stop_passed_ || !stopped()) return;
+    stop_passed_ = true;
+    for (const Worker& w : workers_) kill(w.pid, options_.stop_signal);
+  }
 
   /// Forks a worker and gives it the next job; false when no process could be made.
   bool start_worker() {
@@ -228,7 +238,11 @@ class Pool {
   void wait_for_results() {
     std::vector<pollfd> fds;
     for (const Worker& w : workers_) fds.push_back({w.fd, POLLIN, 0});
-    if (poll(fds.data(), fds.size(), -1) < 0) return;  // a signal: look again
+    // While a stop may still have to be passed on, look at the flag now and then: a signal
+    // that came just before poll does not interrupt it.
+    int wait_ms = options_.stop_signal != 0 && !stop_passed_ ? 100 : -1;
+    int ready = poll(fds.data(), fds.size(), wait_ms);
+    if (ready <= 0) return;  // a signal, or the time to look at the flag: look again
     // Workers are taken from the end so that erasing one leaves the indices before it valid.
     for (std::size_t i = fds.size(); i-- > 0;) {
       if (fds[i].revents == 0) continue;
@@ -265,6 +279,7 @@ class Pool {
   std::vector<Worker> workers_;
   unsigned limit_ = 1;
   std::string start_failure_;
+  bool stop_passed_ = false;
 };
 
 }  // namespace

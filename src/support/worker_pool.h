@@ -43,6 +43,10 @@ struct PoolOptions {
   /// results, and a job whose worker ends without a result from then on is kNotRun (the
   /// terminal's Ctrl-C reaches the workers too).
   const volatile std::sig_atomic_t* stop = nullptr;
+  /// When not 0 (with `stop`): the signal sent once to every running worker as soon as the
+  /// stop flag is seen set, so that long jobs stop too rather than run to their end (a job that
+  /// catches it ends early with what it has). Windows: no worker process, nothing sent.
+  int stop_signal = 0;
   /// When set, called in the calling process as each job ends, in the order they end, before
   /// run_jobs returns: a progress line, say.
   std::function<void(std::size_t index, const JobResult& result)> on_result;

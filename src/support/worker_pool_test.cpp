@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <set>
@@ -207,6 +208,41 @@ TEST(WorkerPoolPosix, WorkersNeverRunTheCallersExitHandlers) {
   EXPECT_FALSE(fs::exists(exit_marker));
   fs::remove(exit_marker);
   exit_marker.clear();
+}
+
+volatile std::sig_atomic_t told_to_stop = 0;
+void on_told_to_stop(int) { told_to_stop = 1; }
+
+TEST(WorkerPoolPosix, AStopReachesTheJobsRunningAsTheSignalAsked) {
+  namespace fs = std::filesystem;
+  const fs::path ready =
+      fs::temp_directory_path() / ("kavtest-pool-ready-" + std::to_string(getpid()));
+  fs::remove(ready);
+  volatile std::sig_atomic_t stop = 0;
+  // Job 1 catches SIGTERM, says it is ready, and runs until told to stop (30 s at most); job 0
+  // ends once job 1 is ready, and its end stops the pool.
+  auto job = [&](std::size_t i) -> std::string {
+    auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    if (i == 0) {
+      while (!fs::exists(ready) && std::chrono::steady_clock::now() < give_up) usleep(10000);
+      return "first";
+    }
+    std::signal(SIGTERM, on_told_to_stop);
+    std::ofstream(ready.string()) << "ready";
+    while (told_to_stop == 0 && std::chrono::steady_clock::now() < give_up) usleep(10000);
+    return told_to_stop != 0 ? "stopped" : "ran to its end";
+  };
+  PoolOptions options;
+  options.workers = 2;
+  options.stop = &stop;
+  options.stop_signal = SIGTERM;
+  options.on_result = [&](std::size_t, const JobResult&) { stop = 1; };
+  std::vector<JobResult> results = run_jobs(3, job, options);
+  fs::remove(ready);
+  EXPECT_EQ(results[0].bytes, "first");
+  EXPECT_EQ(results[1].status, JobStatus::kDone);
+  EXPECT_EQ(results[1].bytes, "stopped");
+  EXPECT_EQ(results[2].status, JobStatus::kNotRun);  // never started once stopped
 }
 
 #endif
