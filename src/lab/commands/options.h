@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "run/box_kind.h"
 #include "run/cell_choice.h"
 
 namespace kavlab {
@@ -66,6 +67,10 @@ void add_fit_option(CLI::App& command, bool& fit);
 /// -j/--jobs N: the worker processes that compute at once, `what` saying what they do, into
 /// `workers` (left 0 when not given: one per core).
 void add_jobs_option(CLI::App& command, unsigned& workers, const std::string& what);
+
+/// kavlab-sim's chips that differ as dies do: --variation, --vt-sigma, --bridge-sigma and
+/// --seed, into `o` (their values checked when the engine is chosen).
+void add_variation_options(CLI::App& command, EngineOptions& o);
 
 /// The box, the results file and whether it may be replaced: --device, -o and --force.
 void add_output_options(CLI::App& command, std::string& device, std::string& output, bool& force,

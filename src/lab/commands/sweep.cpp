@@ -21,7 +21,7 @@ struct SweepOptions {
   int circuit = -1;
   std::string cells;
   std::string bridge_ohms = "10,100,1k,10k";  ///< the resistances in the order measured
-  std::string monitor_ua;                     ///< empty: the engine's default
+  EngineOptions engine;  ///< the analog engine's monitor threshold and chips (not its bridges)
   std::string device;
   std::string output;  ///< empty: named after the test file, or kavlab-sweep.json
   bool force = false;
@@ -32,6 +32,15 @@ struct SweepOptions {
 };
 SweepOptions options;
 
+/// The analog engine with the bridges of the sweep's value `ohms`: that pass's nominal, around
+/// which a varying chip draws its bridges.
+EngineOptions engine_at(const std::string& ohms) {
+  EngineOptions o = options.engine;
+  o.engine = "analog";
+  o.bridge_ohms = ohms;
+  return o;
+}
+
 /// The plan of the sweep's one circuit, and the resistance of each value as the engine takes it;
 /// false with `*error` set.
 bool plan_of_line(RunPlan* plan, std::vector<double>* ohms, std::string* error) {
@@ -40,7 +49,7 @@ bool plan_of_line(RunPlan* plan, std::vector<double>* ohms, std::string* error) 
     return false;
   }
   for (const std::string& v : split_commas(options.bridge_ohms)) {
-    if (!use_engine("analog", v, options.monitor_ua, error)) return false;
+    if (!use_engine(engine_at(v), error)) return false;
     Provenance chosen;
     describe_box(chosen);
     ohms->push_back(chosen.engine_parameters[SWEPT_BRIDGE_OHMS]);
@@ -71,7 +80,7 @@ ExitStatus measure_values(const std::vector<std::string>& command_line,
     c.passes.back().engine_parameters[SWEPT_BRIDGE_OHMS] = ohms[i];
     line.pass_labels.push_back("at " + values[i] + " ohms");
   }
-  if (!use_engine("analog", values[0], options.monitor_ua, error)) return ExitStatus::CommandLine;
+  if (!use_engine(engine_at(values[0]), error)) return ExitStatus::CommandLine;
   r.provenance = provenance_of(command_line);
   // The resistance is each pass's own; the provenance keeps what all passes share.
   r.provenance.engine_parameters.erase(SWEPT_BRIDGE_OHMS);
@@ -81,7 +90,7 @@ ExitStatus measure_values(const std::vector<std::string>& command_line,
   split.workers = workers;
   split.ready = [&](std::size_t, std::size_t pass, std::string* why) {
     if (pass != engine_of) {
-      if (!use_engine("analog", values[pass], options.monitor_ua, why)) return false;
+      if (!use_engine(engine_at(values[pass]), why)) return false;
       engine_of = pass;
     }
     before_pass();
@@ -111,10 +120,11 @@ void add_sweep_options(CLI::App& sweep, bool) {
       ->check(comma_list(not_empty()))
       ->type_name("R,R,...");
   sweep
-      .add_option("--monitor-ua", options.monitor_ua,
+      .add_option("--monitor-ua", options.engine.monitor_ua,
                   "The current monitor's threshold in uA (default 10)")
       ->check(not_empty())
       ->type_name("I");
+  add_variation_options(sweep, options.engine);
   add_output_options(sweep, options.device, options.output, options.force,
                      "<test file stem>.sweep.json, or kavlab-sweep.json with --exhaustive");
   add_vector_source(sweep, options.exhaustive, options.tests,

@@ -12,13 +12,16 @@ void before_pass() {}
 
 bool workers_have_own_box() { return false; }
 
-bool use_engine(const std::string& engine, const std::string& bridge_ohms,
-                const std::string& monitor_ua, std::string* error) {
-  if (engine.empty() && bridge_ohms.empty() && monitor_ua.empty()) return true;
+bool use_engine(const EngineOptions& o, std::string* error) {
+  if (o.engine.empty() && o.bridge_ohms.empty() && o.monitor_ua.empty() && !o.variation &&
+      o.vt_sigma.empty() && o.bridge_sigma.empty() && o.seed.empty())
+    return true;
   *error =
       "the engine and its parameters are the emulated box's (kavlab-sim); kavlab measures "
       "real boxes";
   return false;
 }
+
+void describe_chip(Provenance&, std::size_t) {}
 
 }  // namespace kavlab

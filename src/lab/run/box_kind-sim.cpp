@@ -3,6 +3,7 @@
 #include "chip.h"
 #include "platform-sim.h"
 #include "run/box_kind.h"
+#include "variation.h"
 
 namespace kavlab {
 
@@ -12,17 +13,32 @@ void describe_box(Provenance& p) {
   p.emulated = Emulated::Yes;
   p.engine = engine_name(engine.kind);
   p.engine_parameters = engine_parameters(engine);
+  // The seed makes the chip, not the plan: an integer of its own (box 0's until the box is known).
+  p.engine_parameters.erase("seed");
+  describe_chip(p, 0);
 }
 
-bool use_engine(const std::string& engine, const std::string& bridge_ohms,
-                const std::string& monitor_ua, std::string* error) {
+void describe_chip(Provenance& p, std::size_t box_index) {
+  kavtest::Variation v =
+      kavtest::variation_for_box(sim_engine().variation, static_cast<unsigned>(box_index));
+  p.seed = v.enabled ? static_cast<long>(v.seed) : -1;
+}
+
+bool use_engine(const EngineOptions& o, std::string* error) {
   const EngineSettingNames names{"--engine ", "--bridge-ohms ", "--monitor-ua "};
+  const kavtest::VariationSettingNames varied{"--variation ", "--variation", "--vt-sigma ",
+                                              "--bridge-sigma ", "--seed ", "--engine analog"};
   auto given = [](const std::string& text) { return text.empty() ? nullptr : text.c_str(); };
   EngineChoice choice;
-  if (!choose_engine(given(engine), given(bridge_ohms), given(monitor_ua), names, &choice, error))
+  if (!choose_engine(given(o.engine), given(o.bridge_ohms), given(o.monitor_ua), names, &choice,
+                     error))
     return false;
-  if (!bridge_ohms.empty() &&
-      !check_bridge_ohms(choice.bridge_ohms, names.bridge_ohms + bridge_ohms, error))
+  if (!o.bridge_ohms.empty() &&
+      !check_bridge_ohms(choice.bridge_ohms, names.bridge_ohms + o.bridge_ohms, error))
+    return false;
+  if (!kavtest::choose_variation(o.variation ? "1" : nullptr, given(o.vt_sigma),
+                                 given(o.bridge_sigma), given(o.seed), varied, choice.kind,
+                                 &choice.variation, error))
     return false;
   std::string why;
   if (!sim_use_engine(choice, &why)) {

@@ -3,6 +3,7 @@
 #ifndef KAVLAB_BOX_KIND_H
 #define KAVLAB_BOX_KIND_H
 
+#include <cstddef>
 #include <string>
 
 #include "results/results.h"
@@ -11,11 +12,19 @@ namespace kavlab {
 
 /// The program's name and, for the emulated box, its engine and parameters.
 void describe_box(Provenance& p);
-/// Chooses the emulated box's engine from a run's options (empty: not given; none given, the
-/// switch-level engine). False with `*error` set when a value is refused or the engine cannot
-/// be made; kavlab on real boxes refuses every option given.
-bool use_engine(const std::string& engine, const std::string& bridge_ohms,
-                const std::string& monitor_ua, std::string* error);
+/// kavlab-sim's options for the emulated chip, as given; an empty text: not given.
+struct EngineOptions {
+  std::string engine, bridge_ohms, monitor_ua;
+  bool variation = false;  ///< chips that differ as dies do (--variation)
+  std::string vt_sigma, bridge_sigma, seed;
+};
+/// Chooses the emulated box's engine from a run's options (none given, the switch-level
+/// engine). False with `*error` set when a value is refused or the engine cannot be made;
+/// kavlab on real boxes refuses every option given.
+bool use_engine(const EngineOptions& options, std::string* error);
+/// What tells the chip in the box at `box_index` (its place among the attached boxes) from the
+/// others of its kind: an emulated chip's seed, when its chips vary.
+void describe_chip(Provenance& p, std::size_t box_index);
 /// Called before every pass: the emulated chip is powered afresh, so that each pass answers as
 /// a fresh kavtest-sim run does; a real box keeps its cells' state.
 void before_pass();

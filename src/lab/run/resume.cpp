@@ -22,7 +22,12 @@ std::string test_words(const TestSource& t) {
   return t.file + " (SHA-256 " + t.sha256.substr(0, 16) + "...)";
 }
 
-/// Why the program or its engine differs; empty when the same.
+/// An emulated chip as a message names it: "the chip of seed 7", or the nominal one.
+std::string chip_words(long seed) {
+  return seed < 0 ? "the nominal chip" : "the chip of seed " + std::to_string(seed);
+}
+
+/// Why the program, its engine or its chip differs; empty when the same.
 std::string box_difference(const Provenance& partial, const std::string& source,
                            const Provenance& planned) {
   if (partial.program != planned.program)
@@ -30,6 +35,9 @@ std::string box_difference(const Provenance& partial, const std::string& source,
   if (partial.engine != planned.engine || partial.engine_parameters != planned.engine_parameters)
     return source + " was measured on the engine " + partial.engine +
            " with other parameters than this run's";
+  if (partial.seed != planned.seed)
+    return source + " was measured on " + chip_words(partial.seed) + ", this run measures " +
+           chip_words(planned.seed) + " (--seed, --device)";
   return "";
 }
 

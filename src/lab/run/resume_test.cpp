@@ -54,6 +54,8 @@ TEST(Resume, WhatDiffersIsNamed) {
       {[](Results& r) { r.sweep = "bridge_ohms"; }, "p.json is a sweep"},
       {[](Results& r) { r.provenance.program = "kavlab"; }, "measured by kavlab, this is"},
       {[](Results& r) { r.provenance.engine_parameters["VT"] = 0.2; }, "other parameters"},
+      {[](Results& r) { r.provenance.seed = 7; },
+       "p.json was measured on the chip of seed 7, this run measures the nominal chip"},
       {[](Results& r) { std::swap(r.circuits[0], r.circuits[1]); },
        "the circuits differ: p.json holds 2, this run holds 2; the first that differs is number "
        "1: 12 in p.json, 14 in this run"},
