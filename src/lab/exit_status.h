@@ -22,6 +22,9 @@ enum class ExitStatus : int {
   KeptElsewhere = 4,
   /// What was measured could be written nowhere: it is lost, and the message says why.
   NotSaved = 5,
+  /// run on several boxes: some box failed, or its result was kept elsewhere or lost; the
+  /// others finished, and the message names which did and which did not.
+  SomeBoxesFailed = 6,
   HungUp = 129,       ///< the terminal closed (SIGHUP): what was measured is saved, marked partial
   Interrupted = 130,  ///< Ctrl-C (SIGINT): what was measured is saved, marked partial
   Terminated = 143,   ///< SIGTERM: what was measured is saved, marked partial

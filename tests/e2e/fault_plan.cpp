@@ -6,6 +6,8 @@
 //   KAVTEST_BOX_TRANSCRIPT  a file that gets one letter per transfer when the tool ends:
 //                           W a write, R a read; lower case when the transfer failed
 //   KAVTEST_BOX_SIGNAL      "S@N": the process raises signal number S as transfer N starts
+//   KAVTEST_BOX_FAULTY      with KAVTEST_SIM_BOXES boxes, the index of the one the plan breaks
+//                           (default 0)
 // A worker process forked from the program (kavlab-sim's -j) has a copy of the box and of its
 // plan, and counts its own transfers from the count it was forked with: the planned fault
 // breaks its N-th transfer too, and its planned signal goes to the program as well as to
@@ -78,11 +80,30 @@ void plan_signal(BoxFaults* faults, const char* plan) {
   faults->on_transfer = raise_planned_signal;
 }
 
-/// Attaches the one box with the planned fault before main runs.
+/// The index of the box that the plan breaks, of `count`.
+unsigned faulty_box(unsigned count) {
+  const char* text = std::getenv("KAVTEST_BOX_FAULTY");
+  if (text == nullptr) return 0;
+  char* end = nullptr;
+  unsigned long index = std::strtoul(text, &end, 10);
+  if (*text == '\0' || *end != '\0' || index >= count) {
+    std::fprintf(stderr, "KAVTEST_BOX_FAULTY: no box %s of %u\n", text, count);
+    std::exit(125);
+  }
+  return static_cast<unsigned>(index);
+}
+
+/// Attaches the boxes (KAVTEST_SIM_BOXES of them), one with the planned fault, before main runs.
 struct FaultPlan {
   FaultPlan() {
     program = getpid();
-    planned_box = sim_install_boxes(1).front();
+    unsigned count = 1;
+    std::string why;
+    if (!sim_boxes_from_environment(&count, &why)) {
+      std::fprintf(stderr, "%s\n", why.c_str());
+      std::exit(125);
+    }
+    planned_box = sim_install_boxes(count)[faulty_box(count)];
     if (const char* plan = std::getenv("KAVTEST_BOX_FAULTS")) apply(&planned_box->faults, plan);
     if (const char* plan = std::getenv("KAVTEST_BOX_SIGNAL"))
       plan_signal(&planned_box->faults, plan);

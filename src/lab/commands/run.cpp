@@ -1,13 +1,16 @@
 // kavlab run: the reference and the chosen cells of circuits measured on the box, pass by pass,
 // and saved as a results file; --resume continues a partial one.
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "KavrinConst.h"
 #include "commands/commands.h"
 #include "commands/common.h"
 #include "commands/options.h"
 #include "run/box_kind.h"
+#include "run/boxes.h"
 #include "run/resume.h"
 #include "run/run_steps.h"
 #include "run/stop_signals.h"
@@ -20,30 +23,33 @@ struct RunOptions {
   std::vector<std::string> circuits;  ///< numbers, or "all"
   std::string cells;
   bool logic = false, monitor = false, both = false, one_pass = false;
-  std::string device;  ///< empty: the first box
+  std::string device;  ///< empty: the first box; "all" or a comma list: several at once
+  std::vector<std::string> chips;  ///< --chip: the labels of the boxes' chips, or a pattern
   std::string output;  ///< empty: named after the first test file
   bool force = false;
   std::string resume;  ///< a partial results file to continue; empty: none
   bool exhaustive = false;
   bool fit = false;
   std::vector<std::string> tests;
-  std::string engine, bridge_ohms, monitor_ua;  ///< kavlab-sim's engine; empty: not given
-  unsigned workers = 0;                         ///< kavlab-sim's -j; 0: one per core
+  EngineOptions engine;   ///< kavlab-sim's engine and its chips
+  unsigned workers = 0;   ///< kavlab-sim's -j; 0: one per core
 };
 RunOptions options;
 
 /// kavlab-sim's choice of the emulated box's engine.
 void add_engine_options(CLI::App& run) {
-  run.add_option("--engine", options.engine, "The emulated chip's engine (default: switch)")
+  run.add_option("--engine", options.engine.engine,
+                 "The emulated chip's engine (default: switch)")
       ->check(one_of({"switch", "analog"}));
-  run.add_option("--bridge-ohms", options.bridge_ohms,
+  run.add_option("--bridge-ohms", options.engine.bridge_ohms,
                  "Analog engine: the resistance of every short (default 10)")
       ->check(not_empty())
       ->type_name("R");
-  run.add_option("--monitor-ua", options.monitor_ua,
+  run.add_option("--monitor-ua", options.engine.monitor_ua,
                  "Analog engine: the current monitor's threshold in uA (default 10)")
       ->check(not_empty())
       ->type_name("I");
+  add_variation_options(run, options.engine);
 }
 
 PassPlan plan_of(const RunOptions& o) {
@@ -95,6 +101,92 @@ bool plan_of_line(RunPlan* plan, std::string* error) {
   return true;
 }
 
+/// Whether --device names several boxes: "all", or a comma list.
+bool several_boxes(const std::string& device) {
+  return device == "all" || device.find(',') != std::string::npos;
+}
+
+/// The boxes of --device with their chips' labels and results files in the -o directory
+/// (made when missing), each file claimed into `outputs`. False with `*error` set and the
+/// status in `*status`.
+bool boxes_of_line(std::vector<BoxRun>* boxes, std::vector<std::unique_ptr<Output>>* outputs,
+                   ExitStatus* status, std::string* error) {
+  std::vector<std::string> devices, labels;
+  *status = ExitStatus::CommandLine;
+  if (!boxes_named(options.device, &devices, error) ||
+      !chip_labels(devices, options.chips, &labels, error))
+    return false;
+  *status = ExitStatus::FileTrouble;
+  const std::string dir = options.output.empty() ? "kavlab-lot" : options.output;
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) {
+    *error = "cannot make the directory " + dir + " for the boxes' results: " + ec.message();
+    return false;
+  }
+  for (std::size_t i = 0; i < devices.size(); i++) {
+    std::string path = (std::filesystem::path(dir) / (labels[i] + ".json")).string();
+    outputs->push_back(std::make_unique<Output>());
+    if (!claim_new_output(path, "", options.force, options.tests, outputs->back().get(), error))
+      return false;
+    boxes->push_back({devices[i], labels[i], path});
+  }
+  return true;
+}
+
+/// Measures `planned` (the plan's circuits, nothing measured) on one box of several, in the
+/// process given it, and saves it to the box's file.
+BoxEnding measure_one_box(const Results& planned, const std::vector<std::string>& words,
+                          const BoxRun& box, ProgressLine& line) {
+  Results r = planned;
+  r.provenance = provenance_of(words);
+  r.provenance.chip = box.chip;
+  std::string error;
+  MeasureHow alone;
+  alone.workers = 1;  // the boxes are what runs at once
+  ExitStatus status = measure_on_box(box.device, r, line, &error, alone);
+  RunEnding end = save_run(r, box.output, status, error);
+  if (!end.message.empty()) return {end.status, end.message};
+  return {end.status, results_words(r) + " written to " + box.output};
+}
+
+/// kavlab run --device all (or a list): the plan on every box at once, a results file each.
+ExitStatus run_on_boxes(const Invocation& how) {
+  std::string error;
+  RunPlan plan;
+  if (!plan_of_line(&plan, &error)) return command_failed(ExitStatus::CommandLine, error);
+  if (!options.resume.empty())
+    return command_failed(ExitStatus::CommandLine,
+                          "--resume continues the results of one box: name that box with "
+                          "--device");
+  if (!use_engine(options.engine, &error)) return command_failed(ExitStatus::CommandLine, error);
+  std::vector<BoxRun> boxes;
+  std::vector<std::unique_ptr<Output>> outputs;
+  ExitStatus refused = ExitStatus::Done;
+  if (!boxes_of_line(&boxes, &outputs, &refused, &error)) return command_failed(refused, error);
+  Results planned;
+  std::vector<FileLock> locks;
+  if (!plan_run(plan, locks, planned, &error)) {
+    for (FileLock& l : locks) unlock_file(l);
+    return command_failed(ExitStatus::FileTrouble, error);
+  }
+  catch_stop_signals();
+  std::vector<BoxEnding> endings = measure_boxes(
+      boxes,
+      [&](const BoxRun& box, ProgressLine& line) {
+        return measure_one_box(planned, how.words, box, line);
+      },
+      [](const BoxRun& box, const BoxEnding& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "kavlab: %s: %s\n", box_words(box).c_str(), e.message.c_str());
+      });
+  for (FileLock& l : locks) unlock_file(l);
+  std::string message;
+  ExitStatus status = boxes_ending(boxes, endings, &message);
+  release_stop_signals();
+  return message.empty() ? status : command_failed(status, message);
+}
+
 }  // namespace
 
 void add_run_options(CLI::App& run, bool emulated) {
@@ -118,7 +210,18 @@ void add_run_options(CLI::App& run, bool emulated) {
       ->excludes(logic)
       ->excludes(monitor);
   add_output_options(run, options.device, options.output, options.force,
-                     "<test file stem>.results.json, or kavlab-results.json with --exhaustive");
+                     "<test file stem>.results.json, or kavlab-results.json with --exhaustive; "
+                     "with several boxes, the directory of their files, kavlab-lot");
+  run.get_option("--device")
+      ->description(
+          "The box to use (default: the first one); 'all', or names separated by commas, "
+          "measures on those boxes at once, a results file per chip in the -o directory");
+  run.add_option("--chip", options.chips,
+                 "The label of the die in the box, recorded in the results; with several boxes "
+                 "one per box in their order, or one pattern in which {device} is the box's "
+                 "name (default: the box's name)")
+      ->allow_extra_args(false)
+      ->type_name("LABEL");
   add_vector_source(run, options.exhaustive, options.tests,
                     "Every input vector of each circuit, in counting order", "tests",
                     "One TST file per circuit, in the order of -c");
@@ -137,10 +240,11 @@ void add_run_options(CLI::App& run, bool emulated) {
 }
 
 ExitStatus run_action(const Invocation& how) {
+  if (several_boxes(options.device)) return run_on_boxes(how);
   std::string error;
   RunPlan plan;
   if (!plan_of_line(&plan, &error)) return command_failed(ExitStatus::CommandLine, error);
-  if (!use_engine(options.engine, options.bridge_ohms, options.monitor_ua, &error))
+  if (!use_engine(options.engine, &error))
     return command_failed(ExitStatus::CommandLine, error);
   std::string first_test = options.exhaustive || options.tests.empty() ? "" : options.tests[0];
   std::string given = options.output.empty() ? options.resume : options.output;
@@ -155,6 +259,12 @@ ExitStatus run_action(const Invocation& how) {
     return command_failed(ExitStatus::FileTrouble, error);
   Results r;
   r.provenance = provenance_of(how.words);
+  describe_device(r.provenance, options.device);
+  if (options.chips.size() > 1)
+    return command_failed(ExitStatus::CommandLine,
+                          "--chip: " + std::to_string(options.chips.size()) +
+                              " labels for one box");
+  if (!options.chips.empty()) r.provenance.chip = options.chips[0];
   std::vector<FileLock> locks;
   bool planned = plan_run(plan, locks, r, &error) &&
                  (options.resume.empty() || resume_from(options.resume, r, &error));

@@ -40,9 +40,24 @@ void show_progress(ProgressLine& line, int done, int total) {
     done += line.before;
     total = line.all;
   }
-  std::fprintf(line.out, "\r%-*s", kWidth, progress_text(done, total, elapsed, line.label).c_str());
+  std::string text = line.prefix + progress_text(done, total, elapsed, line.label);
+  if (line.rows > 1) {
+    // One write, the cursor back where it was: lines of other processes may be drawn between.
+    std::string up = std::to_string(line.rows - line.row);
+    std::string drawn = "\x1b[" + up + "A\r" + text + "\x1b[K\x1b[" + up + "B\r";
+    std::fwrite(drawn.data(), 1, drawn.size(), line.out);
+    std::fflush(line.out);
+    return;
+  }
+  std::fprintf(line.out, "\r%-*s", kWidth, text.c_str());
   std::fflush(line.out);
   line.shown = true;
+}
+
+void open_progress_rows(FILE* out, int rows) {
+  if (!is_terminal(out)) return;
+  for (int r = 0; r < rows; r++) std::fputc('\n', out);
+  std::fflush(out);
 }
 
 void end_progress(ProgressLine& line) {

@@ -21,7 +21,16 @@ struct ProgressLine {
   /// Per pass of the measurement, what it measures, taken as `label` as a run of it ends (a
   /// sweep's values); empty: `label` alone.
   std::vector<std::string> pass_labels;
+  /// Several lines at once (boxes measured side by side, each by a process of its own): this
+  /// is line `row` of a block of `rows` that the command opened (open_progress_rows) above the
+  /// cursor, drawn in place with the terminal's cursor moves, its text after `prefix`.
+  int row = 0, rows = 1;
+  std::string prefix;
 };
+
+/// Opens a block of `rows` progress lines on `out` (when it is a terminal) for lines whose
+/// `rows` is that many: empty lines the cursor leaves above it.
+void open_progress_rows(FILE* out, int rows);
 
 /// True when `stream` is a terminal.
 bool is_terminal(FILE* stream);

@@ -16,6 +16,7 @@
 
 #include "results/results_file.h"
 #include "results/results_json.h"
+#include "run/measured_results.h"
 #include "test_support.h"
 
 namespace kavlab {
@@ -74,43 +75,6 @@ std::string without_times(const std::string& text) {
     if (!skip) kept += line + "\n";
   }
   return kept;
-}
-
-/// The results file `path`, its command line and times left out: what was measured, on what.
-std::string measured(const fs::path& path) {
-  Results r;
-  std::string error;
-  EXPECT_TRUE(load_results(path.string(), &r, &error)) << error;
-  r.provenance.command_line.clear();
-  r.provenance.date_time.clear();
-  r.provenance.resumed.clear();
-  return results_text(r);
-}
-
-/// Checks that every pass of the results file `cut` holds what the same pass of `whole` holds,
-/// up to where it ends (its reference and first cells), and that some pass lacks cells.
-void expect_prefixes(const fs::path& cut, const fs::path& whole) {
-  Results c, w;
-  std::string error;
-  ASSERT_TRUE(load_results(cut.string(), &c, &error)) << error;
-  ASSERT_TRUE(load_results(whole.string(), &w, &error)) << error;
-  EXPECT_TRUE(c.partial);
-  ASSERT_EQ(c.circuits.size(), w.circuits.size());
-  bool lacking = false;
-  for (std::size_t i = 0; i < c.circuits.size(); i++)
-    for (std::size_t k = 0; k < c.circuits[i].passes.size(); k++) {
-      const Pass& p = c.circuits[i].passes[k];
-      const Pass& all = w.circuits[i].passes[k];
-      lacking = lacking || !p.reference_measured || p.cells.size() < all.cells.size();
-      if (!p.reference_measured) continue;
-      EXPECT_EQ(p.reference.outputs, all.reference.outputs) << i << " " << p.name;
-      ASSERT_LE(p.cells.size(), all.cells.size());
-      for (std::size_t j = 0; j < p.cells.size(); j++) {
-        EXPECT_EQ(p.cells[j].outputs, all.cells[j].outputs) << i << " " << p.name << " " << j;
-        EXPECT_EQ(p.cells[j].monitor, all.cells[j].monitor) << i << " " << p.name << " " << j;
-      }
-    }
-  EXPECT_TRUE(lacking);
 }
 
 /// A scratch directory holding the uninterrupted run and the transfers of each cell run.

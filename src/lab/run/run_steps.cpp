@@ -98,10 +98,34 @@ bool plan_run(const RunPlan& plan, std::vector<FileLock>& locks, Results& r, std
   return true;
 }
 
+namespace {
+
+/// The place among the boxes of `list` of the box called `device` (empty: the first); the
+/// count of boxes when none is called so. Read before a box is activated, which closes the
+/// others.
+std::size_t place_of(DeviceList* list, const std::string& device) {
+  std::size_t place = 0;
+  for (DeviceList* node = list; node != nullptr; node = node->next) {
+    if (node->dch == nullptr) continue;
+    if (device.empty() || device == node->dch->DeviceName) return place;
+    place++;
+  }
+  return place;
+}
+
+}  // namespace
+
+void describe_device(Provenance& p, const std::string& device) {
+  DeviceList* list = getDeviceList();
+  describe_chip(p, place_of(list, device));
+  freeDeviceList(list);
+}
+
 ExitStatus measure_on_box(const std::string& device, Results& r, ProgressLine& line,
                           std::string* message, const MeasureHow& how) {
   DeviceList* list = getDeviceList();
   std::string name = device;
+  std::size_t place = place_of(list, name);
   DeviceList* box = activateDevice(list, name.empty() ? nullptr : &name[0]);
   if (box == nullptr) {
     freeDeviceList(list);
@@ -110,6 +134,7 @@ ExitStatus measure_on_box(const std::string& device, Results& r, ProgressLine& l
     return ExitStatus::BoxFailed;
   }
   r.provenance.device = box->dch->DeviceName;
+  describe_chip(r.provenance, place);
   RunOutcome outcome = measure(
       box, r,
       [&](int done, int total, std::size_t pass) {

@@ -27,6 +27,9 @@ struct RunPlan {
 
 /// What was run on what, as the box describes itself now, started now.
 Provenance provenance_of(const std::vector<std::string>& command_line);
+/// The chip in the box called `device` (empty: the first) described in `p` (an emulated chip's
+/// seed), before the box is opened: what a resumed run must match.
+void describe_device(Provenance& p, const std::string& device);
 /// The circuits of `plan` with their cells, vectors and empty passes appended to `r`; the test
 /// files stay locked (shared) in `locks` until unlocked. False with `*error` set when a test
 /// file is busy or cannot be read or fitted.

@@ -11,8 +11,10 @@ const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction earlier[3], earlier_file_size;
 volatile std::sig_atomic_t caught = 0;
 
+/// The first signal is why the measurement stops: a later one (a terminal's Ctrl-C reaching a
+/// worker after its command passed on a SIGTERM, say) does not change it.
 void on_stop(int signal) {
-  caught = signal;
+  if (caught == 0) caught = signal;
   request_stop();
 }
 
