@@ -3,6 +3,7 @@
 #include "report/lot_section.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "report/parts.h"
 #include "results/lot.h"
@@ -29,8 +30,12 @@ LotInput lot_input(const std::vector<ReportSource>& sources) {
   return in;
 }
 
+/// A share as the summary shows it, "81.0 %", or a dash when not known.
 std::string share_cell(double share) {
-  return share < 0 ? std::string("\u2013") : number(share, 1) + " %";
+  if (share < 0) return "\u2013";
+  char text[16];
+  std::snprintf(text, sizeof text, "%.1f %%", share);
+  return text;
 }
 
 Html chip_table(const Lot& lot) {
