@@ -10,22 +10,11 @@
 
 #include "KavrinConst.h"
 #include "child_cpu.h"
+#include "command_time.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-/// Best wall time of `repeats` runs of `command`, in seconds; negative when a run failed.
-double best_of(const std::string& command, int repeats) {
-  double best = 1e9;
-  for (int r = 0; r < repeats; r++) {
-    auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return -1;
-    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (s < best) best = s;
-  }
-  return best;
-}
 
 /// The pause floor of one pass over every cell of every circuit, reference cells included.
 double pass_floor() {
