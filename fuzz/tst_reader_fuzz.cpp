@@ -11,8 +11,8 @@
 #include "KavrinConst.h"
 #include "TSTData.h"
 #include "fatal_exit.h"
-#include "fuzz_files.h"
 #include "fit_vectors.h"
+#include "fuzz_files.h"
 #include "messages.h"
 #include "tst_inputs.h"
 

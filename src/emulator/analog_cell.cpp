@@ -21,7 +21,8 @@ bool analog_apply(AnalogCell* cell, const unsigned char* inputs, std::size_t cou
                 cell->vt_shift_v.empty() ? nullptr : &cell->vt_shift_v);
   // The time, every node but the rails, and the currents of the cell's two rail sources.
   std::vector<std::string> names{"time", "vvdd#branch", "vgnd#branch"};
-  for (std::size_t n = 2; n < net.nodes.size(); ++n) names.push_back(deck_node(static_cast<int>(n)));
+  for (std::size_t n = 2; n < net.nodes.size(); ++n)
+    names.push_back(deck_node(static_cast<int>(n)));
   std::vector<std::vector<double>> values;
   double stop = static_cast<double>(count) * static_cast<double>(ANALOG_VECTOR_PS) * 1e-12;
   if (!spice_transient(deck, stop, names, &values, error)) return false;

@@ -35,9 +35,10 @@ std::string format(const char* pattern, ...) {
   va_start(args, pattern);
   int n = std::vsnprintf(buffer, sizeof buffer, pattern, args);
   va_end(args);
-  return n < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(n) < sizeof buffer
-                                                         ? static_cast<std::size_t>(n)
-                                                         : sizeof buffer - 1);
+  return n < 0 ? std::string()
+               : std::string(buffer, static_cast<std::size_t>(n) < sizeof buffer
+                                         ? static_cast<std::size_t>(n)
+                                         : sizeof buffer - 1);
 }
 
 /// A MOSFET line: name, drain, gate, source, bulk, model name and width with its diffusions.
@@ -141,8 +142,8 @@ std::vector<std::string> cell_deck(const Netlist& net, const std::vector<double>
     }
   }
   deck.push_back(".options method=gear noinit");
-  deck.push_back(format(".tran 0.1n %lldp 0 %lldp", static_cast<long long>(count) * ANALOG_VECTOR_PS,
-                        ANALOG_MAX_STEP_PS));
+  deck.push_back(format(".tran 0.1n %lldp 0 %lldp",
+                        static_cast<long long>(count) * ANALOG_VECTOR_PS, ANALOG_MAX_STEP_PS));
   deck.push_back(".end");
   return deck;
 }

@@ -87,9 +87,11 @@ TEST(AnalogDeck, DefectFreeCellHasItsTransistorsLoadsDriversAndTransient) {
   EXPECT_EQ(lines_of(deck, "vsup sup 0 5").size(), 1u);
   EXPECT_EQ(lines_of(deck, "md0 " + a + " i0 0 0 nch l=1u w=20u").size(), 1u);
   EXPECT_EQ(lines_of(deck, "mu1 " + b + " i1 sup sup pch l=1u w=60u").size(), 1u);
-  EXPECT_EQ(lines_of(deck, "vi0 i0 0 pwl(0 5 100000p 5 100500p 0 200000p 0 200500p 5 300000p 5 300500p 0)")
-                .size(),
-            1u);
+  EXPECT_EQ(
+      lines_of(deck,
+               "vi0 i0 0 pwl(0 5 100000p 5 100500p 0 200000p 0 200500p 5 300000p 5 300500p 0)")
+          .size(),
+      1u);
   EXPECT_EQ(lines_of(deck, "vi1 i1 0 pwl(0 5 200000p 5 200500p 0)").size(), 1u);
   // Every node but the rails starts from its saved voltage; four vectors of 100 ns.
   EXPECT_EQ(initial_conditions(deck).size(), net.nodes.size() - 2);
@@ -120,8 +122,7 @@ TEST(AnalogDeck, FloatingGateSegmentStartsAtTheFloatingVoltage) {
   std::vector<std::string> ics = initial_conditions(deck);
   EXPECT_EQ(ics.back(), "v(" + deck_node(cut) + ")=2");
   EXPECT_EQ(ics.front(), "v(n2)=0");
-  EXPECT_EQ(lines_of(deck, "c" + std::to_string(cut) + " " + deck_node(cut) + " 0 10f").size(),
-            1u);
+  EXPECT_EQ(lines_of(deck, "c" + std::to_string(cut) + " " + deck_node(cut) + " 0 10f").size(), 1u);
 }
 
 TEST(AnalogDeck, OpenChannelTerminalAndCutOutputPinGetNodesOfTheirOwn) {
@@ -134,9 +135,9 @@ TEST(AnalogDeck, OpenChannelTerminalAndCutOutputPinGetNodesOfTheirOwn) {
   int pin_node = static_cast<int>(pin.nodes.size()) - 1;
   EXPECT_EQ(pin.outputs[0].node, pin_node);
   deck = deck_of(pin, {0});
-  EXPECT_EQ(lines_of(deck, "c" + std::to_string(pin_node) + " " + deck_node(pin_node) + " 0 100f")
-                .size(),
-            1u);
+  EXPECT_EQ(
+      lines_of(deck, "c" + std::to_string(pin_node) + " " + deck_node(pin_node) + " 0 100f").size(),
+      1u);
   EXPECT_EQ(initial_conditions(deck).back(), "v(" + deck_node(pin_node) + ")=2");
 }
 
@@ -217,7 +218,7 @@ TEST(AnalogReadout, OutputsTakeTheWindowsMinimumAgainstHalfTheSupply) {
   Synthetic s;
   AnalogVector first = read_vector(s.net, s.w, 0), second = read_vector(s.net, s.w, 1);
   EXPECT_EQ(first.outputs, 1u);
-  EXPECT_EQ(second.outputs, 1u);  // 3 V over the whole window of 175 to 200 ns
+  EXPECT_EQ(second.outputs, 1u);              // 3 V over the whole window of 175 to 200 ns
   s.w.node[find_node(s.net, "Q")][36] = 2.5;  // at 180 ns: exactly half reads 0
   EXPECT_EQ(read_vector(s.net, s.w, 1).outputs, 0u);
 }

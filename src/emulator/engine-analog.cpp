@@ -29,8 +29,8 @@ class AnalogEngine : public CellEngine {
     bridge_ohms_.push_back(bridge);
   }
 
-  bool apply(std::size_t cell, const unsigned char* inputs, std::size_t count,
-             CellAnswer* answers, std::string* error) override {
+  bool apply(std::size_t cell, const unsigned char* inputs, std::size_t count, CellAnswer* answers,
+             std::string* error) override {
     if (!analog_apply(&cells_[cell], inputs, count, bridge_ohms_[cell], &readings_, error))
       return false;
     double threshold = choice_.monitor_ua * 1e-6;

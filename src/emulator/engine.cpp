@@ -29,7 +29,9 @@ bool positive_number(const std::string& text, double* value, std::string* rest) 
 
 }  // namespace
 
-const char* engine_name(EngineKind kind) { return kind == EngineKind::Analog ? "analog" : "switch"; }
+const char* engine_name(EngineKind kind) {
+  return kind == EngineKind::Analog ? "analog" : "switch";
+}
 
 bool parse_engine_kind(const std::string& name, EngineKind* kind) {
   if (name == "switch") {

@@ -37,8 +37,8 @@ TEST(EngineChoice, ResistancesTakeKiloAndMegaAndNothingElse) {
     EXPECT_TRUE(parse_ohms(c.text, &ohms)) << c.text;
     EXPECT_DOUBLE_EQ(ohms, c.ohms) << c.text;
   }
-  for (const char* bad : {"", "0", "-10", "k", "10 ", "10m", "10ohm", "nan", "inf", "0x10",
-                          "1e400", "+5", "1e309k"})
+  for (const char* bad :
+       {"", "0", "-10", "k", "10 ", "10m", "10ohm", "nan", "inf", "0x10", "1e400", "+5", "1e309k"})
     EXPECT_FALSE(parse_ohms(bad, &ohms)) << bad;
   for (double r : {10.0, 100.0, 1000.0, 4700.0, 10000.0, 2.2e6})
     EXPECT_TRUE(parse_ohms(ohms_text(r), &ohms) && ohms == r) << r;
@@ -95,8 +95,9 @@ TEST(EngineChoice, SettingsAreCheckedAndNamedAsTheUserGaveThem) {
            Refused{"spice", nullptr, nullptr, "E=spice: no such engine (switch or analog)"},
            Refused{"analog", "ten", nullptr, "R=ten: not a resistance"},
            Refused{"analog", nullptr, "0", "I=0: not a current"},
-           Refused{nullptr, nullptr, "5",
-                   "I=5: the monitor threshold is a parameter of the analog engine alone (E=analog)"},
+           Refused{
+               nullptr, nullptr, "5",
+               "I=5: the monitor threshold is a parameter of the analog engine alone (E=analog)"},
            Refused{"switch", "10", nullptr,
                    "R=10: the bridge resistance is a parameter of the analog engine alone"},
        }) {
@@ -173,8 +174,8 @@ struct AnalogChip : ::testing::Test {
     const KAVRIN_ELEMENT& e = elements[circuit].idx[cell];
     std::vector<unsigned char> replies(inputs.size(), 0xee);
     std::string error;
-    EXPECT_TRUE(chip_apply(chip, elements[circuit].lib, e.col, e.row, inputs.data(),
-                           inputs.size(), true, replies.data(), &error))
+    EXPECT_TRUE(chip_apply(chip, elements[circuit].lib, e.col, e.row, inputs.data(), inputs.size(),
+                           true, replies.data(), &error))
         << error;
     return replies;
   }

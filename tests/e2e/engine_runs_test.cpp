@@ -52,7 +52,8 @@ TEST(KavtestSimEnvironment, RefusedValuesEndTheRunBeforeItStarts) {
     std::string message;
   };
   std::vector<Case> cases = {
-      {{{"KAVTEST_SIM_ENGINE", "spice"}}, "KAVTEST_SIM_ENGINE=spice: no such engine (switch or analog)"},
+      {{{"KAVTEST_SIM_ENGINE", "spice"}},
+       "KAVTEST_SIM_ENGINE=spice: no such engine (switch or analog)"},
       {{{"KAVTEST_SIM_ENGINE", ""}}, "KAVTEST_SIM_ENGINE=: no such engine (switch or analog)"},
       {{{"KAVTEST_SIM_ENGINE", "analog"}, {"KAVTEST_SIM_BRIDGE_OHMS", "10 ohm"}},
        "KAVTEST_SIM_BRIDGE_OHMS=10 ohm: not a resistance (a positive number of ohms, with k or M "
@@ -238,8 +239,7 @@ TEST(AnalogEngineRuns, BridgeResistancesAtTheEndsOfTheRangeRun) {
     EXPECT_EQ(r.err, "") << ohms;
     // A hard short is seen on every defect, a bridge as weak as a node's leak on none.
     std::string table = file_bytes(dir.work / "t.tst");
-    EXPECT_NE(table.find(std::string(ohms) == "0.1" ? "\n11111\n" : "\nXXXXX\n"),
-              std::string::npos)
+    EXPECT_NE(table.find(std::string(ohms) == "0.1" ? "\n11111\n" : "\nXXXXX\n"), std::string::npos)
         << ohms << ": " << table;
   }
 }
@@ -260,7 +260,8 @@ TEST(AnalogEngineRuns, OutputIsTheToolsAloneAndTheBridgeResistanceCounts) {
   EXPECT_EQ(w.out, s.out);
   EXPECT_EQ(w.err, "");
   // Through 10 kOhm the drivers win: "A/gnd" and "A/vdd" escape the outputs.
-  std::string hard_table = file_bytes(hard.work / "t.tst"), weak_table = file_bytes(weak.work / "t.tst");
+  std::string hard_table = file_bytes(hard.work / "t.tst"),
+              weak_table = file_bytes(weak.work / "t.tst");
   EXPECT_FALSE(hard_table.empty());
   EXPECT_NE(hard_table, weak_table);
 }
@@ -329,14 +330,15 @@ TEST(KavlabSimEngine, SweepGivesEachShortOfC17ItsCriticalResistance) {
       "    30  D/gnd              rail short  10           >= 10k       >= 10k\n",
       "     10k  A/B D/C/A/E\n",  // what escapes at 10 kOhm
   };
-  for (const char* row : rows) EXPECT_NE(swept.out.find(row), std::string::npos) << row << swept.out;
+  for (const char* row : rows)
+    EXPECT_NE(swept.out.find(row), std::string::npos) << row << swept.out;
 }
 #endif
 
 TEST(KavlabSimEngine, SweepShowsTheCoveragePerBridgeResistance) {
   Scratch dir("14-IN1.tst");
-  Ran bad = run(dir.work, "kavlab-sim", {"sweep", "-c", "14", "--exhaustive", "--bridge-ohms", "10,,1k"},
-                {});
+  Ran bad = run(dir.work, "kavlab-sim",
+                {"sweep", "-c", "14", "--exhaustive", "--bridge-ohms", "10,,1k"}, {});
   EXPECT_EQ(bad.status, 2);
   EXPECT_EQ(bad.err, "kavlab: --bridge-ohms: 10,,1k holds an empty value\n");
   Ran swept = run(dir.work, "kavlab-sim",
@@ -431,8 +433,8 @@ TEST(KavlabSimEngine, EveryNumberOfWorkersGivesTheSameResults) {
 
 TEST(KavlabSimEngine, GenVerifiesOnTheAnalogEngine) {
   Scratch dir("12-NA2-opens.tst");
-  Ran gen = run(dir.work, "kavlab-sim", {"gen", "-c", "12", "--engine", "analog", "-o", "g.tst"},
-                {});
+  Ran gen =
+      run(dir.work, "kavlab-sim", {"gen", "-c", "12", "--engine", "analog", "-o", "g.tst"}, {});
 #ifdef KAVTEST_ANALOG_ENGINE
   EXPECT_EQ(gen.status, 0) << gen.err;
   // The opens of NA2 as the fidelity table has them: both engines agree on every verdict.

@@ -47,9 +47,8 @@ std::string name_in_run(const std::string& prefix) {
   static std::string test;
   static int serial = 0;
   const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::string current = info != nullptr
-                            ? std::string(info->test_suite_name()) + "." + info->name()
-                            : std::string();
+  std::string current =
+      info != nullptr ? std::string(info->test_suite_name()) + "." + info->name() : std::string();
   if (current != test) {
     test = current;
     serial = 0;

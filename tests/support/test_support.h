@@ -122,7 +122,7 @@ std::string e2e_text(const std::string& bytes);
 
 /// One start of a program.
 struct Launch {
-  std::string program;             ///< the file to run; searched on PATH when `search_path`
+  std::string program;  ///< the file to run; searched on PATH when `search_path`
   bool search_path = false;
   std::vector<std::string> argv;   ///< argv[0] is the name the program sees
   std::filesystem::path cwd;       ///< its working directory

@@ -62,8 +62,7 @@ ExitStatus import_action(const Invocation& how) {
   r.provenance.engine.clear();
   r.provenance.engine_parameters.clear();
   r.circuits.push_back(circuit_skeleton(options.circuit, cells));
-  ReferenceCheck check =
-      options.reference_differs ? ReferenceCheck::Mark : ReferenceCheck::Refuse;
+  ReferenceCheck check = options.reference_differs ? ReferenceCheck::Mark : ReferenceCheck::Refuse;
   if (!import_tst(options.test, options.monitor, check, r.circuits[0], &error) ||
       !save_results(r, out, &error))
     return command_failed(ExitStatus::FileTrouble, error);

@@ -192,19 +192,22 @@ void add_jobs_option(CLI::App& command, unsigned& workers, const std::string& wh
 void add_variation_options(CLI::App& command, EngineOptions& o) {
   command.add_flag("--variation", o.variation,
                    "Analog engine: each chip differs as a die does, drawn from its seed");
-  command.add_option("--vt-sigma", o.vt_sigma,
-                     "With --variation: the spread of every transistor's threshold, in volts "
-                     "(default 0.03)")
+  command
+      .add_option("--vt-sigma", o.vt_sigma,
+                  "With --variation: the spread of every transistor's threshold, in volts "
+                  "(default 0.03)")
       ->check(not_empty())
       ->type_name("V");
-  command.add_option("--bridge-sigma", o.bridge_sigma,
-                     "With --variation: the spread of every short's resistance, in decades "
-                     "(default 1)")
+  command
+      .add_option("--bridge-sigma", o.bridge_sigma,
+                  "With --variation: the spread of every short's resistance, in decades "
+                  "(default 1)")
       ->check(not_empty())
       ->type_name("DECADES");
-  command.add_option("--seed", o.seed,
-                     "With --variation: the first chip's seed, 0 to 2147483647 (default 0); "
-                     "box i's chip is seed + i")
+  command
+      .add_option("--seed", o.seed,
+                  "With --variation: the first chip's seed, 0 to 2147483647 (default 0); "
+                  "box i's chip is seed + i")
       ->check(not_empty())
       ->type_name("N");
 }

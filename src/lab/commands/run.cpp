@@ -23,23 +23,22 @@ struct RunOptions {
   std::vector<std::string> circuits;  ///< numbers, or "all"
   std::string cells;
   bool logic = false, monitor = false, both = false, one_pass = false;
-  std::string device;  ///< empty: the first box; "all" or a comma list: several at once
+  std::string device;              ///< empty: the first box; "all" or a comma list: several at once
   std::vector<std::string> chips;  ///< --chip: the labels of the boxes' chips, or a pattern
-  std::string output;  ///< empty: named after the first test file
+  std::string output;              ///< empty: named after the first test file
   bool force = false;
   std::string resume;  ///< a partial results file to continue; empty: none
   bool exhaustive = false;
   bool fit = false;
   std::vector<std::string> tests;
-  EngineOptions engine;   ///< kavlab-sim's engine and its chips
-  unsigned workers = 0;   ///< kavlab-sim's -j; 0: one per core
+  EngineOptions engine;  ///< kavlab-sim's engine and its chips
+  unsigned workers = 0;  ///< kavlab-sim's -j; 0: one per core
 };
 RunOptions options;
 
 /// kavlab-sim's choice of the emulated box's engine.
 void add_engine_options(CLI::App& run) {
-  run.add_option("--engine", options.engine.engine,
-                 "The emulated chip's engine (default: switch)")
+  run.add_option("--engine", options.engine.engine, "The emulated chip's engine (default: switch)")
       ->check(one_of({"switch", "analog"}));
   run.add_option("--bridge-ohms", options.engine.bridge_ohms,
                  "Analog engine: the resistance of every short (default 10)")
@@ -244,8 +243,7 @@ ExitStatus run_action(const Invocation& how) {
   std::string error;
   RunPlan plan;
   if (!plan_of_line(&plan, &error)) return command_failed(ExitStatus::CommandLine, error);
-  if (!use_engine(options.engine, &error))
-    return command_failed(ExitStatus::CommandLine, error);
+  if (!use_engine(options.engine, &error)) return command_failed(ExitStatus::CommandLine, error);
   std::string first_test = options.exhaustive || options.tests.empty() ? "" : options.tests[0];
   std::string given = options.output.empty() ? options.resume : options.output;
   std::error_code same;
@@ -261,9 +259,9 @@ ExitStatus run_action(const Invocation& how) {
   r.provenance = provenance_of(how.words);
   describe_device(r.provenance, options.device);
   if (options.chips.size() > 1)
-    return command_failed(ExitStatus::CommandLine,
-                          "--chip: " + std::to_string(options.chips.size()) +
-                              " labels for one box");
+    return command_failed(
+        ExitStatus::CommandLine,
+        "--chip: " + std::to_string(options.chips.size()) + " labels for one box");
   if (!options.chips.empty()) r.provenance.chip = options.chips[0];
   std::vector<FileLock> locks;
   bool planned = plan_run(plan, locks, r, &error) &&

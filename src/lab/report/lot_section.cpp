@@ -12,8 +12,8 @@ namespace kavlab {
 
 namespace {
 
-constexpr double kRow = 14;           ///< a defect's row in the map
-constexpr double kChipColumn = 14;    ///< a chip's column in the map
+constexpr double kRow = 14;             ///< a defect's row in the map
+constexpr double kChipColumn = 14;      ///< a chip's column in the map
 constexpr std::size_t kMostRows = 400;  ///< beyond, the map draws the marginal defects alone
 
 struct LotInput {
@@ -43,7 +43,8 @@ Html chip_table(const Lot& lot) {
   for (const LotChip& chip : lot.chips) {
     rows += "<tr><td>" + Html(chip.label) + "</td><td><code>" + Html(chip.source) + "</code></td>" +
             "<td>" + Html(std::to_string(chip.all.defects)) + "</td>";
-    for (Judgement j : kEveryJudgement) rows += "<td>" + Html(share_cell(chip_coverage(chip, j, {}))) + "</td>";
+    for (Judgement j : kEveryJudgement)
+      rows += "<td>" + Html(share_cell(chip_coverage(chip, j, {}))) + "</td>";
     rows += "</tr>";
   }
   const char* names[3] = {"least", "median", "largest"};
@@ -185,9 +186,8 @@ Html lot_section(const std::vector<ReportSource>& sources) {
            Html(std::to_string(marginal)) + " of " + Html(std::to_string(lot.defects.size())) +
            " defects are marginal (detected on some chips only, by some way of judging): their "
            "names stand out, first. Detected by " +
-           key("k-b", "logic and monitor") + key("k-l", "logic only") +
-           key("k-m", "monitor only") + key("k-n", "neither") + key("k-u", "not measured") +
-           "</p>";
+           key("k-b", "logic and monitor") + key("k-l", "logic only") + key("k-m", "monitor only") +
+           key("k-n", "neither") + key("k-u", "not measured") + "</p>";
   if (left_out > 0)
     s += "<p class=\"legend\">The " + Html(std::to_string(left_out)) +
          " defects that every chip judges alike are not drawn.</p>";

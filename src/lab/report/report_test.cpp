@@ -349,8 +349,8 @@ TEST(Report, ALotOfChipsShowsItsSpreadAndMarginalDefectsFirst) {
 
   // Another plan, or one result, is no lot.
   Results other = results_of({circuit(12, {"A", "B"})});
-  for (const std::vector<Results>& no_lot : {std::vector<Results>{one, other},
-                                             std::vector<Results>{one}}) {
+  for (const std::vector<Results>& no_lot :
+       {std::vector<Results>{one, other}, std::vector<Results>{one}}) {
     std::vector<std::string> names = {"one.json", "other.json"};
     names.resize(no_lot.size());
     page = report_html(report_sources(names, no_lot), "kavlab-sim 9.9");

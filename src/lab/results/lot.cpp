@@ -57,10 +57,10 @@ std::vector<int> judged(const CircuitResult& c, std::size_t k) {
   bool has_monitor = pass_for(c, Measure::Monitor) != nullptr;
   int l = has_logic ? detects(detection_marks(c, Measure::Logic), k) : -1;
   int m = has_monitor ? detects(detection_marks(c, Measure::Monitor), k) : -1;
-  int e = l == 1 || m == 1                                  ? 1
+  int e = l == 1 || m == 1                                 ? 1
           : (has_logic && l < 0) || (has_monitor && m < 0) ? -1
-          : has_logic || has_monitor                        ? 0
-                                                            : -1;
+          : has_logic || has_monitor                       ? 0
+                                                           : -1;
   return {l, m, e};
 }
 

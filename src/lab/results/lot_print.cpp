@@ -68,8 +68,7 @@ void print_classes(FILE* out, const Lot& lot) {
   std::fprintf(out, "  %-11s %17s %17s %17s\n", "class", "logic", "monitor", "either");
   for (DefectClass c : kEveryClass) {
     int defects = 0;
-    for (const LotChip& chip : lot.chips)
-      defects += chip.all.by_class[static_cast<int>(c)].defects;
+    for (const LotChip& chip : lot.chips) defects += chip.all.by_class[static_cast<int>(c)].defects;
     if (defects == 0) continue;
     std::fprintf(out, "  %-11s", class_name(c));
     for (Judgement j : kEveryJudgement)
@@ -136,8 +135,7 @@ void print_lot_csv(FILE* out, const Lot& lot) {
   for (const LotDefect& d : lot.defects) {
     const TestedCell& cell = d.circuit->cells[d.cell];
     std::fprintf(out, "%d,%s,%d,%s,%s,%d", d.circuit->index, csv_field(d.circuit->name).c_str(),
-                 cell.index, csv_field(cell.defect).c_str(), defect_class(cell.type),
-                 d.chips);
+                 cell.index, csv_field(cell.defect).c_str(), defect_class(cell.type), d.chips);
     for (int j = 0; j < 3; j++) {
       std::string n = count_of_chips(d, j);
       std::fprintf(out, ",%s", n == "-" ? "" : std::to_string(d.detected[j]).c_str());

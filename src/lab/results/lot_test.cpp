@@ -65,8 +65,10 @@ TEST_F(HandMadeLot, CountsEachDefectOverTheChipsThatMeasuredIt) {
     int chips, logic, monitor, either;
     bool marginal;
   };
-  const Expected expected[] = {{"A/gnd", 3, 3, 3, 3, false}, {"A/vdd", 3, 2, 3, 3, true},
-                               {"A/Q", 3, 0, 3, 3, false},   {"Q/gnd", 3, 3, 0, 3, false},
+  const Expected expected[] = {{"A/gnd", 3, 3, 3, 3, false},
+                               {"A/vdd", 3, 2, 3, 3, true},
+                               {"A/Q", 3, 0, 3, 3, false},
+                               {"Q/gnd", 3, 3, 0, 3, false},
                                {"Q/vdd", 2, 2, 1, 2, true}};
   for (std::size_t k = 0; k < 5; k++) {
     const LotDefect& d = lot.defects[k];
@@ -136,10 +138,14 @@ TEST_F(HandMadeLot, RefusesResultsOfAnotherPlanNamingWhatDiffers) {
     const char* message;
   };
   const Case cases[] = {
-      {"other vectors", [](Results& r) { r.circuits[0].vectors = {"1", "0"}; }, "vectors"},
+      {"other vectors",
+       [](Results& r) {
+         r.circuits[0].vectors = {"1", "0"};
+       },
+       "vectors"},
       {"another engine", [](Results& r) { r.provenance.engine = "switch"; }, "other engines"},
-      {"another threshold",
-       [](Results& r) { r.provenance.engine_parameters["monitor_ua"] = 20; }, "other engines"},
+      {"another threshold", [](Results& r) { r.provenance.engine_parameters["monitor_ua"] = 20; },
+       "other engines"},
       {"a sweep", [](Results& r) { r.sweep = "bridge_ohms"; }, "sweep"},
   };
   for (const Case& c : cases) {

@@ -77,8 +77,8 @@ bool read_limited(const std::string& path, std::uint64_t max_bytes, std::string*
 
 bool load_results(const std::string& path, Results* r, std::string* error) {
   if (path.size() > kMaxNameBytes) {
-    *error = shown_value(path) + ": a path of " + std::to_string(path.size()) + " bytes, over the " +
-             std::to_string(kMaxNameBytes) + " a path may have";
+    *error = shown_value(path) + ": a path of " + std::to_string(path.size()) +
+             " bytes, over the " + std::to_string(kMaxNameBytes) + " a path may have";
     return false;
   }
   std::string text;

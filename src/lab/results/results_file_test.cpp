@@ -28,8 +28,7 @@ TEST(ResultsFile, WhatIsNotAResultsFileIsNamedForWhatItIs) {
       {missing, missing + ": no such file"},
       {folder, folder + ": a directory, not a file"},
       {tst, tst + ": this is a TST file; `kavlab import` turns a defect table into a results file"},
-      {long_path,
-       std::string(40, 'x') + "... (5000 bytes): a path of 5000 bytes, over the 4096"},
+      {long_path, std::string(40, 'x') + "... (5000 bytes): a path of 5000 bytes, over the 4096"},
 #ifndef _WIN32
       {"/dev/zero", "/dev/zero: not a regular file (a device, a pipe or a socket)"},
 #endif

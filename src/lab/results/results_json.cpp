@@ -86,15 +86,9 @@ Json circuit_json(const CircuitResult& c) {
     cells.push_back(
         {{"index", cell.index}, {"defect", cell.defect}, {"class", defect_class(cell.type)}});
   for (const Pass& p : c.passes) passes.push_back(pass_json(p));
-  Json j{{"index", c.index},
-         {"name", c.name},
-         {"description", c.description},
-         {"inputs", c.inputs},
-         {"outputs", c.outputs},
-         {"test", test_json(c.test)},
-         {"vectors", c.vectors},
-         {"cells", cells},
-         {"passes", passes}};
+  Json j{{"index", c.index},     {"name", c.name},       {"description", c.description},
+         {"inputs", c.inputs},   {"outputs", c.outputs}, {"test", test_json(c.test)},
+         {"vectors", c.vectors}, {"cells", cells},       {"passes", passes}};
   if (c.reference_differs) j["reference_differs"] = true;
   return j;
 }
@@ -834,7 +828,8 @@ Json lot_chip_json(const LotChip& chip) {
   Json classes = Json::object();
   for (DefectClass c : kEveryClass) {
     Json k = Json::object();
-    for (Judgement w : kEveryJudgement) k[judgement_name(w)] = share_json(chip_coverage(chip, w, {c}));
+    for (Judgement w : kEveryJudgement)
+      k[judgement_name(w)] = share_json(chip_coverage(chip, w, {c}));
     classes[class_key(c)] = k;
   }
   j["classes"] = classes;
@@ -845,12 +840,8 @@ Json lot_chip_json(const LotChip& chip) {
 /// (in the lot's order) true, false or null (not measured).
 Json lot_defect_json(const LotDefect& d) {
   const TestedCell& cell = d.circuit->cells[d.cell];
-  Json j{{"circuit", d.circuit->index},
-         {"cell", cell.index},
-         {"defect", cell.defect},
-         {"class", defect_class(cell.type)},
-         {"chips", d.chips},
-         {"marginal", d.marginal()}};
+  Json j{{"circuit", d.circuit->index},      {"cell", cell.index}, {"defect", cell.defect},
+         {"class", defect_class(cell.type)}, {"chips", d.chips},   {"marginal", d.marginal()}};
   Json per_chip = Json::object();
   for (int w = 0; w < 3; w++) {
     Json marks = Json::array();
@@ -877,7 +868,8 @@ std::string lot_json(const Lot& lot) {
     coverage[judgement_name(w)] = spread_json(coverage_spread(lot, w, {}));
   for (DefectClass c : kEveryClass) {
     Json k = Json::object();
-    for (Judgement w : kEveryJudgement) k[judgement_name(w)] = spread_json(coverage_spread(lot, w, {c}));
+    for (Judgement w : kEveryJudgement)
+      k[judgement_name(w)] = spread_json(coverage_spread(lot, w, {c}));
     classes[class_key(c)] = k;
   }
   Json j{{"chips", chips}, {"coverage", coverage}, {"classes", classes}, {"defects", defects}};

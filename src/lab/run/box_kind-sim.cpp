@@ -26,8 +26,8 @@ void describe_chip(Provenance& p, std::size_t box_index) {
 
 bool use_engine(const EngineOptions& o, std::string* error) {
   const EngineSettingNames names{"--engine ", "--bridge-ohms ", "--monitor-ua "};
-  const kavtest::VariationSettingNames varied{"--variation ", "--variation", "--vt-sigma ",
-                                              "--bridge-sigma ", "--seed ", "--engine analog"};
+  const kavtest::VariationSettingNames varied{"--variation ",    "--variation", "--vt-sigma ",
+                                              "--bridge-sigma ", "--seed ",     "--engine analog"};
   auto given = [](const std::string& text) { return text.empty() ? nullptr : text.c_str(); };
   EngineChoice choice;
   if (!choose_engine(given(o.engine), given(o.bridge_ohms), given(o.monitor_ua), names, &choice,

@@ -109,8 +109,8 @@ bool chip_labels(const std::vector<std::string>& devices, const std::vector<std:
   return true;
 }
 
-std::vector<BoxEnding> measure_boxes(const std::vector<BoxRun>& boxes,
-                                     const MeasureOneBox& measure, const BoxEnded& ended) {
+std::vector<BoxEnding> measure_boxes(const std::vector<BoxRun>& boxes, const MeasureOneBox& measure,
+                                     const BoxEnded& ended) {
   bool apart = worker_pool::jobs_in_workers();
   int rows = apart ? static_cast<int>(boxes.size()) : 1;
   open_progress_rows(stderr, rows > 1 ? rows : 0);

@@ -53,8 +53,8 @@ bool chip_labels(const std::vector<std::string>& devices, const std::vector<std:
 /// stop is asked for (a signal caught by the command's process), it is passed on to the boxes
 /// being measured, which save what they measured; a box not yet started is not measured.
 /// Returns each box's ending in the order of `boxes`, `ended` told of each as it ends.
-std::vector<BoxEnding> measure_boxes(const std::vector<BoxRun>& boxes,
-                                     const MeasureOneBox& measure, const BoxEnded& ended);
+std::vector<BoxEnding> measure_boxes(const std::vector<BoxRun>& boxes, const MeasureOneBox& measure,
+                                     const BoxEnded& ended);
 
 /// How a run on several boxes ends: Done when every box finished, the stop's status when a
 /// stop was asked for, else SomeBoxesFailed; `*message` then names the boxes that finished and

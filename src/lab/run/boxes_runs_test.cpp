@@ -74,10 +74,9 @@ TEST_F(BoxesRuns, EachBoxAnswersAsOneBoxAlone) {
         << lot.err;
   }
   // A list names some of them, in its order; the labels given one per box.
-  Ran some = run(dir,
-                 plan({"run", "--device", "Kavrin2,Kavrin0", "--chip", "b", "--chip", "a", "-o",
-                       "some"}),
-                 {{"KAVTEST_SIM_BOXES", "3"}});
+  Ran some = run(
+      dir, plan({"run", "--device", "Kavrin2,Kavrin0", "--chip", "b", "--chip", "a", "-o", "some"}),
+      {{"KAVTEST_SIM_BOXES", "3"}});
   ASSERT_EQ(some.status, 0) << some.err;
   EXPECT_EQ(loaded(dir / "some" / "b.json").provenance.device, "Kavrin2");
   EXPECT_EQ(answers(dir / "some" / "a.json"), answers(dir / "alone.json"));
@@ -116,7 +115,9 @@ TEST_F(BoxesRuns, AStopSavesWhatEveryBoxMeasured) {
     fs::path file = dir / "lot" / (std::string(box) + ".json");
     ASSERT_TRUE(fs::exists(file)) << box << ": " << lot.err;
     Results r = loaded(file);  // whole or partial, as far as the box came: readable either way
-    if (!r.partial) EXPECT_EQ(answers(file), answers(dir / "alone.json")) << box;
+    if (!r.partial) {
+      EXPECT_EQ(answers(file), answers(dir / "alone.json")) << box;
+    }
   }
 }
 
@@ -151,8 +152,8 @@ TEST(BoxesAnalogRuns, ChipsVaryBySeedAndTheNominalOnesAreOne) {
   const fs::path dir = scratch.path();
   const Environment two = {{"KAVTEST_SIM_BOXES", "2"}};
   auto lot = [&](const std::string& out, std::vector<std::string> more) {
-    std::vector<std::string> words = {"run", "-c",       "14",       "--exhaustive", "--engine",
-                                      "analog", "--device", "all", "-o", out};
+    std::vector<std::string> words = {"run",    "-c",       "14",  "--exhaustive", "--engine",
+                                      "analog", "--device", "all", "-o",           out};
     words.insert(words.end(), more.begin(), more.end());
     Ran r = run(dir, words, two);
     EXPECT_EQ(r.status, 0) << r.err;

@@ -78,8 +78,8 @@ bool fits_chip(const CircuitResult& c, const Pass& p, Measure m, std::string* er
     return false;
   }
   std::size_t n = c.vectors.size();
-  bool whole = m == Measure::Logic ? p.reference.outputs.size() == n
-                                   : p.reference.monitor.size() == n;
+  bool whole =
+      m == Measure::Logic ? p.reference.outputs.size() == n : p.reference.monitor.size() == n;
   for (const std::string& v : c.vectors) whole = whole && v.size() == e.in;
   for (const std::string& o : p.reference.outputs) whole = whole && o.size() == e.out;
   if (!whole)

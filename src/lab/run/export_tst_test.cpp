@@ -41,7 +41,9 @@ TEST(ExportTst, AResultThatDoesNotFitItsCircuitIsRefused) {
          c.passes[0].cells[0].outputs = {"1", "1"};
        },
        "circuit 16 has 5 inputs and 2 outputs, not 1 and 1"},
-      {[](CircuitResult& c) { c.passes[0].reference.outputs = {"0", "1"}; },
+      {[](CircuitResult& c) {
+         c.passes[0].reference.outputs = {"0", "1"};
+       },
        "circuit 16: the vectors or the reference's answers are not one per vector"},
       {[](CircuitResult& c) { c.vectors[1] = "1"; }, "circuit 16: the vectors"},
       {[](CircuitResult& c) { c.index = 18; }, "circuit 18 is not on the chip"},

@@ -4,7 +4,6 @@
 // worker processes, it measures what one process does, and a stopped or broken one keeps each
 // pass's cells up to the first one not measured.
 #include "run/run_engine.h"
-#include "run/stop_signals.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 #include "platform-sim.h"
 #include "results/results_json.h"
 #include "run/cell_choice.h"
+#include "run/stop_signals.h"
 #include "run/vector_source.h"
 #include "worker_pool.h"
 

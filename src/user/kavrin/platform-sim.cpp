@@ -2,13 +2,14 @@
 // attached from the first use on, or as many as KAVTEST_SIM_BOXES says (sim:kavrin0,
 // sim:kavrin1, ...); their paths begin with "sim:" so that no emulated result can pass for a
 // measured one.
+#include "platform-sim.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "exit.h"
-#include "platform-sim.h"
 #include "platform.h"
 #include "variation.h"
 
