@@ -11,6 +11,7 @@
 #include "messages.h"
 #include "platform-sim.h"
 #include "results/results_json.h"
+#include "results/summary.h"
 #include "run/cell_choice.h"
 #include "run/stop_signals.h"
 #include "run/vector_source.h"
@@ -94,6 +95,22 @@ TEST(RunEngine, OnePassDetectsWhatTwoPassesDetect) {
       EXPECT_EQ(marks.size(), two.circuits[i].cells.size());
       EXPECT_EQ(detection_marks(one.circuits[i], m), marks) << "circuit " << i;
     }
+  // The chip's 546 defects by class, as the exhaustive sets detect them at switch level.
+  CircuitSummary chip = totals(summarize(two));
+  struct Counts {
+    DefectClass kind;
+    int defects, logic, monitor, either;
+  };
+  const Counts expected[] = {{DefectClass::RailShort, 186, 185, 186, 186},
+                             {DefectClass::Bridge, 252, 214, 252, 252},
+                             {DefectClass::Open, 108, 74, 63, 102}};
+  for (const Counts& e : expected) {
+    const ClassSummary& k = chip.by_class[static_cast<int>(e.kind)];
+    EXPECT_EQ(k.defects, e.defects) << class_name(e.kind);
+    EXPECT_EQ(k.logic, e.logic) << class_name(e.kind);
+    EXPECT_EQ(k.monitor, e.monitor) << class_name(e.kind);
+    EXPECT_EQ(k.either, e.either) << class_name(e.kind);
+  }
 }
 
 TEST(RunEngine, AStoppedRunKeepsTheCellsItMeasured) {
