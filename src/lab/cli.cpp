@@ -136,6 +136,11 @@ ParsedLine parse_command_line(const std::vector<std::string>& words) {
 
 int lab_main(int argc, char** argv) {
   verbose_mode = 1;  // the tool's pieces print their trace lines only at level 0
+  std::string refused;
+  if (!box_settings_taken(&refused)) {
+    std::cerr << "kavlab: " << refused << std::endl;
+    return exit_code(ExitStatus::CommandLine);
+  }
   std::vector<std::string> words(argv, argv + argc);
   ParsedLine line = parse_command_line(words);
   std::cout << line.out << std::flush;

@@ -3,6 +3,8 @@
 
 namespace kavlab {
 
+bool box_settings_taken(std::string*) { return true; }
+
 void describe_box(Provenance& p) {
   p.program = "kavlab";
   p.emulated = Emulated::No;

@@ -7,6 +7,11 @@
 
 namespace kavlab {
 
+bool box_settings_taken(std::string* error) {
+  unsigned count = 0;
+  return sim_boxes_from_environment(&count, error);
+}
+
 void describe_box(Provenance& p) {
   EngineChoice engine = sim_engine();
   p.program = "kavlab-sim";

@@ -10,6 +10,9 @@
 
 namespace kavlab {
 
+/// Whether the environment's settings of the boxes can be taken (kavlab-sim: the number of
+/// emulated boxes, KAVTEST_SIM_BOXES); false with `*error` set, naming the setting.
+bool box_settings_taken(std::string* error);
 /// The program's name and, for the emulated box, its engine and parameters.
 void describe_box(Provenance& p);
 /// kavlab-sim's options for the emulated chip, as given; an empty text: not given.
