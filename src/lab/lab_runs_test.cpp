@@ -126,11 +126,11 @@ TEST_F(LabRuns, ExportEqualsKavtestSimAndImportSummarizesAsTheRun) {
         imp.push_back("--monitor");
       }
       Ran table = run(dir, "kavtest-sim", tool), exported = run(dir, "kavlab-sim", ex);
-      ASSERT_EQ(table.status, 0) << table.err;
-      ASSERT_EQ(exported.status, 0) << exported.err;
+      ASSERT_EQ(table.status, 0) << table.out << table.err;
+      ASSERT_EQ(exported.status, 0) << exported.out << exported.err;
       EXPECT_EQ(file_bytes(dir / lt), file_bytes(dir / kt)) << (monitor ? "monitor" : "logic");
       Ran i = run(dir, "kavlab-sim", imp);
-      ASSERT_EQ(i.status, 0) << i.err;
+      ASSERT_EQ(i.status, 0) << i.out << i.err;
       (monitor ? monitor_imports : logic_imports).push_back(kt + ".json");
     }
   }
