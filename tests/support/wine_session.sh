@@ -23,6 +23,11 @@ case $what in
     timeout 60 "${environment[@]}" "$server" -w
     timeout 60 "${environment[@]}" "$server" -p </dev/null >/dev/null 2>&1 ||
       { echo "FAIL: no lasting wineserver for the prefix"; exit 1; }
+    # The prefix's services start with the first program and stay with the lasting server: start
+    # them here, on no terminal, so that no test's program hands them its output streams (a test
+    # whose streams stay open would never end).
+    timeout 300 "${launcher[@]}" wineboot </dev/null >/dev/null 2>&1 ||
+      { echo "FAIL: the prefix's services did not start"; exit 1; }
     ;;
   end)
     "${environment[@]}" "$server" -k 2>/dev/null
